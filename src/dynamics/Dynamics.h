@@ -1,0 +1,14 @@
+// Vehicle dynamics: frame-rate scaling, driving forces, motion, and the computer drivers.
+#pragma once
+
+// A per-second amount as a per-frame amount: x / Fps, 0 when Fps is 0.
+float PerFrameScale(float x);
+
+// Frame step 3: curve, energy and resistance figures of every actor.
+void UpdateDrivingForces();
+// Frame step 4: resistance, skidding and the wheel angle following the body.
+void ApplyResistanceAndWheels();
+// Frame step 5: moves and turns every actor, keeps its grid cell.
+void MoveActors();
+// Frame step 8: throttle and ideal-line steering of the computer-driven actors.
+void SteerComputerActors();

@@ -1,0 +1,108 @@
+// The services the platform gives the game: a window, its message queue, a millisecond tick, a sleep, the
+// cursor position and the copy of a finished frame to the screen. Two backends of equal standing implement
+// them: SDL2 (a real window, SdlPlatform.cpp) and headless (scripted input and a virtual clock,
+// HeadlessPlatform.cpp). Game code calls only the functions below; it never sees SDL.
+#pragma once
+
+#include <cstdint>
+
+#include "Canvas.h"
+
+struct TPoint {
+    int32_t x;
+    int32_t y;
+};
+
+// One window message, as the game's window procedure receives it.
+struct TMsg {
+    int32_t hwnd;
+    uint32_t message;
+    uint32_t wParam;
+    int32_t lParam;
+    uint32_t time;
+    TPoint pt;
+};
+
+using TWindowProc = intptr_t (*)(int32_t hwnd, uint32_t message, uint32_t wParam, int32_t lParam);
+
+// What the game registers before it creates its window.
+struct TWindowClass {
+    uint32_t style;
+    TWindowProc lpfnWndProc;
+    int32_t cbClsExtra;
+    int32_t cbWndExtra;
+    int32_t hInstance;
+    int32_t hIcon;
+    int32_t hCursor;
+    int32_t hbrBackground;
+    const char* lpszMenuName;
+    const char* lpszClassName;
+};
+
+// Message numbers and values the game and the backends use.
+constexpr uint32_t WM_DESTROY = 2;
+constexpr uint32_t WM_CLOSE = 16;
+constexpr uint32_t WM_QUIT = 18;
+constexpr uint32_t WM_KEYDOWN = 256;
+constexpr uint32_t WM_KEYUP = 257;
+constexpr uint32_t WM_SYSKEYDOWN = 260;
+constexpr uint32_t WM_SYSKEYUP = 261;
+constexpr int32_t IDI_APPLICATION = 32512;
+constexpr int32_t IDC_ARROW = 32512;
+constexpr int32_t COLOR_MENU = 4;
+constexpr int32_t CW_USEDEFAULT = INT32_MIN;
+
+// A backend fills this table; SelectPlatform makes it the active one.
+struct TPlatformBackend {
+    const char* Name;
+    // Creates the window; returns its handle (non-zero) or 0 when no window can be shown. Prints the reason.
+    int32_t (*CreateGameWindow)(const char* title, int32_t width, int32_t height);
+    void (*ShowGameWindow)(int32_t hwnd);
+    // Moves pending input of the system into the message queue (SDL) or the script's events (headless).
+    void (*PumpEvents)();
+    void (*DestroyGameWindow)(int32_t hwnd);
+    uint32_t (*GetTickCount)();
+    void (*Sleep)(uint32_t ms);
+    void (*GetCursorPos)(TPoint* point);
+    // Copies rect of the frame canvas to the same rect of the window.
+    void (*CopyToWindow)(const TCanvas* frame, TRect rect);
+    // Frees what CreateGameWindow took.
+    void (*ReleaseGameWindow)();
+    // 0 ends the frame loop before the next pass (the headless runner's pass budget); the window says 1.
+    int32_t (*ContinueLoop)();
+};
+
+void SelectPlatform(const TPlatformBackend* backend);
+const TPlatformBackend* ActivePlatform();
+
+// The backends, defined beside this file.
+const TPlatformBackend* SdlBackend();
+const TPlatformBackend* HeadlessBackend();
+
+// The Win32-shaped calls the game makes. All run on the game's thread.
+int32_t RegisterClassA(const TWindowClass* windowClass);
+int32_t CreateWindowExA(const char* className, const char* title, int32_t width, int32_t height);
+void ShowWindow(int32_t hwnd);
+void UpdateWindow(int32_t hwnd);
+// Takes at most one message from the queue; returns 0 when there was none.
+int32_t PeekMessageA(TMsg* msg);
+void TranslateMessage(const TMsg* msg);
+intptr_t DispatchMessageA(const TMsg* msg);
+intptr_t DefWindowProcA(int32_t hwnd, uint32_t message, uint32_t wParam, int32_t lParam);
+void PostQuitMessage(int32_t exitCode);
+uint32_t GetTickCount();
+void Sleep(uint32_t ms);
+int32_t GetCursorPos(TPoint* point);
+void CopyFrameToWindow(const TCanvas* frame, TRect rect);
+void ReleaseWindowCanvas();
+int32_t ContinueLoop();
+
+// The message queue both backends share. Posting to a full queue drops the message.
+constexpr int32_t MessageQueueCapacity = 4096;
+int32_t PostMessageToQueue(const TMsg& msg);
+int32_t MessageQueueLength();
+void ClearMessageQueue();
+// Forgets the registered class, the window and the queue (between test cases).
+void ResetPlatformState();
+// The handle of the game window, 0 before it exists and after it was destroyed.
+int32_t GameWindowHandle();

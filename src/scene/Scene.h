@@ -1,0 +1,27 @@
+// Scene geometry and drawing: the point register, projection and plane geometry, the 3D view, the
+// surface contact test and the outline passes of the line view.
+#pragma once
+
+#include <cstdint>
+
+// Turns the point register about x, then y, then z by the given radians.
+void RotatePoint(float ax, float ay, float az);
+// Perspective division of the point register onto the screen.
+void ProjectPoint();
+// Unsigned angle in game degrees between the direction (bx,by)->(ax,ay) and (dx,dy)->(cx,cy).
+float AngleBetween(float ax, float ay, float bx, float by, float cx, float cy, float dx, float dy);
+// True when segment (x1,y1)-(x2,y2) meets segment (x3,y3)-(x4,y4), ends included; results in Intersect*.
+bool SegmentsIntersect(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4);
+// Loads RotRadX..Z from RotAngleX..Z.
+void ConvertRotAngles();
+
+// Frame step 7: probe lines of every actor, world frame.
+void BuildProbeLines();
+// Frame step 10: outline lines of every actor, map frame.
+void BuildActorLines();
+// Frame step 11: obstacle outlines of every cell that holds an actor, map frame.
+void BuildQuadrantLines();
+// Frame step 12: which road and checkpoint polygons every actor stands on.
+void TestSurfaces();
+// Frame step 15: the perspective wire frame of the nine cells around the current actor.
+void DrawWorldView();

@@ -1,0 +1,116 @@
+// The spine of the game: process start-up, the window procedure that keeps the key table, and the frame
+// loop with its sixteen steps in their fixed order.
+#include <cstdlib>
+
+#include "camera/Camera.h"
+#include "dynamics/Dynamics.h"
+#include "scene/Scene.h"
+#include "shell/Shell.h"
+#include "shell/Texts.h"
+#include "world/DatenStruktur.h"
+#include "world/World.h"
+
+// One pass runs these in this order; each sees what the earlier ones wrote.
+const TFrameStep FrameSteps[FrameStepCount] = {
+    {"MeasureFrameRate", MeasureFrameRate, false},
+    {"HandleInput", HandleInput, false},
+    {"UpdateDrivingForces", UpdateDrivingForces, false},
+    {"ApplyResistanceAndWheels", ApplyResistanceAndWheels, false},
+    {"MoveActors", MoveActors, false},
+    {"TrackCamera", TrackCamera, false},
+    {"BuildProbeLines", BuildProbeLines, false},
+    {"SteerComputerActors", SteerComputerActors, false},
+    {"AutoChangePreset", AutoChangePreset, false},
+    {"BuildActorLines", BuildActorLines, false},
+    {"BuildQuadrantLines", BuildQuadrantLines, false},
+    {"TestSurfaces", TestSurfaces, false},
+    {"CountCheckpoints", CountCheckpoints, false},
+    {"HandleWallContacts", HandleWallContacts, false},
+    {"DrawWorldView", DrawWorldView, true},
+    {"DrawHud", DrawHud, false},
+};
+
+constexpr uint32_t PassSleepMs = 2;
+constexpr uint32_t RedrawOnResize = 3;  // CS_HREDRAW | CS_VREDRAW
+
+intptr_t WindowProc(int32_t hwnd, uint32_t message, uint32_t wParam, int32_t lParam) {
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam < 256) {
+            KeyState[wParam] = -1;
+            LastKey = (int32_t)wParam;
+        }
+        break;
+    case WM_KEYUP:
+        if (wParam < 256) KeyState[wParam] = 0;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+void RunFramePass() {
+    if (PeekMessageA(&Msg) != 0) {
+        if (Msg.message == WM_QUIT) {
+            Running = 0;
+        } else {
+            TranslateMessage(&Msg);
+            DispatchMessageA(&Msg);
+        }
+    }
+    Sleep(PassSleepMs);
+    CanvasFillRect(&BackBuffer, ScreenRect);
+    for (const TFrameStep& step : FrameSteps) {
+        if (step.SkippedInLineView && CheckLineMode != 0) continue;
+        step.Run();
+    }
+    CopyFrameToWindow(&BackBuffer, ScreenRect);
+}
+
+void ReleaseGlobals() {
+    std::string().swap(CameraPresetName);
+    std::string().swap(Message);
+    std::vector<TKollisionsLinien>().swap(ProbeLines);
+    std::vector<TKollisionsLinien>().swap(ActorLines);
+    std::vector<TKollisionsLinien>().swap(QuadrantLines);
+    std::vector<TActor>().swap(Actors);
+    std::vector<TObjekt>().swap(Objects);
+    std::vector<TQuadrant>().swap(Quadrants);
+}
+
+int32_t ProgramMain() {
+    std::atexit(ReleaseGlobals);
+    // Room for every text the game sets, so that setting one never allocates during a pass.
+    Message.reserve(256);
+    CameraPresetName.reserve(64);
+
+    DemoMode = 1;
+    Message = TextWelcome;
+    BuildWorld();
+
+    WindowClass = TWindowClass{};
+    WindowClass.style = RedrawOnResize;
+    WindowClass.lpfnWndProc = WindowProc;
+    WindowClass.hIcon = IDI_APPLICATION;
+    WindowClass.hCursor = IDC_ARROW;
+    WindowClass.hbrBackground = COLOR_MENU + 1;
+    WindowClass.lpszClassName = WindowClassName;
+    if (RegisterClassA(&WindowClass) == 0) return 0;
+
+    const int32_t window = CreateWindowExA(WindowClassName, WindowTitle, ScreenWidth, ScreenHeight);
+    // A game nobody can see is a failure: the backend has said why.
+    if (window == 0) return 1;
+    ShowWindow(window);
+    UpdateWindow(window);
+
+    CanvasCreate(&BackBuffer, ScreenWidth, ScreenHeight);
+    while (Running != 0 && ContinueLoop() != 0) RunFramePass();
+
+    CanvasFree(&BackBuffer);
+    ReleaseWindowCanvas();
+    return Running == 0 ? (int32_t)Msg.wParam : 0;
+}

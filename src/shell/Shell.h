@@ -1,0 +1,33 @@
+// The game shell: program entry, window procedure, frame loop, game flow, laps and the head-up display.
+#pragma once
+
+#include <cstdint>
+
+// The process entry: start-up, window, back buffer, frame loop. Returns the exit code.
+int32_t ProgramMain();
+// The window procedure: keeps the key table, posts the quit message on WM_DESTROY.
+intptr_t WindowProc(int32_t hwnd, uint32_t message, uint32_t wParam, int32_t lParam);
+// Releases the global texts and arrays at process end.
+void ReleaseGlobals();
+// One pass of the frame loop: poll, sleep, clear, the sixteen steps, copy.
+void RunFramePass();
+
+// Frame step 1: counts passes, sets Fps once a second, counts seconds, ages the message.
+void MeasureFrameRate();
+// Frame step 2: keyboard commands, camera keys, driving keys and mouse steering.
+void HandleInput();
+// Frame step 13: way checkpoints, finish line, laps.
+void CountCheckpoints();
+// Frame step 14: wall contacts, damage, game over.
+void HandleWallContacts();
+// Frame step 16: the head-up display, always last.
+void DrawHud();
+
+// One frame step of the loop's table.
+struct TFrameStep {
+    const char* Name;
+    void (*Run)();
+    bool SkippedInLineView;  // only DrawWorldView: not called while CheckLineMode is on
+};
+constexpr int FrameStepCount = 16;
+extern const TFrameStep FrameSteps[FrameStepCount];

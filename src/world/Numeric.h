@@ -1,0 +1,39 @@
+// Conversions that every subsystem shares: storing a double result into a float field, and truncating a
+// float toward zero into a screen coordinate or a displayed whole number. None of them has undefined
+// behaviour for any input: values beyond the target range saturate and NaN becomes 0.
+#pragma once
+
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+
+// Degrees to radians and back with the game's 3.1428, in extended precision.
+constexpr long double GamePi = 3.1428L;
+
+// Rounds an intermediate result to the float it is stored as.
+inline float F32(double v) {
+    if (v != v) return 0.0f;
+    if (v > (double)FLT_MAX) return FLT_MAX;
+    if (v < -(double)FLT_MAX) return -FLT_MAX;
+    return (float)v;
+}
+
+inline float F32(long double v) { return F32((double)v); }
+
+// Truncation toward zero to int32, saturating; NaN gives 0.
+inline int32_t TruncToInt32(double v) {
+    if (v != v) return 0;
+    if (v >= 2147483647.0) return INT32_MAX;
+    if (v <= -2147483648.0) return INT32_MIN;
+    return (int32_t)v;
+}
+
+// Truncation toward zero to int64, saturating; NaN gives 0.
+inline int64_t TruncToInt64(double v) {
+    if (v != v) return 0;
+    if (v >= 9223372036854775807.0) return INT64_MAX;
+    if (v <= -9223372036854775808.0) return INT64_MIN;
+    return (int64_t)v;
+}
+
+inline float DegToRad(float degrees) { return F32((long double)degrees * GamePi / 180.0L); }

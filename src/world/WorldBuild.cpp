@@ -1,0 +1,5 @@
+// World and track construction.
+#include "world/World.h"
+#include "world/DatenStruktur.h"
+
+void BuildWorld() {}
