@@ -1,0 +1,66 @@
+// Fuzz target for the canvas: random lines, rectangles and texts with coordinates over the whole 32-bit
+// range and beyond (through the same saturating truncation the draw passes use). Every operation must
+// stay inside the pixel buffer and finish quickly.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "platform/Canvas.h"
+#include "world/Numeric.h"
+
+namespace {
+
+struct Reader {
+    const uint8_t* data;
+    size_t size;
+    size_t at;
+    template <typename T> T Take() {
+        T value{};
+        if (at + sizeof(T) <= size) {
+            std::memcpy(&value, data + at, sizeof(T));
+            at += sizeof(T);
+        } else {
+            at = size;
+        }
+        return value;
+    }
+    bool More() const { return at < size; }
+};
+
+// A coordinate either as a raw int32 or as a double truncated the way projected points are.
+int32_t Coordinate(Reader& in) {
+    if (in.Take<uint8_t>() & 1) return in.Take<int32_t>();
+    return TruncToInt32(in.Take<double>());
+}
+
+TCanvas Frame;
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (Frame.Pixels == nullptr) CanvasCreate(&Frame, 600, 600);
+    Reader in{data, size, 0};
+    char text[64];
+    for (int op = 0; op < 64 && in.More(); op++) {
+        switch (in.Take<uint8_t>() % 6) {
+        case 0: CanvasMoveTo(&Frame, Coordinate(in), Coordinate(in)); break;
+        case 1: CanvasLineTo(&Frame, Coordinate(in), Coordinate(in)); break;
+        case 2: CanvasFillRect(&Frame, TRect{Coordinate(in), Coordinate(in), Coordinate(in), Coordinate(in)}); break;
+        case 3: CanvasFrameRect(&Frame, TRect{Coordinate(in), Coordinate(in), Coordinate(in), Coordinate(in)}); break;
+        case 4: {
+            const size_t length = in.Take<uint8_t>() % sizeof text;
+            size_t n = 0;
+            while (n < length && in.More()) text[n++] = (char)in.Take<uint8_t>();
+            text[n] = 0;
+            const int32_t x = Coordinate(in);
+            CanvasTextOut(&Frame, x, Coordinate(in), text);
+            break;
+        }
+        default:
+            CanvasSetPenColor(&Frame, in.Take<int32_t>());
+            CanvasSetBrushColor(&Frame, in.Take<int32_t>());
+            break;
+        }
+    }
+    return 0;
+}
