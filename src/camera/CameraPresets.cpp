@@ -1,11 +1,119 @@
-// The five camera presets and the automatic change between them.
+// The five camera presets, each a complete set of camera values relative to the current actor, and the
+// automatic change between them in the demonstration.
 #include "camera/Camera.h"
+#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
+#include "world/Numeric.h"
 
-void PresetBirdsEye() {}
-void PresetSpatialBirdsEye() {}
-void PresetInverseBirdsEye() {}
-void PresetBonnet() {}
-void PresetChase() {}
-void ApplyCameraPreset() {}
-void AutoChangePreset() {}
+namespace {
+
+constexpr int32_t PresetCount = 5;
+constexpr int32_t PresetShownSeconds = 5;
+constexpr int32_t PresetTravelSeconds = 2;
+constexpr float RestingSideStep = 15.0f; // the resting place of presets 3 and 4, off the actor in x and y
+
+// The actor the camera follows; a zero actor while there is none to follow.
+const TActor& FollowedActor() {
+    static const TActor none{};
+    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return none;
+    return Actors[(size_t)CurrentActor];
+}
+
+// The values every preset sets. Where a camera angle takes the actor's heading, HeadingY or HeadingZ give
+// its factor.
+struct TPresetDef {
+    float OffsetY, OffsetZ;
+    float AngleX;
+    float HeadingY; // CamAngleY = HeadingY * actor's AngleZ
+    float HeadingZ; // CamAngleZ = HeadingZ * actor's AngleZ
+    int32_t TurnsWithActor;
+    uint8_t NoOffset, SpeedHeight;
+};
+
+const TPresetDef Presets[PresetCount] = {
+    {0.0f, 55.0f, 0.0f, 0.0f, 0.0f, 0, 0, 1},     {-30.0f, 20.0f, -45.0f, 0.0f, 0.0f, 0, 0, 0},
+    {0.0f, 55.0f, 0.0f, 0.0f, -1.0f, -1, 0, 1},   {-0.5469f, 1.5772f, -90.0f, 1.0f, 0.0f, -1, 0, 0},
+    {14.0f, 10.0f, -90.0f, 1.0f, 0.0f, -1, 1, 0},
+};
+
+void SetPreset(int32_t number) {
+    const TPresetDef& def = Presets[number];
+    const TActor& actor = FollowedActor();
+    CameraPreset = number;
+    CameraPresetName = PresetNames[number];
+    EyeDistance = 300.0f;
+    CamOffsetX = 0.0f;
+    CamOffsetY = def.OffsetY;
+    CamOffsetZ = def.OffsetZ;
+    CamAngleX = def.AngleX;
+    CamAngleY = def.HeadingY == 0.0f ? 0.0f : F32((double)def.HeadingY * (double)actor.AngleZ);
+    CamAngleZ = def.HeadingZ == 0.0f ? 0.0f : F32((double)def.HeadingZ * (double)actor.AngleZ);
+    CamPosX = actor.PosX;
+    CamPosY = actor.PosY;
+    CamPosZ = actor.PosZ;
+    CamBaseHeight = def.OffsetZ;
+    CameraMoving = 1;
+    CameraTurnsWithActor = def.TurnsWithActor;
+    CamNoOffset = def.NoOffset;
+    CamSpeedHeight = def.SpeedHeight;
+}
+
+} // namespace
+
+void PresetBirdsEye() {
+    SetPreset(0);
+}
+void PresetSpatialBirdsEye() {
+    SetPreset(1);
+}
+void PresetInverseBirdsEye() {
+    SetPreset(2);
+}
+void PresetBonnet() {
+    SetPreset(3);
+}
+void PresetChase() {
+    SetPreset(4);
+}
+
+void ApplyCameraPreset() {
+    switch (CameraPreset) {
+    case 0:
+        PresetBirdsEye();
+        break;
+    case 1:
+        PresetSpatialBirdsEye();
+        break;
+    case 2:
+        PresetInverseBirdsEye();
+        break;
+    case 3:
+        PresetBonnet();
+        break;
+    case 4:
+        PresetChase();
+        break;
+    default:
+        break;
+    }
+}
+
+void AutoChangePreset() {
+    if (AutoPresetChange == 0) return;
+    if (Seconds == PresetShownSeconds) {
+        Seconds = 0;
+        if (CameraPreset < INT32_MAX) CameraPreset++;
+        if (CameraPreset == PresetCount) CameraPreset = 0;
+        ApplyCameraPreset();
+        return;
+    }
+    if (Seconds == PresetTravelSeconds) {
+        // From the third second on the camera rests and only turns toward the actor.
+        CameraMoving = 0;
+        if (CameraPreset > 2) {
+            const TActor& actor = FollowedActor();
+            CamPosX = F32((double)actor.PosX + RestingSideStep);
+            CamPosY = F32((double)actor.PosY + RestingSideStep);
+        }
+    }
+}

@@ -1,5 +1,104 @@
-// The camera following the current actor.
-#include "camera/Camera.h"
-#include "world/DatenStruktur.h"
+// The camera following the current actor: a resting camera turns toward it, a moving camera is carried
+// along at the preset's offsets, in presets 3 and 4 on a line along the actor's heading.
+#include <cmath>
 
-void TrackCamera() {}
+#include "camera/Camera.h"
+#include "scene/Scene.h"
+#include "world/DatenStruktur.h"
+#include "world/Numeric.h"
+
+namespace {
+
+// Replaces an exact zero difference before it is divided by.
+constexpr float ZeroDifference = 0.00001f;
+constexpr float TiltFlipAbove = 20.0f;
+constexpr float TiltFlipBelow = -20.0f;
+constexpr float KmhPerMetreOfHeight = 7.0f;
+
+const TActor& FollowedActor() {
+    static const TActor none{};
+    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return none;
+    return Actors[(size_t)CurrentActor];
+}
+
+float NonZero(float difference) {
+    return difference == 0.0f ? ZeroDifference : difference;
+}
+
+// The plain arc tangent of a quotient, in game degrees.
+long double ArcTanDegrees(float numerator, float denominator) {
+    return (long double)std::atan((double)numerator / (double)denominator) * 180.0L / GamePi;
+}
+
+void TurnRestingCamera(const TActor& actor) {
+    const float dx = NonZero(F32((double)CamPosX - (double)actor.PosX));
+    const float dy = NonZero(F32((double)CamPosY - (double)actor.PosY));
+    const float dz = NonZero(F32((double)CamPosZ - (double)actor.PosZ));
+    switch (CameraPreset) {
+    case 0:
+        CamAngleX = F32(ArcTanDegrees(dy, dz));
+        CamPosX = actor.PosX;
+        // A dead band between the two thresholds keeps the view from flipping every frame.
+        if (CamAngleX > TiltFlipAbove) CamAngleZ = 180.0f;
+        if (CamAngleX < TiltFlipBelow) CamAngleZ = 0.0f;
+        break;
+    case 1:
+        CamAngleX = F32(ArcTanDegrees(dy, dz));
+        CamPosX = actor.PosX;
+        break;
+    case 2:
+        CameraMoving = 1;
+        break;
+    case 3:
+    case 4:
+        if (dy > 0.0f) CamAngleY = F32(-ArcTanDegrees(dx, dy) + 180.0L);
+        if (dy < 0.0f) CamAngleY = F32(-ArcTanDegrees(dx, dy));
+        if (CamAngleY < 0.0f) CamAngleY = F32((double)CamAngleY + 360.0);
+        if (CamAngleY > 359.0f) CamAngleY = F32((double)CamAngleY - 360.0);
+        break;
+    default:
+        break;
+    }
+}
+
+// Presets 3 and 4: the camera stands CamOffsetY behind the actor along the heading h.
+void PlaceOnHeading(const TActor& actor, float h) {
+    CamAngleY = h;
+    RotRadX = 0.0f;
+    RotRadY = 0.0f;
+    RotRadZ = F32(((long double)h + 180.0L) * GamePi / 180.0L);
+    PointX = 0.0f;
+    PointY = CamOffsetY;
+    PointZ = 0.0f;
+    RotatePoint(RotRadX, RotRadY, RotRadZ);
+    CamPosX = F32((double)PointX + (double)actor.PosX);
+    CamPosY = F32((double)PointY + (double)actor.PosY);
+    CamPosZ = F32((double)actor.PosZ + (double)CamOffsetZ);
+}
+
+void CarryMovingCamera(const TActor& actor) {
+    if (CamSpeedHeight != 0) {
+        CamOffsetZ = actor.StepLength > 0.0f
+                         ? F32((double)actor.SpeedKmh / KmhPerMetreOfHeight + (double)CamBaseHeight)
+                         : CamBaseHeight;
+    }
+    if (CameraTurnsWithActor != 0) {
+        if (CameraPreset == 2) CamAngleZ = F32(-1.0 * (double)actor.AngleZ);
+        if (CameraPreset == 3) CamAngleY = actor.AngleZ;
+    }
+    if (CamNoOffset == 0) {
+        CamPosX = F32((double)actor.PosX + (double)CamOffsetX);
+        CamPosY = F32((double)actor.PosY + (double)CamOffsetY);
+        CamPosZ = F32((double)actor.PosZ + (double)CamOffsetZ);
+    }
+    if (CameraPreset == 3) PlaceOnHeading(actor, actor.AngleZ);
+    if (CameraPreset == 4) PlaceOnHeading(actor, actor.WheelAngle);
+}
+
+} // namespace
+
+void TrackCamera() {
+    const TActor& actor = FollowedActor();
+    if (CameraMoving == 0) TurnRestingCamera(actor);
+    if (CameraMoving != 0) CarryMovingCamera(actor);
+}

@@ -1,5 +1,142 @@
-// Actor motion: steering bounds, turning, skidding, the step and the grid cell.
-#include "dynamics/Dynamics.h"
-#include "world/DatenStruktur.h"
+// Actor motion: steering bounds, turning of body and direction of travel, skidding, off-road drag, speed
+// bounds, the step along the direction of travel, and the actor's cell in the wrapping grid.
+#include <cstddef>
+#include <cstdint>
 
-void MoveActors() {}
+#include "dynamics/Dynamics.h"
+#include "scene/Scene.h"
+#include "shell/Texts.h"
+#include "world/DatenStruktur.h"
+#include "world/Numeric.h"
+
+namespace {
+
+constexpr float SteeringBound = 90.0f;   // degrees per second
+constexpr float SkidFollowLimit = 40.0f; // below this difference a skidding car still follows partly
+constexpr float SkidDizzyLimit = 45.0f;  // above it the car follows fully and the driver gets dizzy
+constexpr double OffRoadDivisor = 3.0;
+constexpr double OnRoadDivisor = 2.0;
+constexpr float OffRoadDragLimit = 0.3f; // metres per frame
+constexpr float OffRoadDragRate = 0.3f;  // metres per frame per second
+constexpr float ReverseLimit = -0.5f;    // metres per frame
+constexpr double KmhPerMs = 3.6;
+constexpr float CellSize = 500.0f;
+constexpr int32_t GridSize = 10;
+constexpr double WorldSize = 5000.0;
+constexpr int RoadType = 9;
+
+size_t ActorsToMove() {
+    if (ActorCount <= 0) return 0;
+    return (size_t)ActorCount < Actors.size() ? (size_t)ActorCount : Actors.size();
+}
+
+float Added(float a, double b) {
+    return F32((double)a + b);
+}
+
+// Cell number of a column and row; wraps instead of overflowing for values outside the grid.
+int32_t CellNumber(int32_t row, int32_t col) {
+    return (int32_t)((uint32_t)row * 10u + (uint32_t)col);
+}
+
+void SavePose(TActor& actor) {
+    actor.PrevPosX = actor.PosX;
+    actor.PrevPosY = actor.PosY;
+    actor.PrevPosZ = actor.PosZ;
+    actor.PrevAngleX = actor.AngleX;
+    actor.PrevAngleY = actor.AngleY;
+    actor.PrevAngleZ = actor.AngleZ;
+}
+
+// Turns body and direction of travel; a skidding car's direction follows only partly, or not at all.
+void Turn(TActor& actor) {
+    const float bound = PerFrameScale(SteeringBound);
+    if (actor.Steering > bound) actor.Steering = bound;
+    if (-actor.Steering > bound) actor.Steering = -bound;
+
+    actor.AngleZ = Added(actor.AngleZ, actor.Steering);
+    const double steering = (double)actor.Steering;
+    if (actor.Skidding == 0) {
+        actor.WheelAngle = Added(actor.WheelAngle, steering);
+    } else if (actor.AngleDiff < SkidFollowLimit) {
+        const double divisor = actor.TouchQuad[RoadType] < 1 ? OffRoadDivisor : OnRoadDivisor;
+        actor.WheelAngle = Added(actor.WheelAngle, steering / divisor);
+    } else if (actor.AngleDiff > SkidDizzyLimit) {
+        actor.WheelAngle = Added(actor.WheelAngle, steering);
+        Message = TextDizzy;
+    }
+}
+
+void BoundSpeed(TActor& actor) {
+    if (actor.OnRoad < 1 && actor.StepLength > OffRoadDragLimit) {
+        actor.StepLength = Added(actor.StepLength, -(double)PerFrameScale(OffRoadDragRate));
+    }
+    if (actor.StepLength > actor.MaxStepLength) actor.StepLength = actor.MaxStepLength;
+    if (actor.StepLength < ReverseLimit) actor.StepLength = ReverseLimit;
+    actor.SpeedKmh = F32((double)Fps * (double)actor.StepLength * KmhPerMs);
+}
+
+// One step of StepLength along the direction of travel: +y turned by WheelAngle.
+void Step(TActor& actor) {
+    RotAngleX = actor.AngleX;
+    RotAngleY = actor.AngleY;
+    RotAngleZ = actor.WheelAngle;
+    RotRadX = DegToRad(RotAngleX);
+    RotRadY = DegToRad(RotAngleY);
+    RotRadZ = DegToRad(RotAngleZ);
+    PointX = 0;
+    PointY = actor.StepLength;
+    PointZ = 0;
+    RotatePoint(RotRadX, RotRadY, RotRadZ);
+    actor.StepX = PointX;
+    actor.StepY = PointY;
+    actor.StepZ = PointZ;
+
+    actor.PosX = Added(actor.PosX, actor.StepX);
+    actor.PosY = Added(actor.PosY, actor.StepY);
+    actor.PosZ = Added(actor.PosZ, actor.StepZ);
+    actor.QuadPosX = Added(actor.QuadPosX, actor.StepX);
+    actor.QuadPosY = Added(actor.QuadPosY, actor.StepY);
+    actor.QuadPosZ = Added(actor.QuadPosZ, actor.StepZ);
+}
+
+// Moves the actor into the next cell when it left its own along one axis; the grid wraps at its edges.
+// Returns whether it crossed.
+bool CrossCell(float& quadPos, int32_t& cell, float& worldPos) {
+    bool crossed = false;
+    if (quadPos > CellSize) {
+        crossed = true;
+        quadPos = Added(quadPos, -(double)CellSize);
+        cell = (int32_t)((uint32_t)cell + 1u);
+        if (cell == GridSize) {
+            cell = 0;
+            worldPos = Added(worldPos, -WorldSize);
+        }
+    }
+    if (quadPos < 0) {
+        crossed = true;
+        quadPos = Added(quadPos, (double)CellSize);
+        cell = (int32_t)((uint32_t)cell - 1u);
+        if (cell == -1) {
+            cell = GridSize - 1;
+            worldPos = Added(worldPos, WorldSize);
+        }
+    }
+    return crossed;
+}
+
+} // namespace
+
+void MoveActors() {
+    for (size_t i = 0; i < ActorsToMove(); i++) {
+        TActor& actor = Actors[i];
+        // While in wall contact the pose from before the contact stays the restore point.
+        if (actor.BounceTurn == 0) SavePose(actor);
+        Turn(actor);
+        BoundSpeed(actor);
+        Step(actor);
+        const bool crossedX = CrossCell(actor.QuadPosX, actor.QuadCol, actor.PosX);
+        const bool crossedY = CrossCell(actor.QuadPosY, actor.QuadRow, actor.PosY);
+        if (crossedX || crossedY) actor.QuadIndex = CellNumber(actor.QuadRow, actor.QuadCol);
+    }
+}

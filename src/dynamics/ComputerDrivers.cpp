@@ -1,5 +1,160 @@
-// Computer drivers following the ideal line with two feelers.
-#include "dynamics/Dynamics.h"
-#include "world/DatenStruktur.h"
+// Computer drivers: every computer-driven car speeds up at its own rate and steers toward the ideal line of
+// its cell, found where the line crosses one of two feelers held across the road in front of the car.
+#include <cstdio>
 
-void SteerComputerActors() {}
+#include "dynamics/Dynamics.h"
+#include "scene/Scene.h"
+#include "world/DatenStruktur.h"
+#include "world/Numeric.h"
+#include "world/World.h"
+
+namespace {
+
+constexpr uint8_t IdealLineType = 13;
+constexpr int32_t GroundLinePart = 2;
+constexpr int32_t FeelerColor = 0x969696;
+constexpr float FeelerHalfWidth = 200.0f;
+constexpr float FarFeelerAhead = 30.0f;
+constexpr float NearFeelerAhead = 10.0f;
+constexpr double MarkerOffset = 4.0; // the stage digit is centred on the crossing
+
+struct TPoint2 {
+    float X, Y;
+};
+
+// One feeler in the world frame, from its -x end to its +x end.
+struct TFeeler {
+    TPoint2 From, To;
+};
+
+// The map frame shift: the current actor sits at the screen centre.
+struct TMapShift {
+    double X, Y;
+};
+
+TMapShift CurrentMapShift() {
+    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return {ScreenCentreX, ScreenCentreY};
+    const TActor& current = Actors[(size_t)CurrentActor];
+    return {(double)ScreenCentreX - (double)current.PosX, (double)ScreenCentreY - (double)current.PosY};
+}
+
+void DrawMapLine(TPoint2 from, TPoint2 to, TMapShift shift) {
+    CanvasMoveTo(&BackBuffer, TruncToInt32((double)from.X + shift.X), TruncToInt32((double)from.Y + shift.Y));
+    CanvasLineTo(&BackBuffer, TruncToInt32((double)to.X + shift.X), TruncToInt32((double)to.Y + shift.Y));
+}
+
+// A point of the car's own frame turned with the working angles and moved by (bx, by).
+TPoint2 TurnedPoint(float x, float y, float z, float bx, float by) {
+    PointX = x;
+    PointY = y;
+    PointZ = z;
+    RotatePoint(RotRadX, RotRadY, RotRadZ);
+    return {F32((double)PointX + (double)bx), F32((double)PointY + (double)by)};
+}
+
+void LoadRotation(float ax, float ay, float az) {
+    RotAngleX = ax;
+    RotAngleY = ay;
+    RotAngleZ = az;
+    ConvertRotAngles();
+}
+
+TFeeler FeelerAt(const TActor& actor, float ahead) {
+    return {TurnedPoint(-FeelerHalfWidth, ahead, 0.0f, actor.PosX, actor.PosY),
+            TurnedPoint(FeelerHalfWidth, ahead, 0.0f, actor.PosX, actor.PosY)};
+}
+
+// Steers toward the side of the feeler where the ideal line crossed it; a change of side starts the
+// steering again from straight ahead.
+void SteerToCrossing(TActor& actor) {
+    int32_t side = 0;
+    if (IntersectT > 0.5f) side = -1;
+    if (IntersectT < 0.5f) side = 1;
+    if (actor.SteerSide != side) actor.Steering = 0.0f;
+    actor.Steering =
+        F32((double)actor.Steering + (double)PerFrameScale(F32((double)side * (double)actor.SteerRate)));
+    actor.SteerSide = side;
+}
+
+// Walks one ideal-line part and tests each of its segments against the feeler; true at the first crossing.
+bool PartCrossesFeeler(TActor& actor, const TObjekt& model, const TModelPart& part, TPoint2 base,
+                       const TFeeler& feeler, int32_t stage, TMapShift shift) {
+    if (part.Indices == nullptr || model.Vertices == nullptr) return false;
+    const bool drawn = CheckLineMode != 0;
+    if (drawn) CanvasSetPenColor(&BackBuffer, part.Color);
+    bool havePrevious = false;
+    TPoint2 previous{0.0f, 0.0f};
+    for (int32_t k = 0; k < MaxListEntries; k++) {
+        const int32_t entry = part.Indices[k];
+        if (entry == ListEnd) break;
+        if (entry < 0) continue; // ideal lines are open polylines: no polygon markers
+        const float* vertex = model.Vertices + (size_t)entry * 3;
+        const TPoint2 current = TurnedPoint(vertex[0], vertex[1], vertex[2], base.X, base.Y);
+        if (havePrevious) {
+            const bool hit = SegmentsIntersect(feeler.From.X, feeler.From.Y, feeler.To.X, feeler.To.Y,
+                                               previous.X, previous.Y, current.X, current.Y);
+            if (drawn) DrawMapLine(previous, current, shift);
+            if (hit) {
+                SteerToCrossing(actor);
+                if (drawn) {
+                    char marker[4];
+                    std::snprintf(marker, sizeof marker, "%d", (int)stage);
+                    CanvasTextOut(&BackBuffer, TruncToInt32((double)IntersectX + shift.X - MarkerOffset),
+                                  TruncToInt32((double)IntersectY + shift.Y - MarkerOffset), marker);
+                }
+                return true;
+            }
+        }
+        previous = current;
+        havePrevious = true;
+    }
+    return false;
+}
+
+// Searches the ideal lines of the actor's own cell for a crossing with the feeler; true when one was found.
+bool CellCrossesFeeler(TActor& actor, const TFeeler& feeler, int32_t stage, TMapShift shift) {
+    const int32_t q = actor.QuadIndex;
+    if (q < 0 || (size_t)q >= Quadrants.size()) return false;
+    const TQuadrant& cell = Quadrants[(size_t)q];
+    for (int32_t p = 0; p < cell.PlacementCount && (size_t)p < cell.Placements.size(); p++) {
+        const TPlacement& placement = cell.Placements[(size_t)p];
+        if (placement.ObjectIndex < 0 || (size_t)placement.ObjectIndex >= Objects.size()) continue;
+        const TObjekt& model = Objects[(size_t)placement.ObjectIndex];
+        if (model.ObjectType != IdealLineType) continue;
+        const TPoint2 base{F32((double)cell.OriginX + (double)placement.X),
+                           F32((double)cell.OriginY + (double)placement.Y)};
+        LoadRotation(placement.AngleX, placement.AngleY, placement.AngleZ);
+        for (const TModelPart& part : model.Parts) {
+            if (part.PartKind != GroundLinePart) continue;
+            if (PartCrossesFeeler(actor, model, part, base, feeler, stage, shift)) return true;
+        }
+    }
+    return false;
+}
+
+void DriveActor(TActor& actor) {
+    actor.StepLength = F32((double)actor.StepLength + (double)PerFrameScale(actor.Accel));
+
+    LoadRotation(actor.AngleX, actor.AngleY, actor.AngleZ);
+    const TFeeler farFeeler = FeelerAt(actor, FarFeelerAhead);
+    const TFeeler nearFeeler = FeelerAt(actor, NearFeelerAhead);
+    const TMapShift shift = CurrentMapShift();
+    if (CheckLineMode != 0) {
+        CanvasSetPenColor(&BackBuffer, FeelerColor);
+        DrawMapLine(nearFeeler.From, nearFeeler.To, shift);
+        DrawMapLine(farFeeler.From, farFeeler.To, shift);
+    }
+
+    // The far feeler takes precedence; the near one is asked only when nothing crosses the far one.
+    if (CellCrossesFeeler(actor, farFeeler, 0, shift)) return;
+    CellCrossesFeeler(actor, nearFeeler, 1, shift);
+}
+
+} // namespace
+
+void SteerComputerActors() {
+    for (int32_t a = 0; a < ActorCount && (size_t)a < Actors.size(); a++) {
+        if (a == CurrentActor && DemoMode == 0) continue; // the player drives this one
+        DriveActor(Actors[(size_t)a]);
+    }
+}

@@ -1,39 +1,233 @@
-// Canvas: a software rasteriser over a pixel buffer.
+// Canvas: a software rasteriser over a 0xFFRRGGBB pixel buffer. Lines leave their end pixel out and are
+// clipped to the buffer before they are stepped, so any 32-bit coordinate is cheap and safe; rectangles
+// exclude their right and bottom edges. Text is composed from the glyph cache of Font.cpp.
 #include "platform/Canvas.h"
 
 #include <cstdlib>
 
+#include "platform/Font.h"
+
 void (*CanvasTextObserver)(const TCanvas* canvas, int32_t x, int32_t y, const char* text);
 
+// Products of two coordinate differences need more than 64 bits.
+__extension__ typedef __int128 TWide;
+
 void CanvasCreate(TCanvas* canvas, int32_t width, int32_t height) {
+    if (width < 0) width = 0;
+    if (height < 0) height = 0;
+    const size_t count = (size_t)width * (size_t)height;
+    canvas->Pixels = count > 0 ? (uint32_t*)std::malloc(count * sizeof(uint32_t)) : nullptr;
+    if (canvas->Pixels == nullptr) width = height = 0;
     canvas->Width = width;
     canvas->Height = height;
-    canvas->Pixels = (uint32_t*)std::calloc((size_t)width * (size_t)height, sizeof(uint32_t));
-    for (int32_t i = 0; i < width * height; i++) canvas->Pixels[i] = 0xFFFFFFFFu;
-    canvas->PenColor = 0;
+    for (size_t i = 0; i < (size_t)width * (size_t)height; i++)
+        canvas->Pixels[i] = 0xFFFFFFFFu;
+    canvas->PenColor = RGBColor(0, 0, 0);
     canvas->BrushColor = RGBColor(255, 255, 255);
     canvas->PenX = canvas->PenY = 0;
 }
+
 void CanvasFree(TCanvas* canvas) {
     std::free(canvas->Pixels);
     canvas->Pixels = nullptr;
+    canvas->Width = canvas->Height = 0;
 }
-void CanvasSetPenColor(TCanvas* canvas, int32_t color) { canvas->PenColor = color; }
-void CanvasSetBrushColor(TCanvas* canvas, int32_t color) { canvas->BrushColor = color; }
+
+void CanvasSetPenColor(TCanvas* canvas, int32_t color) {
+    canvas->PenColor = color;
+}
+void CanvasSetBrushColor(TCanvas* canvas, int32_t color) {
+    canvas->BrushColor = color;
+}
+
 void CanvasMoveTo(TCanvas* canvas, int32_t x, int32_t y) {
     canvas->PenX = x;
     canvas->PenY = y;
 }
+
+// The steps i of a line whose coordinate start + dir * i lies in 0..size-1, narrowed into [first, last].
+static void ClipSteps(int64_t start, int64_t dir, int64_t size, int64_t* first, int64_t* last) {
+    int64_t lo;
+    int64_t hi;
+    if (dir > 0) {
+        lo = -start;
+        hi = size - 1 - start;
+    } else {
+        lo = start - (size - 1);
+        hi = start;
+    }
+    if (lo > *first) *first = lo;
+    if (hi < *last) *last = hi;
+}
+
+// Offset along the minor axis at step i: i * minor / major rounded, halves away from the start.
+static int64_t MinorOffset(int64_t i, int64_t minor, int64_t major) {
+    return (int64_t)(((TWide)2 * i * minor + major) / ((TWide)2 * major));
+}
+
+// The first step in [first, last] whose minor coordinate reaches the buffer, found by bisection over the
+// monotone offset: a handful of exact evaluations instead of stepping over an off-screen stretch.
+static int64_t FirstStepReaching(int64_t first, int64_t last, int64_t minor, int64_t major, int64_t need) {
+    while (first < last) {
+        const int64_t mid = first + (last - first) / 2;
+        if (MinorOffset(mid, minor, major) >= need) {
+            last = mid;
+        } else {
+            first = mid + 1;
+        }
+    }
+    return first;
+}
+
+// Steps a line along its major axis over the steps that can land in the buffer, so the work is bounded by
+// the buffer size; each pixel is the one the whole line would put there.
+static void DrawClippedLine(TCanvas* canvas, int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+    const int64_t dx = x1 - x0;
+    const int64_t dy = y1 - y0;
+    const int64_t adx = dx < 0 ? -dx : dx;
+    const int64_t ady = dy < 0 ? -dy : dy;
+    const bool xMajor = adx >= ady;
+    const int64_t major = xMajor ? adx : ady;
+    const int64_t minor = xMajor ? ady : adx;
+    if (major == 0) return;
+    const int64_t majorStart = xMajor ? x0 : y0;
+    const int64_t minorStart = xMajor ? y0 : x0;
+    const int64_t majorDir = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int64_t minorDir = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const int64_t majorSize = xMajor ? canvas->Width : canvas->Height;
+    const int64_t minorSize = xMajor ? canvas->Height : canvas->Width;
+
+    int64_t first = 0;
+    int64_t last = major - 1;
+    ClipSteps(majorStart, majorDir, majorSize, &first, &last);
+    if (first > last) return;
+
+    // The minor coordinate must also be inside: offsets between need and limit.
+    int64_t need;
+    int64_t limit;
+    if (minorDir > 0) {
+        need = -minorStart;
+        limit = minorSize - 1 - minorStart;
+    } else {
+        need = minorStart - (minorSize - 1);
+        limit = minorStart;
+    }
+    if (limit < 0 || need > MinorOffset(last, minor, major)) return;
+    if (need > 0) first = FirstStepReaching(first, last, minor, major, need);
+
+    const TWide twoMajor = (TWide)2 * major;
+    const TWide numerator = (TWide)2 * first * minor + major;
+    int64_t offset = (int64_t)(numerator / twoMajor);
+    int64_t remainder = (int64_t)(numerator % twoMajor);
+    const int64_t twoMajor64 = 2 * major;
+    const int64_t twoMinor = 2 * minor;
+    const uint32_t pixel = PixelFromColor(canvas->PenColor);
+    for (int64_t i = first; i <= last && offset <= limit; i++) {
+        const int64_t a = majorStart + majorDir * i;
+        const int64_t b = minorStart + minorDir * offset;
+        const int64_t px = xMajor ? a : b;
+        const int64_t py = xMajor ? b : a;
+        canvas->Pixels[py * canvas->Width + px] = pixel;
+        remainder += twoMinor;
+        if (remainder >= twoMajor64) {
+            remainder -= twoMajor64;
+            offset++;
+        }
+    }
+}
+
 void CanvasLineTo(TCanvas* canvas, int32_t x, int32_t y) {
+    if (canvas->Pixels != nullptr) DrawClippedLine(canvas, canvas->PenX, canvas->PenY, x, y);
     canvas->PenX = x;
     canvas->PenY = y;
 }
-void CanvasFillRect(TCanvas*, TRect) {}
-void CanvasFrameRect(TCanvas*, TRect) {}
+
+// The part of rect inside the buffer; false when nothing is left.
+static bool ClipRect(const TCanvas* canvas, TRect rect, TRect* clipped) {
+    clipped->Left = rect.Left < 0 ? 0 : rect.Left;
+    clipped->Top = rect.Top < 0 ? 0 : rect.Top;
+    clipped->Right = rect.Right > canvas->Width ? canvas->Width : rect.Right;
+    clipped->Bottom = rect.Bottom > canvas->Height ? canvas->Height : rect.Bottom;
+    return canvas->Pixels != nullptr && clipped->Left < clipped->Right && clipped->Top < clipped->Bottom;
+}
+
+static void FillPixels(TCanvas* canvas, TRect rect, uint32_t pixel) {
+    TRect area;
+    if (!ClipRect(canvas, rect, &area)) return;
+    for (int32_t y = area.Top; y < area.Bottom; y++) {
+        uint32_t* row = canvas->Pixels + (size_t)y * (size_t)canvas->Width;
+        for (int32_t x = area.Left; x < area.Right; x++)
+            row[x] = pixel;
+    }
+}
+
+void CanvasFillRect(TCanvas* canvas, TRect rect) {
+    FillPixels(canvas, rect, PixelFromColor(canvas->BrushColor));
+}
+
+void CanvasFrameRect(TCanvas* canvas, TRect rect) {
+    if (rect.Left >= rect.Right || rect.Top >= rect.Bottom) return;
+    const uint32_t pixel = PixelFromColor(canvas->BrushColor);
+    FillPixels(canvas, TRect{rect.Left, rect.Top, rect.Right, rect.Top + 1}, pixel);
+    FillPixels(canvas, TRect{rect.Left, rect.Bottom - 1, rect.Right, rect.Bottom}, pixel);
+    FillPixels(canvas, TRect{rect.Left, rect.Top, rect.Left + 1, rect.Bottom}, pixel);
+    FillPixels(canvas, TRect{rect.Right - 1, rect.Top, rect.Right, rect.Bottom}, pixel);
+}
+
+// Darkens the pixel toward black by the glyph's coverage.
+static uint32_t BlendToBlack(uint32_t pixel, uint32_t coverage) {
+    const uint32_t keep = 255 - coverage;
+    const uint32_t r = ((pixel >> 16) & 0xFF) * keep / 255;
+    const uint32_t g = ((pixel >> 8) & 0xFF) * keep / 255;
+    const uint32_t b = (pixel & 0xFF) * keep / 255;
+    return 0xFF000000u | (r << 16) | (g << 8) | b;
+}
+
+static void DrawGlyph(TCanvas* canvas, int64_t penX, int64_t top, const TFontGlyph* glyph) {
+    const uint8_t* mask = FontGlyphMask(glyph);
+    if (mask == nullptr) return;
+    for (int32_t gy = 0; gy < glyph->Height; gy++) {
+        const int64_t y = top + gy;
+        if (y < 0 || y >= canvas->Height) continue;
+        for (int32_t gx = 0; gx < glyph->Width; gx++) {
+            const int64_t x = penX + glyph->OffsetX + gx;
+            const uint32_t coverage = mask[gy * glyph->Width + gx];
+            if (x < 0 || x >= canvas->Width || coverage == 0) continue;
+            uint32_t* target = canvas->Pixels + y * canvas->Width + x;
+            *target = BlendToBlack(*target, coverage);
+        }
+    }
+}
+
 void CanvasTextOut(TCanvas* canvas, int32_t x, int32_t y, const char* text) {
     if (CanvasTextObserver != nullptr) CanvasTextObserver(canvas, x, y, text);
+    if (text == nullptr || canvas->Pixels == nullptr) return;
+    const int64_t right = (int64_t)x + FontTextWidth(text);
+    const int64_t bottom = (int64_t)y + FontLineHeight();
+    TRect cell{x, y, right > INT32_MAX ? INT32_MAX : (int32_t)right,
+               bottom > INT32_MAX ? INT32_MAX : (int32_t)bottom};
+    CanvasFillRect(canvas, cell);
+    int64_t penX = x;
+    while (*text != '\0' && penX < canvas->Width) {
+        const TFontGlyph* glyph = FontGlyphFor(FontNextCodePoint(&text));
+        DrawGlyph(canvas, penX, y, glyph);
+        penX += glyph->Advance;
+    }
 }
-void CanvasCopyRect(TCanvas*, TRect, const TCanvas*) {}
+
+void CanvasCopyRect(TCanvas* target, TRect rect, const TCanvas* source) {
+    TRect area;
+    if (source->Pixels == nullptr || !ClipRect(target, rect, &area)) return;
+    if (area.Right > source->Width) area.Right = source->Width;
+    if (area.Bottom > source->Height) area.Bottom = source->Height;
+    for (int32_t y = area.Top; y < area.Bottom; y++) {
+        const uint32_t* from = source->Pixels + (size_t)y * (size_t)source->Width;
+        uint32_t* to = target->Pixels + (size_t)y * (size_t)target->Width;
+        for (int32_t x = area.Left; x < area.Right; x++)
+            to[x] = from[x];
+    }
+}
+
 uint32_t CanvasPixel(const TCanvas* canvas, int32_t x, int32_t y) {
     if (canvas->Pixels == nullptr || x < 0 || y < 0 || x >= canvas->Width || y >= canvas->Height) return 0;
     return canvas->Pixels[(size_t)y * (size_t)canvas->Width + (size_t)x];

@@ -1,4 +1,95 @@
-// The headless backend: scripted messages, a virtual clock and cursor, and a hook after every copy.
+// The headless backend: no window, a virtual clock that advances a fixed time per pass, a cursor that stands
+// where the runner puts it, and hooks before each poll and after each copy. Messages go through the shared
+// queue of Platform.cpp, so the game's window procedure sees them exactly as it sees real ones.
+#include "platform/HeadlessPlatform.h"
+
 #include "platform/Platform.h"
 
-const TPlatformBackend* HeadlessBackend() { return nullptr; }
+static uint32_t StartTick;
+static THeadlessPassMs PassMs;
+static int32_t CursorX;
+static uint64_t PassLimit;
+static uint64_t SleepCount;
+static uint64_t PassesRun;
+static uint64_t LastPolledPass;
+static int32_t Stopped;
+static THeadlessPollHook BeforePoll;
+static THeadlessFrameHook AfterCopy;
+static void* HookContext;
+
+// The one window there is; any non-zero handle would do.
+constexpr int32_t HeadlessWindow = 1;
+
+uint32_t HeadlessTickAt(uint32_t startTick, THeadlessPassMs passMs, uint64_t sleeps) {
+    // Unsigned products wrap modulo 2^64, which keeps them right modulo 2^32; the fraction is split so
+    // that its product stays below 10^18.
+    const uint64_t whole = sleeps * (uint64_t)passMs.Whole;
+    const uint64_t fractionHigh = (sleeps / BillionthsPerMs) * (uint64_t)passMs.Billionths;
+    const uint64_t fractionLow = ((sleeps % BillionthsPerMs) * (uint64_t)passMs.Billionths) / BillionthsPerMs;
+    return (uint32_t)((uint64_t)startTick + whole + fractionHigh + fractionLow);
+}
+
+void HeadlessConfigure(uint32_t startTick, THeadlessPassMs passMs, int32_t cursorX, uint64_t passLimit) {
+    StartTick = startTick;
+    PassMs = passMs;
+    if (PassMs.Billionths >= BillionthsPerMs) PassMs.Billionths = BillionthsPerMs - 1;
+    CursorX = cursorX;
+    PassLimit = passLimit;
+    SleepCount = 0;
+    PassesRun = 0;
+    LastPolledPass = 0;
+    Stopped = 0;
+    BeforePoll = nullptr;
+    AfterCopy = nullptr;
+    HookContext = nullptr;
+}
+
+void HeadlessSetCursorX(int32_t x) { CursorX = x; }
+
+void HeadlessSetHooks(THeadlessPollHook beforePoll, THeadlessFrameHook afterCopy, void* context) {
+    BeforePoll = beforePoll;
+    AfterCopy = afterCopy;
+    HookContext = context;
+}
+
+void HeadlessStop() { Stopped = 1; }
+uint64_t HeadlessPassesRun() { return PassesRun; }
+uint64_t HeadlessSleepCount() { return SleepCount; }
+
+static int32_t CreateHeadlessWindow(const char*, int32_t, int32_t) { return HeadlessWindow; }
+static void ShowHeadlessWindow(int32_t) {}
+static void DestroyHeadlessWindow(int32_t) {}
+static void ReleaseHeadlessWindow() {}
+
+// The pass about to poll is the one after the last sleep; its hook runs once however often it polls.
+static void PumpHeadlessEvents() {
+    const uint64_t pass = SleepCount + 1;
+    if (pass == LastPolledPass) return;
+    LastPolledPass = pass;
+    if (BeforePoll != nullptr) BeforePoll(pass, HookContext);
+}
+
+static uint32_t HeadlessTickCount() { return HeadlessTickAt(StartTick, PassMs, SleepCount); }
+
+// Time moves only here: one pass's worth per call, whatever the game asked for.
+static void HeadlessSleep(uint32_t) { SleepCount++; }
+
+static void HeadlessCursorPos(TPoint* point) {
+    point->x = CursorX;
+    point->y = 0;
+}
+
+static void CopyHeadlessFrame(const TCanvas* frame, TRect) {
+    PassesRun++;
+    if (AfterCopy != nullptr) AfterCopy(SleepCount, frame, HookContext);
+}
+
+static int32_t ContinueHeadlessLoop() { return Stopped == 0 && SleepCount < PassLimit ? 1 : 0; }
+
+static const TPlatformBackend Headless = {
+    "headless",          CreateHeadlessWindow, ShowHeadlessWindow,    PumpHeadlessEvents,
+    DestroyHeadlessWindow, HeadlessTickCount,  HeadlessSleep,         HeadlessCursorPos,
+    CopyHeadlessFrame,   ReleaseHeadlessWindow, ContinueHeadlessLoop,
+};
+
+const TPlatformBackend* HeadlessBackend() { return &Headless; }

@@ -1,9 +1,103 @@
-// PNG output of a canvas, through libpng.
+// PNG output of a canvas through libpng: 8-bit RGB, written to a temporary file beside the target and then
+// renamed over it, so a reader never sees half a picture and a failure leaves nothing behind.
 #include "platform/PngFile.h"
 
-#include <cstdio>
+#include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-bool WriteCanvasPng(const TCanvas*, const char*, char* error, size_t errorSize) {
-    std::snprintf(error, errorSize, "PNG output is not built yet");
-    return false;
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+// The reason libpng gave for giving up, kept until the write reports it.
+static char PngReason[256];
+
+static void OnPngError(png_structp png, png_const_charp message) {
+    std::snprintf(PngReason, sizeof PngReason, "%s", message);
+    png_longjmp(png, 1);
+}
+
+static void OnPngWarning(png_structp, png_const_charp) {}
+
+// Encodes the canvas into file; false with PngReason set when libpng gave up. Kept free of objects with
+// destructors, since an error returns here by longjmp.
+static bool EncodePng(FILE* file, const TCanvas* canvas, png_bytep row) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
+    if (png == nullptr) {
+        std::snprintf(PngReason, sizeof PngReason, "out of memory");
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr || setjmp(png_jmpbuf(png)) != 0) {
+        if (info == nullptr) std::snprintf(PngReason, sizeof PngReason, "out of memory");
+        png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, (png_uint_32)canvas->Width, (png_uint_32)canvas->Height, 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int32_t y = 0; y < canvas->Height; y++) {
+        const uint32_t* pixels = canvas->Pixels + (size_t)y * (size_t)canvas->Width;
+        for (int32_t x = 0; x < canvas->Width; x++) {
+            row[3 * x] = (png_byte)(pixels[x] >> 16);
+            row[3 * x + 1] = (png_byte)(pixels[x] >> 8);
+            row[3 * x + 2] = (png_byte)pixels[x];
+        }
+        png_write_row(png, row);
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+bool WriteCanvasPng(const TCanvas* canvas, const char* path, char* error, size_t errorSize) {
+    if (canvas == nullptr || canvas->Pixels == nullptr || canvas->Width <= 0 || canvas->Height <= 0) {
+        std::snprintf(error, errorSize, "cannot write %s: the canvas is empty", path);
+        return false;
+    }
+    char temporary[4096];
+    const int length = std::snprintf(temporary, sizeof temporary, "%s.XXXXXX", path);
+    if (length < 0 || (size_t)length >= sizeof temporary) {
+        std::snprintf(error, errorSize, "cannot write %s: the path is too long", path);
+        return false;
+    }
+    const int descriptor = mkstemp(temporary);
+    if (descriptor < 0) {
+        std::snprintf(error, errorSize, "cannot create %s: %s", temporary, std::strerror(errno));
+        return false;
+    }
+    fchmod(descriptor, 0644); // a picture for anyone to look at, not a private temporary
+    FILE* file = fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        std::snprintf(error, errorSize, "cannot open %s: %s", temporary, std::strerror(errno));
+        close(descriptor);
+        std::remove(temporary);
+        return false;
+    }
+    png_bytep row = (png_bytep)std::malloc((size_t)canvas->Width * 3);
+    bool written = row != nullptr && EncodePng(file, canvas, row);
+    if (row == nullptr) std::snprintf(PngReason, sizeof PngReason, "out of memory");
+    std::free(row);
+    if (written && (std::fflush(file) != 0 || std::ferror(file) != 0)) {
+        std::snprintf(PngReason, sizeof PngReason, "%s", std::strerror(errno));
+        written = false;
+    }
+    if (std::fclose(file) != 0 && written) {
+        std::snprintf(PngReason, sizeof PngReason, "%s", std::strerror(errno));
+        written = false;
+    }
+    if (written && std::rename(temporary, path) != 0) {
+        std::snprintf(PngReason, sizeof PngReason, "cannot rename to %s: %s", path, std::strerror(errno));
+        written = false;
+    }
+    if (!written) {
+        std::remove(temporary);
+        std::snprintf(error, errorSize, "cannot write %s: %s", path, PngReason);
+        return false;
+    }
+    return true;
 }

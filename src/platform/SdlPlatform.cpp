@@ -1,4 +1,246 @@
-// The SDL2 backend: the real window, its events as window messages, ticks, sleep and the cursor.
+// The SDL2 backend: the real window, its events as window messages, ticks, sleep and the cursor. The window's
+// client area is exactly the game's screen rectangle; what lies beyond it after a resize shows the menu grey.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/KeyMap.h"
 #include "platform/Platform.h"
 
-const TPlatformBackend* SdlBackend() { return nullptr; }
+// The outer window size includes a 2-pixel frame left, right and below and a 26-pixel title band on top.
+constexpr int32_t FrameLeft = 2;
+constexpr int32_t FrameTop = 26;
+constexpr int32_t FrameWidth = 4;
+constexpr int32_t FrameHeight = 28;
+constexpr Uint8 MenuGrey = 240;
+constexpr int32_t WindowHandleValue = 1;
+
+static SDL_Window* Window;
+static SDL_Renderer* Renderer;
+static SDL_Texture* Texture;
+static int32_t ClientWidth;
+static int32_t ClientHeight;
+static bool VideoStarted;
+static bool ClosePosted;
+
+// Only drivers that show a window to a person count, unless the user named a driver himself.
+static bool DriverShowsWindow() {
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (asked != nullptr && asked[0] != '\0') return true;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
+}
+
+// Event kinds the game never reads stay out of SDL's queue, so key events never wait behind them.
+static void IgnoreUnreadEvents() {
+    SDL_StopTextInput();
+    const Uint32 unread[] = {SDL_TEXTINPUT,
+                             SDL_TEXTEDITING,
+                             SDL_MOUSEMOTION,
+                             SDL_MOUSEBUTTONDOWN,
+                             SDL_MOUSEBUTTONUP,
+                             SDL_MOUSEWHEEL,
+                             SDL_FINGERDOWN,
+                             SDL_FINGERUP,
+                             SDL_FINGERMOTION,
+                             SDL_KEYMAPCHANGED,
+                             SDL_DROPFILE,
+                             SDL_DROPTEXT,
+                             SDL_DROPBEGIN,
+                             SDL_DROPCOMPLETE,
+                             SDL_SYSWMEVENT,
+                             SDL_JOYAXISMOTION,
+                             SDL_CONTROLLERAXISMOTION,
+                             SDL_AUDIODEVICEADDED,
+                             SDL_AUDIODEVICEREMOVED};
+    for (Uint32 type : unread)
+        SDL_EventState(type, SDL_IGNORE);
+}
+
+static void ShutDownVideo() {
+    if (VideoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    VideoStarted = false;
+}
+
+static void DestroyWindowParts() {
+    if (Texture != nullptr) SDL_DestroyTexture(Texture);
+    if (Renderer != nullptr) SDL_DestroyRenderer(Renderer);
+    if (Window != nullptr) SDL_DestroyWindow(Window);
+    Texture = nullptr;
+    Renderer = nullptr;
+    Window = nullptr;
+}
+
+// An accelerated renderer where there is one, else SDL's software renderer onto the window surface.
+static bool CreatePresenter() {
+    Renderer = SDL_CreateRenderer(Window, -1, 0);
+    if (Renderer == nullptr) Renderer = SDL_CreateRenderer(Window, -1, SDL_RENDERER_SOFTWARE);
+    if (Renderer == nullptr) return false;
+    Texture = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, ClientWidth,
+                                ClientHeight);
+    return Texture != nullptr;
+}
+
+static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t height) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "tramolo: no display to open the window on (%s)\n", SDL_GetError());
+        return 0;
+    }
+    VideoStarted = true;
+    if (!DriverShowsWindow()) {
+        std::fprintf(stderr,
+                     "tramolo: no display to open the window on (only the \"%s\" video driver works)\n",
+                     SDL_GetCurrentVideoDriver());
+        ShutDownVideo();
+        return 0;
+    }
+    ClientWidth = width - FrameWidth > 1 ? width - FrameWidth : 1;
+    ClientHeight = height - FrameHeight > 1 ? height - FrameHeight : 1;
+    Window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, ClientWidth,
+                              ClientHeight, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    if (Window == nullptr || !CreatePresenter()) {
+        std::fprintf(stderr, "tramolo: cannot open the window (%s)\n", SDL_GetError());
+        DestroyWindowParts();
+        ShutDownVideo();
+        return 0;
+    }
+    IgnoreUnreadEvents();
+    ClosePosted = false;
+    return WindowHandleValue;
+}
+
+// The window as the system paints it before the first frame: all in the class background.
+static void SdlShowGameWindow(int32_t) {
+    if (Window == nullptr) return;
+    SDL_ShowWindow(Window);
+    SDL_SetRenderDrawColor(Renderer, MenuGrey, MenuGrey, MenuGrey, 255);
+    SDL_RenderClear(Renderer);
+    SDL_RenderPresent(Renderer);
+}
+
+static void SdlDestroyGameWindow(int32_t) {
+    DestroyWindowParts();
+}
+
+static uint32_t SdlGetTickCount() {
+    return (uint32_t)SDL_GetTicks64();
+}
+
+static void SdlSleep(uint32_t ms) {
+    SDL_Delay(ms);
+}
+
+static void SdlGetCursorPos(TPoint* point) {
+    int x = 0;
+    int y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    point->x = x;
+    point->y = y;
+}
+
+static void PostToWindow(uint32_t message, uint32_t wParam, int32_t lParam) {
+    TMsg msg{};
+    msg.hwnd = GameWindowHandle();
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.time = SdlGetTickCount();
+    SdlGetCursorPos(&msg.pt);
+    PostMessageToQueue(msg);
+}
+
+// A key event as the classic desktop reports it: the virtual-key code, and in lParam the repeat count 1,
+// the scancode, and the previous-state and transition bits.
+static void PostKey(const SDL_KeyboardEvent& key) {
+    const int32_t virtualKey = VirtualKeyFromKey(key.keysym.scancode, key.keysym.sym);
+    if (virtualKey == 0) return;
+    const bool down = key.type == SDL_KEYDOWN;
+    const bool system = IsSystemKey(virtualKey, (key.keysym.mod & KMOD_ALT) != 0);
+    uint32_t message;
+    if (system) {
+        message = down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
+    } else {
+        message = down ? WM_KEYDOWN : WM_KEYUP;
+    }
+    uint32_t flags = 1u | (((uint32_t)key.keysym.scancode & 0xFFu) << 16);
+    if (!down || key.repeat != 0) flags |= 1u << 30;
+    if (!down) flags |= 1u << 31;
+    PostToWindow(message, (uint32_t)virtualKey, (int32_t)flags);
+}
+
+static void PostClose() {
+    if (ClosePosted || GameWindowHandle() == 0) return;
+    ClosePosted = true;
+    PostToWindow(WM_CLOSE, 0, 0);
+}
+
+static void SdlPumpEvents() {
+    if (!VideoStarted) return;
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        switch (event.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            PostKey(event.key);
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) PostClose();
+            break;
+        case SDL_QUIT:
+            PostClose();
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+// Shows rect of the frame at client position (x - 2, y - 26), one to one; the rest of a larger window is
+// grey.
+static void SdlCopyToWindow(const TCanvas* frame, TRect rect) {
+    if (Window == nullptr || frame->Pixels == nullptr) return;
+    SDL_Rect area{rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top};
+    const SDL_Rect client{FrameLeft, FrameTop, ClientWidth, ClientHeight};
+    const SDL_Rect buffer{0, 0, frame->Width, frame->Height};
+    SDL_Rect shown;
+    SDL_Rect inside;
+    if (SDL_IntersectRect(&area, &client, &shown) != SDL_TRUE) return;
+    if (SDL_IntersectRect(&shown, &buffer, &inside) != SDL_TRUE) return;
+    const SDL_Rect target{inside.x - FrameLeft, inside.y - FrameTop, inside.w, inside.h};
+    const uint32_t* first = frame->Pixels + (size_t)inside.y * (size_t)frame->Width + (size_t)inside.x;
+    SDL_UpdateTexture(Texture, &target, first, frame->Width * (int)sizeof(uint32_t));
+    const SDL_Rect whole{0, 0, ClientWidth, ClientHeight};
+    SDL_SetRenderDrawColor(Renderer, MenuGrey, MenuGrey, MenuGrey, 255);
+    SDL_RenderClear(Renderer);
+    SDL_RenderCopy(Renderer, Texture, &whole, &whole);
+    SDL_RenderPresent(Renderer);
+}
+
+static void SdlReleaseGameWindow() {
+    DestroyWindowParts();
+    ShutDownVideo();
+}
+
+static int32_t SdlContinueLoop() {
+    return 1;
+}
+
+static const TPlatformBackend Sdl = {
+    "sdl",
+    SdlCreateGameWindow,
+    SdlShowGameWindow,
+    SdlPumpEvents,
+    SdlDestroyGameWindow,
+    SdlGetTickCount,
+    SdlSleep,
+    SdlGetCursorPos,
+    SdlCopyToWindow,
+    SdlReleaseGameWindow,
+    SdlContinueLoop,
+};
+
+const TPlatformBackend* SdlBackend() {
+    return &Sdl;
+}

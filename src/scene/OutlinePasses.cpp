@@ -1,7 +1,186 @@
-// Outline passes: the 2D collision lines and the top-down line view.
+// Outline passes: every frame the footprint outlines of the cars and obstacles become flat 2D line lists in
+// the map frame (for the wall contacts), and the probe lines of the cars a list in the world frame. While the
+// line view is on, the passes also draw what they collect.
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
+#include "world/Numeric.h"
+#include "world/World.h"
 
-void BuildProbeLines() {}
-void BuildActorLines() {}
-void BuildQuadrantLines() {}
+namespace {
+
+constexpr int32_t FootprintPart = 0;
+constexpr int32_t ProbePart = 3;
+constexpr uint8_t LowestWallType = 10; // placed models above this type give collision lines
+
+// How a walk draws while the line view is on.
+enum class WalkDrawing { None, EveryPoint, EveryStoredLine };
+
+// Where the walk of one part stores its lines and what it writes into them.
+struct TLineTarget {
+    TKollisionsLinien* List;
+    int32_t Owner;
+    int32_t OwnerType;
+    bool WritesOwnerType;
+};
+
+struct TPoint2 {
+    float X, Y;
+};
+
+// The current actor's world position: the centre of the map frame.
+TPoint2 MapCentreActor() {
+    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return {0.0f, 0.0f};
+    return {Actors[(size_t)CurrentActor].PosX, Actors[(size_t)CurrentActor].PosY};
+}
+
+// Loads the owner's angles into the working angles and their radian forms.
+void LoadRotation(float ax, float ay, float az) {
+    RotAngleX = ax;
+    RotAngleY = ay;
+    RotAngleZ = az;
+    ConvertRotAngles();
+}
+
+// Turns vertex i of a model with the working angles and moves it by (bx, by); z is dropped.
+TPoint2 TurnedVertex(const float* vertices, int32_t i, float bx, float by) {
+    PointX = vertices[(size_t)i * 3];
+    PointY = vertices[(size_t)i * 3 + 1];
+    PointZ = vertices[(size_t)i * 3 + 2];
+    RotatePoint(RotRadX, RotRadY, RotRadZ);
+    return {F32((double)PointX + (double)bx), F32((double)PointY + (double)by)};
+}
+
+// Stores one line as the next entry of the list, unless the list is full.
+void StoreLine(const TLineTarget& target, TPoint2 from, TPoint2 to) {
+    TKollisionsLinien& list = *target.List;
+    if (list.LineCount < 0 || (size_t)list.LineCount + 1 >= list.Lines.size()) return;
+    list.LineCount++;
+    TCollisionLine& line = list.Lines[(size_t)list.LineCount];
+    line.Owner = target.Owner;
+    if (target.WritesOwnerType) line.OwnerType = target.OwnerType;
+    line.X1 = from.X;
+    line.Y1 = from.Y;
+    line.X2 = to.X;
+    line.Y2 = to.Y;
+}
+
+// A world-frame line drawn in the map frame.
+void DrawWorldLine(TPoint2 from, TPoint2 to, TPoint2 centre) {
+    const double shiftX = (double)ScreenCentreX - (double)centre.X;
+    const double shiftY = (double)ScreenCentreY - (double)centre.Y;
+    CanvasMoveTo(&BackBuffer, TruncToInt32((double)from.X + shiftX), TruncToInt32((double)from.Y + shiftY));
+    CanvasLineTo(&BackBuffer, TruncToInt32((double)to.X + shiftX), TruncToInt32((double)to.Y + shiftY));
+}
+
+// Walks one index list: vertices are turned and moved by (bx, by), -1 closes the polygon back to its first
+// point, 99999 ends the list; every line between consecutive points is stored.
+void WalkPart(const TObjekt& model, const TModelPart& part, float bx, float by, const TLineTarget& target,
+              WalkDrawing drawing) {
+    if (part.Indices == nullptr || model.Vertices == nullptr) return;
+    const bool drawn = CheckLineMode != 0 && drawing != WalkDrawing::None;
+    if (drawn) CanvasSetPenColor(&BackBuffer, part.Color);
+    const TPoint2 centre = MapCentreActor();
+    bool polygonStart = true;
+    TPoint2 first{0.0f, 0.0f};
+    TPoint2 previous{0.0f, 0.0f};
+    for (int32_t k = 0; k < MaxListEntries; k++) {
+        const int32_t entry = part.Indices[k];
+        if (entry == ListEnd) break;
+        if (entry < PolygonEnd) continue; // no such vertex
+        const TPoint2 current = entry == PolygonEnd ? first : TurnedVertex(model.Vertices, entry, bx, by);
+        if (drawn && drawing == WalkDrawing::EveryPoint) {
+            if (polygonStart) {
+                CanvasMoveTo(&BackBuffer, TruncToInt32(current.X), TruncToInt32(current.Y));
+            } else {
+                CanvasLineTo(&BackBuffer, TruncToInt32(current.X), TruncToInt32(current.Y));
+            }
+        }
+        if (!polygonStart) {
+            StoreLine(target, previous, current);
+            if (drawn && drawing == WalkDrawing::EveryStoredLine) DrawWorldLine(previous, current, centre);
+        }
+        previous = current;
+        if (polygonStart) first = current;
+        polygonStart = entry == PolygonEnd;
+    }
+}
+
+const TObjekt* ModelAt(int32_t index) {
+    if (index < 0 || (size_t)index >= Objects.size()) return nullptr;
+    return &Objects[(size_t)index];
+}
+
+// Walks every part of the given kind of an actor's model into the actor's list.
+void CollectActorParts(int32_t a, TKollisionsLinien& list, int32_t partKind, float bx, float by,
+                       WalkDrawing drawing) {
+    const TActor& actor = Actors[(size_t)a];
+    list.LineCount = 0;
+    const TObjekt* model = ModelAt(actor.ModelIndex);
+    if (model == nullptr) return;
+    LoadRotation(actor.AngleX, actor.AngleY, actor.AngleZ);
+    const TLineTarget target{&list, a, 0, false};
+    for (const TModelPart& part : model->Parts) {
+        if (part.PartKind == partKind) WalkPart(*model, part, bx, by, target, drawing);
+    }
+}
+
+// True when an actor before a stands in the same cell: that cell is already rebuilt in this frame.
+bool CellTakenByEarlierActor(int32_t a) {
+    for (int32_t b = 0; b < a; b++) {
+        if (Actors[(size_t)b].QuadIndex == Actors[(size_t)a].QuadIndex) return true;
+    }
+    return false;
+}
+
+// Rebuilds the obstacle outlines of cell q in the map frame.
+void BuildCellLines(int32_t q) {
+    TKollisionsLinien& list = QuadrantLines[(size_t)q];
+    list.LineCount = 0;
+    const TQuadrant& cell = Quadrants[(size_t)q];
+    const TPoint2 centre = MapCentreActor();
+    for (int32_t p = 0; p < cell.PlacementCount && (size_t)p < cell.Placements.size(); p++) {
+        const TPlacement& placement = cell.Placements[(size_t)p];
+        const TObjekt* model = ModelAt(placement.ObjectIndex);
+        if (model == nullptr || model->ObjectType <= LowestWallType) continue;
+        const float bx =
+            F32((double)cell.OriginX + (double)placement.X + (double)ScreenCentreX - (double)centre.X);
+        const float by =
+            F32((double)cell.OriginY + (double)placement.Y + (double)ScreenCentreY - (double)centre.Y);
+        LoadRotation(placement.AngleX, placement.AngleY, placement.AngleZ);
+        const TLineTarget target{&list, p, model->ObjectType, true};
+        for (const TModelPart& part : model->Parts) {
+            if (part.PartKind == FootprintPart)
+                WalkPart(*model, part, bx, by, target, WalkDrawing::EveryPoint);
+        }
+    }
+}
+
+} // namespace
+
+void BuildProbeLines() {
+    for (int32_t a = 0; a < ActorCount && (size_t)a < Actors.size() && (size_t)a < ProbeLines.size(); a++) {
+        const TActor& actor = Actors[(size_t)a];
+        CollectActorParts(a, ProbeLines[(size_t)a], ProbePart, actor.PosX, actor.PosY,
+                          WalkDrawing::EveryStoredLine);
+    }
+}
+
+void BuildActorLines() {
+    const TPoint2 centre = MapCentreActor();
+    for (int32_t a = 0; a < ActorCount && (size_t)a < Actors.size() && (size_t)a < ActorLines.size(); a++) {
+        const TActor& actor = Actors[(size_t)a];
+        const float bx = F32((double)ScreenCentreX + (double)actor.PosX - (double)centre.X);
+        const float by = F32((double)ScreenCentreY + (double)actor.PosY - (double)centre.Y);
+        CollectActorParts(a, ActorLines[(size_t)a], FootprintPart, bx, by, WalkDrawing::EveryPoint);
+    }
+}
+
+void BuildQuadrantLines() {
+    for (int32_t a = 0; a < ActorCount && (size_t)a < Actors.size(); a++) {
+        const int32_t q = Actors[(size_t)a].QuadIndex;
+        if (q < 0 || q >= QuadrantCount || (size_t)q >= Quadrants.size() || (size_t)q >= QuadrantLines.size())
+            continue;
+        if (CellTakenByEarlierActor(a)) continue;
+        BuildCellLines(q);
+    }
+}

@@ -1,9 +1,70 @@
-// The point register: rotation, perspective projection, and two plane-geometry routines.
+// The point register: rotation, perspective projection, and two plane-geometry routines. Every value
+// written to the register or to a result global is rounded to float at that moment; the arithmetic in
+// between runs in double, the degree conversions in long double with the game's 3.1428.
+#include <cmath>
+
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
+#include "world/Numeric.h"
 
-void ProjectPoint() {}
-void ConvertRotAngles() {}
-void RotatePoint(float, float, float) {}
-float AngleBetween(float, float, float, float, float, float, float, float) { return 90.0f; }
-bool SegmentsIntersect(float, float, float, float, float, float, float, float) { return false; }
+// The depth that replaces an exact 0 before the perspective division.
+constexpr float DepthEpsilon = 0.00001f;
+
+void RotatePoint(float ax, float ay, float az) {
+    if (ax == 0.0f && ay == 0.0f && az == 0.0f) return;
+    const double x = PointX, y = PointY, z = PointZ;
+    const double cx = std::cos((double)ax), sx = std::sin((double)ax);
+    const double cy = std::cos((double)ay), sy = std::sin((double)ay);
+    const double cz = std::cos((double)az), sz = std::sin((double)az);
+
+    // About x: y turns toward z.
+    const double y1 = F32(y * cx - z * sx);
+    const double z1 = F32(y * sx + z * cx);
+    // About y: x turns toward z.
+    const double x2 = F32(x * cy - z1 * sy);
+    const double z2 = F32(x * sy + z1 * cy);
+    // About z: x turns toward y.
+    PointX = F32(x2 * cz - y1 * sz);
+    PointY = F32(x2 * sz + y1 * cz);
+    PointZ = (float)z2;
+}
+
+void ProjectPoint() {
+    if (PointZ == 0.0f) PointZ = DepthEpsilon;
+    const double depth = PointZ, eye = EyeDistance;
+    PointX = (float)TruncToInt32((double)PointX * eye / depth + (double)ScreenCentreX);
+    PointY = (float)TruncToInt32((double)PointY * eye / depth + (double)ScreenCentreY);
+}
+
+float AngleBetween(float ax, float ay, float bx, float by, float cx, float cy, float dx, float dy) {
+    const long double ux = F32((double)ax - (double)bx), uy = F32((double)ay - (double)by);
+    const long double vx = F32((double)cx - (double)dx), vy = F32((double)cy - (double)dy);
+    const long double lengths = std::sqrt(ux * ux + uy * uy) * std::sqrt(vx * vx + vy * vy);
+    // A direction without length has no angle; a contact without motion counts as head-on.
+    if (lengths == 0.0L) return 90.0f;
+    long double c = (ux * vx + uy * vy) / lengths;
+    // Nearly parallel directions can round the cosine just past 1.
+    if (c > 1.0L) c = 1.0L;
+    if (c < -1.0L) c = -1.0L;
+    const float radians = F32(std::atan2(std::sqrt(1.0L - c * c), c));
+    return F32((long double)radians * 180.0L / GamePi);
+}
+
+bool SegmentsIntersect(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4) {
+    const double ex = (double)x2 - x1, ey = (double)y2 - y1; // first segment
+    const double fx = (double)x4 - x3, fy = (double)y4 - y3; // second segment
+    const float den = F32(ex * fy - ey * fx);
+    if (den == 0.0f) return false;
+    const double gx = (double)x1 - x3, gy = (double)y1 - y3;
+    IntersectT = F32((gy * fx - gx * fy) / den);
+    IntersectU = F32((gy * ex - gx * ey) / den);
+    IntersectX = F32(ex * IntersectT + x1);
+    IntersectY = F32(ey * IntersectT + y1);
+    return IntersectT >= 0.0f && IntersectT <= 1.0f && IntersectU >= 0.0f && IntersectU <= 1.0f;
+}
+
+void ConvertRotAngles() {
+    RotRadX = DegToRad(RotAngleX);
+    RotRadY = DegToRad(RotAngleY);
+    RotRadZ = DegToRad(RotAngleZ);
+}

@@ -1,5 +1,154 @@
-// Road and checkpoint contact of every actor.
+// Road and checkpoint contact: every frame each actor learns whether it stands on the road and which
+// checkpoint it touches, by testing its position against the ground polygons of its own cell.
+#include <algorithm>
+#include <cmath>
+
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
+#include "world/Numeric.h"
+#include "world/World.h"
 
-void TestSurfaces() {}
+namespace {
+
+constexpr uint8_t RoadType = 9;
+constexpr uint8_t LowestSolidType = 10; // models of this type and above have no ground contact
+constexpr int32_t Undecided = -1;
+constexpr int32_t MaxPolygonEdges = (int32_t)(sizeof PolygonEdges / sizeof PolygonEdges[0]);
+
+struct TPoint2 {
+    float X, Y;
+};
+
+// The polygon being collected: its edges live in PolygonEdges.
+struct TPolygonWalk {
+    int32_t VertexCount;
+    int32_t EdgeCount;
+    double SumX, SumY;
+};
+
+void ClearPolygon(TPolygonWalk& walk) {
+    walk.VertexCount = 0;
+    walk.EdgeCount = 0;
+    walk.SumX = 0.0;
+    walk.SumY = 0.0;
+}
+
+// The edge value is positive when the point lies on the outer side of the edge.
+bool OutsideEdge(const TActor& actor, const TPolygonEdge& edge) {
+    const double value = 0.5 * (((double)actor.PosX - (double)edge.X1) * ((double)edge.Y2 - (double)edge.Y1) -
+                                ((double)edge.X2 - (double)edge.X1) * ((double)actor.PosY - (double)edge.Y1));
+    return value > 0.0;
+}
+
+void DrawEdge(const TPolygonEdge& edge) {
+    double cx = 0.0;
+    double cy = 0.0;
+    if (CurrentActor >= 0 && (size_t)CurrentActor < Actors.size()) {
+        cx = Actors[(size_t)CurrentActor].PosX;
+        cy = Actors[(size_t)CurrentActor].PosY;
+    }
+    CanvasMoveTo(&BackBuffer, TruncToInt32((double)edge.X1 + (double)ScreenCentreX - cx),
+                 TruncToInt32((double)edge.Y1 + (double)ScreenCentreY - cy));
+    CanvasLineTo(&BackBuffer, TruncToInt32((double)edge.X2 + (double)ScreenCentreX - cx),
+                 TruncToInt32((double)edge.Y2 + (double)ScreenCentreY - cy));
+}
+
+// Tests every still undecided actor of cell q against the collected polygon of a model of the given type.
+void TestPolygon(const TPolygonWalk& walk, int32_t q, uint8_t objectType, float radius) {
+    if (walk.VertexCount <= 0) return;
+    const float centreX = F32(walk.SumX / walk.VertexCount);
+    const float centreY = F32(walk.SumY / walk.VertexCount);
+    for (int32_t i = 0; i < ActorCount && (size_t)i < Actors.size(); i++) {
+        TActor& actor = Actors[(size_t)i];
+        if (actor.QuadIndex != q || actor.OnRoad != Undecided) continue;
+        // The cheap centre test comes first; a distance of exactly the radius is not near enough.
+        if (!(std::fabs((double)centreX - (double)actor.PosX) < (double)radius)) continue;
+        if (!(std::fabs((double)centreY - (double)actor.PosY) < (double)radius)) continue;
+        bool inside = true;
+        for (int32_t e = 0; e < walk.EdgeCount; e++) {
+            if (OutsideEdge(actor, PolygonEdges[e])) inside = false;
+            if (CheckLineMode != 0) DrawEdge(PolygonEdges[e]);
+        }
+        if (!inside) continue;
+        if (objectType == RoadType) actor.OnRoad = 1;
+        actor.TouchQuad[objectType] = q;
+    }
+}
+
+// Walks one index list of a placed ground model into polygons and tests each closed one.
+void TestPart(const TQuadrant& cell, const TPlacement& placement, const TObjekt& model,
+              const TModelPart& part, int32_t q) {
+    if (part.Indices == nullptr || model.Vertices == nullptr) return;
+    CanvasSetPenColor(&BackBuffer, part.Color);
+    TPolygonWalk walk;
+    ClearPolygon(walk);
+    bool polygonStart = true;
+    TPoint2 first{0.0f, 0.0f};
+    TPoint2 previous{0.0f, 0.0f};
+    for (int32_t k = 0; k < MaxListEntries; k++) {
+        const int32_t entry = part.Indices[k];
+        if (entry == ListEnd) break;
+        if (entry < PolygonEnd) continue; // no such vertex
+        TPoint2 current = first;
+        if (entry != PolygonEnd) {
+            const float* vertex = model.Vertices + (size_t)entry * 3;
+            PointX = vertex[0];
+            PointY = vertex[1];
+            PointZ = vertex[2];
+            RotatePoint(RotRadX, RotRadY, RotRadZ);
+            current = {F32((double)PointX + (double)cell.OriginX + (double)placement.X),
+                       F32((double)PointY + (double)cell.OriginY + (double)placement.Y)};
+            walk.VertexCount++;
+            walk.SumX += current.X;
+            walk.SumY += current.Y;
+        }
+        if (!polygonStart && walk.EdgeCount < MaxPolygonEdges) {
+            PolygonEdges[walk.EdgeCount] = {previous.X, previous.Y, current.X, current.Y};
+            walk.EdgeCount++;
+        }
+        previous = current;
+        if (polygonStart) first = current;
+        if (entry == PolygonEnd) {
+            TestPolygon(walk, q, model.ObjectType, model.HitRadius);
+            ClearPolygon(walk);
+            polygonStart = true;
+        } else {
+            polygonStart = false;
+        }
+    }
+}
+
+// Scans the ground models of cell q for every undecided actor standing in it.
+void ScanCell(int32_t q) {
+    if (q < 0 || (size_t)q >= Quadrants.size()) return;
+    const TQuadrant& cell = Quadrants[(size_t)q];
+    for (int32_t p = 0; p < cell.PlacementCount && (size_t)p < cell.Placements.size(); p++) {
+        const TPlacement& placement = cell.Placements[(size_t)p];
+        if (placement.ObjectIndex < 0 || (size_t)placement.ObjectIndex >= Objects.size()) continue;
+        const TObjekt& model = Objects[(size_t)placement.ObjectIndex];
+        if (model.ObjectType >= LowestSolidType) continue;
+        RotAngleX = placement.AngleX;
+        RotAngleY = placement.AngleY;
+        RotAngleZ = placement.AngleZ;
+        ConvertRotAngles();
+        for (const TModelPart& part : model.Parts) {
+            if (part.PartKind > 0) TestPart(cell, placement, model, part, q);
+        }
+    }
+}
+
+} // namespace
+
+void TestSurfaces() {
+    const size_t count = ActorCount < 0 ? 0 : std::min(Actors.size(), (size_t)ActorCount);
+    for (size_t i = 0; i < count; i++) {
+        Actors[i].OnRoad = Undecided;
+        for (int32_t& cell : Actors[i].TouchQuad)
+            cell = 0;
+    }
+    for (size_t a = 0; a < count; a++) {
+        if (Actors[a].OnRoad != Undecided) continue;
+        ScanCell(Actors[a].QuadIndex);
+        if (Actors[a].OnRoad == Undecided) Actors[a].OnRoad = 0;
+    }
+}

@@ -1,4 +1,336 @@
-// The headless runner's command line and main loop.
+// The headless runner's command line and main loop: it checks every option, the script and the output
+// paths before the first pass, then runs the game's own start-up and frame loop on the headless platform,
+// feeding the script's events before each poll and writing the trace and the frames after each copy.
 #include "sim/Runner.h"
 
-int RunSimulator(int, char**) { return 0; }
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "platform/HeadlessPlatform.h"
+#include "platform/Platform.h"
+#include "platform/PngFile.h"
+#include "shell/Shell.h"
+#include "sim/Script.h"
+#include "sim/Trace.h"
+#include "world/DatenStruktur.h"
+
+constexpr int ExitBadInput = 2;
+constexpr int64_t MostPasses = 1000000000;
+constexpr uint32_t DefaultStartTick = 100000;
+constexpr uint32_t DefaultPassMs = 10;
+constexpr int32_t MaxPassMsDecimals = 9;
+
+struct TPngRequest {
+    uint64_t Pass;
+    std::string Path;
+    bool Written;
+};
+
+struct TSimOptions {
+    uint64_t Passes;
+    THeadlessPassMs PassMs;
+    uint32_t StartTick;
+    int32_t CursorX;
+    const char* Input;  // null: no script
+    const char* Trace;  // null: no trace
+    std::vector<TPngRequest> Pngs;
+    bool Quiet;
+};
+
+// What the hooks work with during a run.
+struct TSimRun {
+    const std::vector<TScriptEvent>* Events;
+    size_t NextEvent;
+    TTraceWriter* Trace;  // null: no trace
+    std::vector<TPngRequest>* Pngs;
+    size_t NextPng;
+    uint64_t DroppedMessages;
+    bool Failed;
+    char Failure[600];
+};
+
+// Milliseconds as digits with an optional fraction of at most nine digits; the whole part is kept modulo
+// 2^32, which is all the tick counter sees of it.
+static bool ParsePassMs(const char* text, THeadlessPassMs* passMs) {
+    uint32_t whole = 0;
+    uint32_t billionths = 0;
+    int32_t digits = 0;
+    const char* at = text;
+    for (; *at >= '0' && *at <= '9'; at++, digits++) whole = whole * 10u + (uint32_t)(*at - '0');
+    if (*at == '.') {
+        at++;
+        uint32_t scale = BillionthsPerMs;
+        int32_t decimals = 0;
+        for (; *at >= '0' && *at <= '9'; at++, digits++, decimals++) {
+            if (decimals == MaxPassMsDecimals) return false;
+            scale /= 10u;
+            billionths += (uint32_t)(*at - '0') * scale;
+        }
+    }
+    if (digits == 0 || *at != '\0') return false;
+    *passMs = THeadlessPassMs{whole, billionths};
+    return true;
+}
+
+static bool ParseNumberOption(const char* name, const char* text, int64_t low, int64_t high, int64_t* value,
+                              char* error, size_t errorSize) {
+    if (ParseWholeNumber(text, std::strlen(text), low, high, value)) return true;
+    std::snprintf(error, errorSize, "%s: '%s' is not a whole number from %lld to %lld", name, text,
+                  (long long)low, (long long)high);
+    return false;
+}
+
+static bool ParsePngOption(const char* text, TSimOptions* options, char* error, size_t errorSize) {
+    const char* colon = std::strchr(text, ':');
+    int64_t pass = 0;
+    if (colon == nullptr || colon[1] == '\0' ||
+        !ParseWholeNumber(text, (size_t)(colon - text), 1, MostPasses, &pass)) {
+        std::snprintf(error, errorSize, "--png: '%s' is not PASS:FILE with a pass from 1 to %lld", text,
+                      (long long)MostPasses);
+        return false;
+    }
+    options->Pngs.push_back(TPngRequest{(uint64_t)pass, std::string(colon + 1), false});
+    return true;
+}
+
+static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* error, size_t errorSize) {
+    for (int i = 1; i < argc; i++) {
+        const char* option = argv[i];
+        if (std::strcmp(option, "--quiet") == 0) {
+            options->Quiet = true;
+            continue;
+        }
+        const bool takesValue = std::strcmp(option, "--passes") == 0 || std::strcmp(option, "--pass-ms") == 0 ||
+                                std::strcmp(option, "--start-tick") == 0 ||
+                                std::strcmp(option, "--cursor-x") == 0 || std::strcmp(option, "--input") == 0 ||
+                                std::strcmp(option, "--trace") == 0 || std::strcmp(option, "--png") == 0;
+        if (!takesValue) {
+            std::snprintf(error, errorSize, "unknown option '%s'", option);
+            return false;
+        }
+        if (i + 1 >= argc) {
+            std::snprintf(error, errorSize, "%s needs a value", option);
+            return false;
+        }
+        const char* value = argv[++i];
+        int64_t number = 0;
+        if (std::strcmp(option, "--passes") == 0) {
+            if (!ParseNumberOption(option, value, 1, MostPasses, &number, error, errorSize)) return false;
+            options->Passes = (uint64_t)number;
+        } else if (std::strcmp(option, "--pass-ms") == 0) {
+            if (!ParsePassMs(value, &options->PassMs)) {
+                std::snprintf(error, errorSize,
+                              "--pass-ms: '%s' is not a number of milliseconds (0 or more, at most %d decimals)",
+                              value, MaxPassMsDecimals);
+                return false;
+            }
+        } else if (std::strcmp(option, "--start-tick") == 0) {
+            if (!ParseNumberOption(option, value, 0, UINT32_MAX, &number, error, errorSize)) return false;
+            options->StartTick = (uint32_t)number;
+        } else if (std::strcmp(option, "--cursor-x") == 0) {
+            if (!ParseNumberOption(option, value, INT32_MIN, INT32_MAX, &number, error, errorSize)) return false;
+            options->CursorX = (int32_t)number;
+        } else if (std::strcmp(option, "--input") == 0) {
+            options->Input = value;
+        } else if (std::strcmp(option, "--trace") == 0) {
+            options->Trace = value;
+        } else if (!ParsePngOption(value, options, error, errorSize)) {
+            return false;
+        }
+    }
+    for (const TPngRequest& png : options->Pngs) {
+        if (png.Pass > options->Passes) {
+            std::snprintf(error, errorSize, "--png %llu:%s: the run has only %llu passes",
+                          (unsigned long long)png.Pass, png.Path.c_str(), (unsigned long long)options->Passes);
+            return false;
+        }
+    }
+    std::stable_sort(options->Pngs.begin(), options->Pngs.end(),
+                     [](const TPngRequest& a, const TPngRequest& b) { return a.Pass < b.Pass; });
+    return true;
+}
+
+// The whole script file, or standard input for "-".
+static bool ReadInput(const char* path, std::string* text, char* error, size_t errorSize) {
+    const bool standardInput = std::strcmp(path, "-") == 0;
+    struct stat status;
+    if (!standardInput && stat(path, &status) == 0 && S_ISDIR(status.st_mode)) {
+        std::snprintf(error, errorSize, "--input: '%s' is a directory", path);
+        return false;
+    }
+    FILE* file = standardInput ? stdin : std::fopen(path, "rb");
+    if (file == nullptr) {
+        std::snprintf(error, errorSize, "--input: '%s' cannot be read", path);
+        return false;
+    }
+    char chunk[4096];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text->append(chunk, got);
+    const bool failed = std::ferror(file) != 0;
+    if (!standardInput) std::fclose(file);
+    if (failed) {
+        std::snprintf(error, errorSize, "--input: reading '%s' failed", path);
+        return false;
+    }
+    return true;
+}
+
+// A frame file can be made where it is to go: no directory in its place, and its directory takes a new file.
+static bool CheckPngPath(const std::string& path, char* error, size_t errorSize) {
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        std::snprintf(error, errorSize, "--png: '%s' is a directory", path.c_str());
+        return false;
+    }
+    const std::string probe = path + ".probe";
+    FILE* file = std::fopen(probe.c_str(), "wb");
+    if (file == nullptr) {
+        std::snprintf(error, errorSize, "--png: '%s' cannot be written", path.c_str());
+        return false;
+    }
+    std::fclose(file);
+    std::remove(probe.c_str());
+    return true;
+}
+
+static void PostScriptedMessage(uint32_t message, uint32_t wParam, TSimRun* run) {
+    TMsg msg{};
+    msg.hwnd = GameWindowHandle();
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.time = GetTickCount();
+    GetCursorPos(&msg.pt);
+    if (PostMessageToQueue(msg) == 0) run->DroppedMessages++;
+}
+
+// Before pass p polls: its events join the queue in script order.
+static void FeedScript(uint64_t pass, void* context) {
+    TSimRun* run = (TSimRun*)context;
+    const std::vector<TScriptEvent>& events = *run->Events;
+    for (; run->NextEvent < events.size() && events[run->NextEvent].Pass <= pass; run->NextEvent++) {
+        const TScriptEvent& event = events[run->NextEvent];
+        if (event.Pass < pass) continue;
+        switch (event.Verb) {
+        case ScriptKeyDown:
+            PostScriptedMessage(WM_KEYDOWN, (uint32_t)event.Value, run);
+            break;
+        case ScriptKeyUp:
+            PostScriptedMessage(WM_KEYUP, (uint32_t)event.Value, run);
+            break;
+        case ScriptSysKeyDown:
+            PostScriptedMessage(WM_SYSKEYDOWN, (uint32_t)event.Value, run);
+            break;
+        case ScriptSysKeyUp:
+            PostScriptedMessage(WM_SYSKEYUP, (uint32_t)event.Value, run);
+            break;
+        case ScriptMouse:
+            HeadlessSetCursorX(event.Value);
+            break;
+        case ScriptClose:
+            PostScriptedMessage(WM_CLOSE, 0, run);
+            break;
+        }
+    }
+}
+
+// After pass p's copy: its trace line and the frames asked for it.
+static void RecordPass(uint64_t pass, const TCanvas* frame, void* context) {
+    TSimRun* run = (TSimRun*)context;
+    if (run->Trace != nullptr) TraceWritePass(run->Trace, pass);
+    std::vector<TPngRequest>& pngs = *run->Pngs;
+    for (; run->NextPng < pngs.size() && pngs[run->NextPng].Pass <= pass && !run->Failed; run->NextPng++) {
+        TPngRequest& png = pngs[run->NextPng];
+        char reason[400];
+        if (!WriteCanvasPng(frame, png.Path.c_str(), reason, sizeof reason)) {
+            std::snprintf(run->Failure, sizeof run->Failure, "--png %llu:%s: %s", (unsigned long long)png.Pass,
+                          png.Path.c_str(), reason);
+            run->Failed = true;
+            HeadlessStop();
+            return;
+        }
+        png.Written = true;
+    }
+}
+
+static int FailBadInput(const char* problem) {
+    std::fprintf(stderr, "tramolo-sim: %s\n", problem);
+    return ExitBadInput;
+}
+
+int RunSimulator(int argc, char** argv) {
+    char error[600];
+    TSimOptions options{};
+    options.Passes = 1000;
+    options.PassMs = THeadlessPassMs{DefaultPassMs, 0};
+    options.StartTick = DefaultStartTick;
+    if (!ParseOptions(argc, argv, &options, error, sizeof error)) return FailBadInput(error);
+
+    std::vector<TScriptEvent> events;
+    if (options.Input != nullptr) {
+        std::string script;
+        if (!ReadInput(options.Input, &script, error, sizeof error)) return FailBadInput(error);
+        char reason[400];
+        if (!ParseScript(script.data(), script.size(), events, reason, sizeof reason)) {
+            std::snprintf(error, sizeof error, "--input %s: %s", options.Input, reason);
+            return FailBadInput(error);
+        }
+    }
+    for (const TPngRequest& png : options.Pngs) {
+        if (!CheckPngPath(png.Path, error, sizeof error)) return FailBadInput(error);
+    }
+    std::unique_ptr<TTraceWriter> trace;
+    if (options.Trace != nullptr) {
+        trace = std::make_unique<TTraceWriter>();
+        if (!TraceOpen(trace.get(), options.Trace, error, sizeof error)) return FailBadInput(error);
+    }
+
+    TSimRun run{};
+    run.Events = &events;
+    run.Trace = trace.get();
+    run.Pngs = &options.Pngs;
+
+    ClearGameState();
+    ResetPlatformState();
+    HeadlessConfigure(options.StartTick, options.PassMs, options.CursorX, options.Passes);
+    HeadlessSetHooks(FeedScript, RecordPass, &run);
+    SelectPlatform(HeadlessBackend());
+    // Numbers in the head-up display use the decimal separator of the user's locale, as in the game; the
+    // caller's setting comes back afterwards, for runs inside a longer-lived process.
+    char previousLocale[256];
+    const char* current = std::setlocale(LC_NUMERIC, nullptr);
+    std::snprintf(previousLocale, sizeof previousLocale, "%s", current != nullptr ? current : "C");
+    std::setlocale(LC_NUMERIC, "");
+    const int exitCode = ProgramMain();
+    std::setlocale(LC_NUMERIC, previousLocale);
+    const uint64_t passes = HeadlessPassesRun();
+    HeadlessSetHooks(nullptr, nullptr, nullptr);
+
+    if (!run.Failed && trace != nullptr && !TraceFinish(trace.get(), error, sizeof error)) {
+        run.Failed = true;
+        std::snprintf(run.Failure, sizeof run.Failure, "%s", error);
+    }
+    if (run.Failed) {
+        if (trace != nullptr) TraceAbandon(trace.get());
+        for (const TPngRequest& png : options.Pngs) {
+            if (png.Written) std::remove(png.Path.c_str());
+        }
+        return FailBadInput(run.Failure);
+    }
+    if (run.DroppedMessages > 0) {
+        std::fprintf(stderr, "tramolo-sim: %llu scripted messages were dropped: the queue was full\n",
+                     (unsigned long long)run.DroppedMessages);
+    }
+    for (size_t i = run.NextPng; i < options.Pngs.size(); i++) {
+        std::fprintf(stderr, "tramolo-sim: the run ended after pass %llu, before --png %llu:%s\n",
+                     (unsigned long long)passes, (unsigned long long)options.Pngs[i].Pass,
+                     options.Pngs[i].Path.c_str());
+    }
+    if (!options.Quiet) std::printf("tramolo-sim: %llu passes, exit code %d\n", (unsigned long long)passes, exitCode);
+    return exitCode;
+}

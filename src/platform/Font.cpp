@@ -1,0 +1,210 @@
+// The canvas font: "MS Sans Serif" at 8 points resolved by fontconfig to the nearest installed sans face,
+// opened through SDL_ttf at the pixel size of 96 dpi, with every glyph rendered once into a fixed cache.
+#include "platform/Font.h"
+
+#include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+constexpr const char* DefaultFaceName = "MS Sans Serif";
+constexpr double DefaultPointSize = 8.0;
+constexpr double ScreenDpi = 96.0;
+// Cell height and advance used when no face could be opened, close to what the default face gives.
+constexpr int32_t FallbackLineHeight = 13;
+constexpr int32_t FallbackAdvance = 6;
+constexpr int32_t GlyphSlots = 1024; // a power of two: the hash mask below relies on it
+constexpr int32_t MaskPoolBytes = 512 * 1024;
+constexpr int32_t MaxGlyphSide = 128;
+
+static TTF_Font* Face;
+static bool FaceTried;
+static char FacePath[1024];
+static int32_t LineHeight = FallbackLineHeight;
+
+static TFontGlyph Glyphs[GlyphSlots];
+static bool SlotUsed[GlyphSlots];
+static int32_t GlyphCount;
+static uint8_t MaskPool[MaskPoolBytes];
+static int32_t MaskPoolUsed;
+static TFontGlyph SpareGlyph; // handed out when the cache is full
+
+static void ClearCache() {
+    std::memset(SlotUsed, 0, sizeof SlotUsed);
+    GlyphCount = 0;
+    MaskPoolUsed = 0;
+}
+
+static void CloseFace() {
+    if (Face != nullptr) TTF_CloseFont(Face);
+    Face = nullptr;
+    FacePath[0] = '\0';
+    LineHeight = FallbackLineHeight;
+    ClearCache();
+}
+
+// Asks fontconfig which installed file stands in for the default face; false when it knows none.
+static bool ResolveDefaultFace(char* path, size_t pathSize, int* index) {
+    if (FcInit() == FcFalse) return false;
+    FcPattern* pattern = FcNameParse((const FcChar8*)DefaultFaceName);
+    if (pattern == nullptr) return false;
+    FcPatternAddDouble(pattern, FC_SIZE, DefaultPointSize);
+    FcPatternAddDouble(pattern, FC_DPI, ScreenDpi);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (match == nullptr) return false;
+    FcChar8* file = nullptr;
+    bool found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr;
+    if (found) std::snprintf(path, pathSize, "%s", (const char*)file);
+    if (FcPatternGetInteger(match, FC_INDEX, 0, index) != FcResultMatch) *index = 0;
+    FcPatternDestroy(match);
+    return found;
+}
+
+static bool OpenFace(const char* path, int index) {
+    if (TTF_WasInit() == 0 && TTF_Init() != 0) return false;
+    // 8 points at 96 dpi, rounded to whole pixels as the classic desktop does: 11 pixels to the em.
+    const int pixelSize = (int)std::lround(DefaultPointSize * ScreenDpi / 72.0);
+    Face = TTF_OpenFontIndexDPI(path, pixelSize, index, 72, 72);
+    if (Face == nullptr) return false;
+    std::snprintf(FacePath, sizeof FacePath, "%s", path);
+    LineHeight = TTF_FontHeight(Face);
+    if (LineHeight <= 0) LineHeight = FallbackLineHeight;
+    return true;
+}
+
+static void EnsureFace() {
+    if (FaceTried) return;
+    FaceTried = true;
+    char path[1024];
+    int index = 0;
+    if (ResolveDefaultFace(path, sizeof path, &index) && OpenFace(path, index)) return;
+    std::fprintf(stderr, "tramolo: no font found for \"%s\"; texts show as empty cells\n", DefaultFaceName);
+}
+
+bool FontUseFile(const char* path) {
+    CloseFace();
+    FaceTried = path != nullptr;
+    if (path == nullptr) return true;
+    return OpenFace(path, 0);
+}
+
+const char* FontFilePath() {
+    EnsureFace();
+    return FacePath;
+}
+
+int32_t FontLineHeight() {
+    EnsureFace();
+    return LineHeight;
+}
+
+// Renders one glyph into the pool (when keepMask); the glyph keeps its advance even without a mask.
+static void RenderGlyph(TFontGlyph* glyph, bool keepMask) {
+    glyph->Advance = FallbackAdvance;
+    glyph->OffsetX = 0;
+    glyph->Width = 0;
+    glyph->Height = 0;
+    glyph->MaskStart = -1;
+    if (Face == nullptr) return;
+    int minX = 0;
+    int maxX = 0;
+    int minY = 0;
+    int maxY = 0;
+    int advance = 0;
+    if (TTF_GlyphMetrics32(Face, glyph->CodePoint, &minX, &maxX, &minY, &maxY, &advance) != 0) return;
+    glyph->Advance = advance;
+    // A glyph reaching left of its pen position is rendered shifted right by that much.
+    glyph->OffsetX = minX < 0 ? minX : 0;
+    if (!keepMask) return;
+    SDL_Surface* surface = TTF_RenderGlyph32_Blended(Face, glyph->CodePoint, SDL_Color{0, 0, 0, 255});
+    if (surface == nullptr) return;
+    const int32_t width = surface->w;
+    const int32_t height = surface->h;
+    const bool fits = width > 0 && height > 0 && width <= MaxGlyphSide && height <= MaxGlyphSide &&
+                      MaskPoolUsed + width * height <= MaskPoolBytes &&
+                      surface->format->format == SDL_PIXELFORMAT_ARGB8888;
+    if (fits && SDL_LockSurface(surface) == 0) {
+        uint8_t* mask = MaskPool + MaskPoolUsed;
+        for (int32_t y = 0; y < height; y++) {
+            const uint32_t* row = (const uint32_t*)((const uint8_t*)surface->pixels + y * surface->pitch);
+            for (int32_t x = 0; x < width; x++)
+                mask[y * width + x] = (uint8_t)(row[x] >> 24);
+        }
+        SDL_UnlockSurface(surface);
+        glyph->Width = width;
+        glyph->Height = height;
+        glyph->MaskStart = MaskPoolUsed;
+        MaskPoolUsed += width * height;
+    }
+    SDL_FreeSurface(surface);
+}
+
+const TFontGlyph* FontGlyphFor(uint32_t codePoint) {
+    EnsureFace();
+    uint32_t slot = (codePoint * 2654435761u) & (GlyphSlots - 1);
+    for (int32_t probe = 0; probe < GlyphSlots; probe++) {
+        if (!SlotUsed[slot]) break;
+        if (Glyphs[slot].CodePoint == codePoint) return &Glyphs[slot];
+        slot = (slot + 1) & (GlyphSlots - 1);
+    }
+    // Keep a quarter of the table free so probing stays short; beyond that glyphs are rendered uncached.
+    TFontGlyph* glyph = &SpareGlyph;
+    if (GlyphCount < GlyphSlots * 3 / 4 && !SlotUsed[slot]) {
+        SlotUsed[slot] = true;
+        GlyphCount++;
+        glyph = &Glyphs[slot];
+    }
+    glyph->CodePoint = codePoint;
+    RenderGlyph(glyph, glyph != &SpareGlyph);
+    return glyph;
+}
+
+const uint8_t* FontGlyphMask(const TFontGlyph* glyph) {
+    if (glyph == nullptr || glyph->MaskStart < 0) return nullptr;
+    return MaskPool + glyph->MaskStart;
+}
+
+int32_t FontTextWidth(const char* utf8) {
+    int64_t width = 0;
+    while (*utf8 != '\0')
+        width += FontGlyphFor(FontNextCodePoint(&utf8))->Advance;
+    return width > INT32_MAX ? INT32_MAX : (int32_t)width;
+}
+
+uint32_t FontNextCodePoint(const char** utf8) {
+    const unsigned char* p = (const unsigned char*)*utf8;
+    const uint32_t lead = p[0];
+    int32_t extra;
+    uint32_t code;
+    if (lead < 0x80) {
+        extra = 0;
+        code = lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+        code = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+        code = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+        code = lead & 0x07;
+    } else {
+        *utf8 += 1;
+        return 0xFFFD;
+    }
+    for (int32_t k = 1; k <= extra; k++) {
+        if ((p[k] & 0xC0) != 0x80) {
+            *utf8 += 1;
+            return 0xFFFD;
+        }
+        code = (code << 6) | (p[k] & 0x3F);
+    }
+    *utf8 += 1 + extra;
+    return code;
+}

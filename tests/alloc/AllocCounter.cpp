@@ -1,0 +1,76 @@
+// malloc and friends forwarding to the C library's own entry points, counting each call while counting is
+// on. Defined in the executable, they are found before the C library's for every shared library too.
+#include "AllocCounter.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstddef>
+
+extern "C" {
+void* __libc_malloc(size_t size);
+void* __libc_calloc(size_t count, size_t size);
+void* __libc_realloc(void* pointer, size_t size);
+void* __libc_memalign(size_t alignment, size_t size);
+void __libc_free(void* pointer);
+}
+
+static std::atomic<uint64_t> Count;
+static std::atomic<bool> Counting;
+
+static void Note() {
+    if (Counting.load(std::memory_order_relaxed)) Count.fetch_add(1, std::memory_order_relaxed);
+}
+
+uint64_t AllocationCount() { return Count.load(); }
+void ResetAllocationCount() { Count.store(0); }
+void SetAllocationCounting(bool on) { Counting.store(on); }
+
+extern "C" {
+
+void* malloc(size_t size) {
+    Note();
+    return __libc_malloc(size);
+}
+
+void* calloc(size_t count, size_t size) {
+    Note();
+    return __libc_calloc(count, size);
+}
+
+void* realloc(void* pointer, size_t size) {
+    Note();
+    return __libc_realloc(pointer, size);
+}
+
+void free(void* pointer) { __libc_free(pointer); }
+
+void* memalign(size_t alignment, size_t size) {
+    Note();
+    return __libc_memalign(alignment, size);
+}
+
+void* aligned_alloc(size_t alignment, size_t size) {
+    Note();
+    return __libc_memalign(alignment, size);
+}
+
+int posix_memalign(void** result, size_t alignment, size_t size) {
+    Note();
+    if (alignment < sizeof(void*) || (alignment & (alignment - 1)) != 0) return EINVAL;
+    void* pointer = __libc_memalign(alignment, size);
+    if (pointer == nullptr) return ENOMEM;
+    *result = pointer;
+    return 0;
+}
+
+void* valloc(size_t size) {
+    Note();
+    return __libc_memalign(4096, size);
+}
+
+void* pvalloc(size_t size) {
+    Note();
+    return __libc_memalign(4096, (size + 4095) & ~(size_t)4095);
+}
+
+} // extern "C"

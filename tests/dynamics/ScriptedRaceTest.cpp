@@ -1,0 +1,124 @@
+// A scripted race through the headless runner: ENTER, then throttle, a right turn and the brake. The trace
+// shows the player's car following its inputs, and its key figures are kept as a regression record.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct TCarSample {
+    int demoMode = -1;
+    int currentActor = -1;
+    std::string message;
+    double speedKmh = 0, angleZ = 0, posX = 0, posY = 0, stepLength = 0;
+};
+
+// The number after "name": at or after from; NaN-free input is assumed, a missing field fails the test.
+double NumberAfter(const std::string& line, size_t from, const char* name) {
+    const std::string key = std::string("\"") + name + "\":";
+    const size_t at = line.find(key, from);
+    EXPECT_NE(at, std::string::npos) << name;
+    if (at == std::string::npos) return 0;
+    return std::strtod(line.c_str() + at + key.size(), nullptr);
+}
+
+std::string TextAfter(const std::string& line, const char* name) {
+    const std::string key = std::string("\"") + name + "\":\"";
+    const size_t at = line.find(key);
+    if (at == std::string::npos) return "";
+    const size_t end = line.find('"', at + key.size());
+    return line.substr(at + key.size(), end - at - key.size());
+}
+
+// The globals of the pass and actor 0, the first record of "Actors".
+TCarSample Sample(const std::string& line) {
+    TCarSample sample;
+    sample.demoMode = (int)NumberAfter(line, 0, "DemoMode");
+    sample.currentActor = (int)NumberAfter(line, 0, "CurrentActor");
+    sample.message = TextAfter(line, "Message");
+    const size_t actors = line.find("\"Actors\":[{");
+    EXPECT_NE(actors, std::string::npos);
+    if (actors == std::string::npos) return sample;
+    sample.speedKmh = NumberAfter(line, actors, "SpeedKmh");
+    sample.angleZ = NumberAfter(line, actors, "AngleZ");
+    sample.posX = NumberAfter(line, actors, "PosX");
+    sample.posY = NumberAfter(line, actors, "PosY");
+    sample.stepLength = NumberAfter(line, actors, "StepLength");
+    return sample;
+}
+
+class ScriptedRace : public ::testing::Test {
+  protected:
+    // Runs the script for the given passes; samples[p] is pass p (index 0 unused).
+    static std::vector<TCarSample> Run(const char* script, int passes) {
+        const std::string dir = ::testing::TempDir();
+        const std::string input = dir + "driving-race.txt";
+        const std::string trace = dir + "driving-race.jsonl";
+        {
+            std::ofstream out(input);
+            out << script;
+        }
+        std::remove(trace.c_str());
+        const std::string command = std::string("'") + TRAMOLO_SIM_PATH + "' --quiet --passes " +
+                                    std::to_string(passes) + " --input '" + input + "' --trace '" + trace +
+                                    "'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+
+        std::vector<TCarSample> samples(1);
+        std::ifstream in(trace);
+        for (std::string line; std::getline(in, line);)
+            samples.push_back(Sample(line));
+        return samples;
+    }
+};
+
+TEST_F(ScriptedRace, CarFollowsThrottleSteeringAndBrake) {
+    const char* script = "1 down 13\n"
+                         "2 up 13\n"
+                         "10 down 38\n"
+                         "200 up 38\n"
+                         "210 down 39\n"
+                         "260 up 39\n"
+                         "300 down 40\n"
+                         "400 up 40\n";
+    const std::vector<TCarSample> s = Run(script, 450);
+    ASSERT_EQ(s.size(), 451u);
+
+    // ENTER started a race with actor 0 at the wheel.
+    EXPECT_EQ(s[1].demoMode, 0);
+    EXPECT_EQ(s[1].currentActor, 0);
+    EXPECT_EQ(s[1].message, "Start!");
+
+    // Throttle held from pass 10 (its key-down reaches the window in that pass) to 199.
+    for (int p = 11; p < 200; p++)
+        EXPECT_GT(s[p].speedKmh, s[p - 1].speedKmh) << "pass " << p;
+    EXPECT_EQ(s[205].angleZ, 0.0);
+    EXPECT_NEAR(s[10].posX, 740.0, 1e-3);
+
+    // Right arrow from pass 210 to 259: the heading grows; released, it stays.
+    for (int p = 211; p < 260; p++)
+        EXPECT_GT(s[p].angleZ, s[p - 1].angleZ) << "pass " << p;
+    for (int p = 261; p <= 450; p++)
+        EXPECT_EQ(s[p].angleZ, s[260].angleZ) << "pass " << p;
+    EXPECT_LT(s[300].posX, s[210].posX); // a positive heading turns the travel toward -x
+
+    // Brake from pass 300 to 399: the speed falls in every pass.
+    for (int p = 301; p < 400; p++)
+        EXPECT_LT(s[p].speedKmh, s[p - 1].speedKmh) << "pass " << p;
+    EXPECT_GT(s[400].speedKmh, 0.0);
+
+    // Key figures of this run.
+    EXPECT_NEAR(s[200].speedKmh, 136.13, 0.05);
+    EXPECT_NEAR(s[200].posY, 2789.30, 0.05);
+    EXPECT_NEAR(s[260].angleZ, 12.624, 0.005);
+    EXPECT_NEAR(s[300].speedKmh, 124.51, 0.05);
+    EXPECT_NEAR(s[400].speedKmh, 43.18, 0.05);
+    EXPECT_NEAR(s[450].posX, 729.41, 0.05);
+    EXPECT_NEAR(s[450].posY, 2852.03, 0.05);
+}
+
+} // namespace

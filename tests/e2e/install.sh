@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Installs the built game into a temporary prefix, checks the installed files, then starts the installed
+# game under a virtual X server: its window must appear, and ESC must end it with exit code 27.
+# Usage: bash install.sh <tramolo> <tramolo-sim> <build-dir>
+set -euo pipefail
+
+game=$1
+build=$(cd "$3" && pwd)
+work=$(mktemp -d)
+prefix=$work/prefix
+xvfb_pid=
+game_pid=
+
+cleanup() {
+    if [[ -n $game_pid ]] && kill -0 "$game_pid" 2>/dev/null; then kill "$game_pid"; fi
+    if [[ -n $xvfb_pid ]] && kill -0 "$xvfb_pid" 2>/dev/null; then kill "$xvfb_pid"; fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "install.sh: FAIL: $*" >&2
+    exit 1
+}
+
+# ---- The installed files ----
+cmake --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install: $(cat "$work/install.log")"
+
+bin=$prefix/bin/tramolo
+desktop=$prefix/share/applications/tramolo.desktop
+icon=$prefix/share/icons/hicolor/64x64/apps/tramolo.png
+
+[[ -x $bin ]] || fail "no executable $bin"
+cmp -s "$game" "$bin" || fail "$bin is not the built game $game"
+[[ -f $desktop ]] || fail "no desktop entry $desktop"
+[[ -f $icon ]] || fail "no icon $icon"
+
+grep -qx '\[Desktop Entry\]' "$desktop" || fail "desktop entry lacks its group header"
+grep -qx 'Type=Application' "$desktop" || fail "desktop entry is not an application"
+grep -qx 'Exec=tramolo' "$desktop" || fail "desktop entry does not start tramolo"
+grep -qx 'Icon=tramolo' "$desktop" || fail "desktop entry does not name the icon"
+grep -qx 'Categories=Game;ActionGame;' "$desktop" || fail "desktop entry has the wrong categories"
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$desktop" || fail "desktop entry does not validate"
+fi
+
+# A PNG signature, then an IHDR of 64 x 64.
+signature=$(head -c 8 "$icon" | od -An -tx1 | tr -d ' \n')
+[[ $signature == 89504e470d0a1a0a ]] || fail "icon is not a PNG"
+size=$(dd if="$icon" bs=1 skip=16 count=8 status=none | od -An -tx1 | tr -d ' \n')
+[[ $size == 0000004000000040 ]] || fail "icon is not 64x64 (IHDR size $size)"
+
+# Only the game and its two data files, nothing of the tools or tests.
+installed=$(cd "$prefix" && find . -type f | sort | tr '\n' ' ')
+expected="./bin/tramolo ./share/applications/tramolo.desktop ./share/icons/hicolor/64x64/apps/tramolo.png "
+[[ $installed == "$expected" ]] || fail "unexpected installed files: $installed"
+
+# ---- The Debian package and its dependencies ----
+if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null; then
+    (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb") >"$work/cpack.log" 2>&1 ||
+        fail "cpack: $(tail -n 5 "$work/cpack.log")"
+    deb=$(find "$work/deb" -maxdepth 1 -name 'tramolo_*.deb' | head -n 1)
+    [[ -n $deb ]] || fail "cpack made no tramolo package"
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for package in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libfontconfig1 fonts-dejavu-core; do
+        [[ ", $depends," == *", $package"[\ ,]* ]] || fail "package does not depend on $package: $depends"
+    done
+    contents=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort | tr '\n' ' ')
+    [[ $contents == "./usr/bin/tramolo ./usr/share/applications/tramolo.desktop "\
+"./usr/share/icons/hicolor/64x64/apps/tramolo.png " ]] || fail "unexpected package contents: $contents"
+fi
+
+# ---- The installed game under Xvfb ----
+command -v Xvfb >/dev/null || fail "Xvfb not found"
+command -v xdotool >/dev/null || fail "xdotool not found"
+
+# Xvfb picks a free display number and writes it to the descriptor given.
+Xvfb -displayfd 3 -screen 0 800x700x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [[ -s $work/display ]] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+    sleep 0.1
+done
+[[ -s $work/display ]] || fail "Xvfb gave no display number"
+export DISPLAY=:$(tr -d '\n' <"$work/display")
+
+"$bin" >"$work/game.log" 2>&1 &
+game_pid=$!
+
+window=$(timeout 20 xdotool search --sync --name '^tramolo' 2>/dev/null | head -n 1) || true
+[[ -n $window ]] || fail "no tramolo window within 20 s; game output: $(cat "$work/game.log")"
+
+# The game reads the keyboard from its focused window.
+xdotool windowfocus --sync "$window" 2>/dev/null || true
+sleep 0.5
+xdotool key Escape
+
+for _ in $(seq 100); do
+    kill -0 "$game_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$game_pid" 2>/dev/null && fail "the game did not end within 10 s of ESC"
+rc=0
+wait "$game_pid" || rc=$?
+game_pid=
+[[ $rc -eq 27 ]] || fail "exit code after ESC was $rc, not 27; game output: $(cat "$work/game.log")"
+
+echo "install.sh: ok"

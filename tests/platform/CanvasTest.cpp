@@ -1,0 +1,404 @@
+// The canvas: lines without their end pixel and safely clipped at any coordinate, rectangles, opaque text
+// cells in the default font, and the text observer.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "alloc/AllocCounter.h"
+#include "platform/Canvas.h"
+#include "platform/Font.h"
+#include "platform/Platform.h"
+#include "world/DatenStruktur.h"
+
+namespace {
+
+constexpr uint32_t White = 0xFFFFFFFFu;
+constexpr uint32_t Black = 0xFF000000u;
+constexpr int32_t Red = RGBColor(255, 0, 0);
+constexpr int32_t Yellow = RGBColor(255, 255, 0);
+
+class CanvasTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ClearGameState();
+        ResetPlatformState();
+        CanvasCreate(&canvas, 40, 30);
+    }
+    void TearDown() override {
+        CanvasFree(&canvas);
+        CanvasTextObserver = nullptr;
+    }
+
+    void Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+        CanvasMoveTo(&canvas, x0, y0);
+        CanvasLineTo(&canvas, x1, y1);
+    }
+
+    // The pixels that are not white, as "x,y" in row order.
+    std::vector<std::string> Drawn() const {
+        std::vector<std::string> drawn;
+        for (int32_t y = 0; y < canvas.Height; y++) {
+            for (int32_t x = 0; x < canvas.Width; x++) {
+                if (CanvasPixel(&canvas, x, y) != White)
+                    drawn.push_back(std::to_string(x) + "," + std::to_string(y));
+            }
+        }
+        return drawn;
+    }
+
+    int32_t DrawnCount() const { return (int32_t)Drawn().size(); }
+
+    TCanvas canvas{};
+};
+
+using Pixels = std::vector<std::string>;
+
+TEST_F(CanvasTest, NewCanvasIsWhiteWithWhiteBrushAndBlackPen) {
+    EXPECT_EQ(DrawnCount(), 0);
+    EXPECT_EQ(canvas.BrushColor, RGBColor(255, 255, 255));
+    EXPECT_EQ(canvas.PenColor, RGBColor(0, 0, 0));
+}
+
+TEST_F(CanvasTest, LinesLeaveTheirEndPixelOut) {
+    Line(2, 3, 7, 3);
+    EXPECT_EQ(Drawn(), (Pixels{"2,3", "3,3", "4,3", "5,3", "6,3"}));
+}
+
+TEST_F(CanvasTest, LinesRunInEveryDirection) {
+    Line(6, 1, 6, 5);   // down
+    Line(12, 5, 12, 1); // up
+    Line(20, 4, 17, 4); // leftward
+    EXPECT_EQ(Drawn(),
+              (Pixels{"6,1", "6,2", "12,2", "6,3", "12,3", "6,4", "12,4", "18,4", "19,4", "20,4", "12,5"}));
+}
+
+TEST_F(CanvasTest, DiagonalsStepBothAxesTogether) {
+    Line(1, 1, 5, 5);
+    Line(30, 1, 26, 5);
+    EXPECT_EQ(Drawn(), (Pixels{"1,1", "30,1", "2,2", "29,2", "3,3", "28,3", "4,4", "27,4"}));
+}
+
+TEST_F(CanvasTest, ShallowLineHasOnePixelPerColumnNearTheIdealLine) {
+    Line(0, 0, 30, 7);
+    for (int32_t x = 0; x < 30; x++) {
+        int32_t count = 0;
+        for (int32_t y = 0; y < canvas.Height; y++) {
+            if (CanvasPixel(&canvas, x, y) != White) {
+                count++;
+                EXPECT_LE(std::fabs(y - x * 7.0 / 30.0), 0.5) << "column " << x;
+            }
+        }
+        EXPECT_EQ(count, 1) << "column " << x;
+    }
+    EXPECT_EQ(DrawnCount(), 30);
+}
+
+TEST_F(CanvasTest, LineUsesPenColourAndMovesThePen) {
+    CanvasSetPenColor(&canvas, Red);
+    Line(0, 0, 3, 0);
+    EXPECT_EQ(CanvasPixel(&canvas, 1, 0), PixelFromColor(Red));
+    EXPECT_EQ(canvas.PenX, 3);
+    EXPECT_EQ(canvas.PenY, 0);
+    CanvasLineTo(&canvas, 3, 2); // continues from the end of the last line
+    EXPECT_NE(CanvasPixel(&canvas, 3, 0), White);
+    EXPECT_NE(CanvasPixel(&canvas, 3, 1), White);
+    EXPECT_EQ(CanvasPixel(&canvas, 3, 2), White);
+}
+
+TEST_F(CanvasTest, ZeroLengthLineDrawsNothing) {
+    Line(5, 5, 5, 5);
+    Line(INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX);
+    EXPECT_EQ(DrawnCount(), 0);
+}
+
+TEST_F(CanvasTest, LinesOutsideTheBufferDrawNothing) {
+    Line(-100, -1, 100, -1);            // just above
+    Line(-1, -50, -1, 50);              // just left
+    Line(40, 0, 40, 30);                // just right
+    Line(INT32_MIN, 30, INT32_MAX, 30); // just below, over the whole range
+    Line(INT32_MIN, INT32_MIN, INT32_MIN + 5, INT32_MAX);
+    Line(INT32_MAX, INT32_MIN, INT32_MIN, INT32_MIN);
+    Line(-1000, 5000, 5000, -1000); // passes the corner diagonally outside
+    EXPECT_EQ(DrawnCount(), 0);
+}
+
+TEST_F(CanvasTest, ExtremeEndPointsDrawTheirPartInside) {
+    Line(INT32_MIN, 7, INT32_MAX, 7);
+    for (int32_t x = 0; x < canvas.Width; x++)
+        EXPECT_NE(CanvasPixel(&canvas, x, 7), White) << x;
+    EXPECT_EQ(DrawnCount(), canvas.Width);
+}
+
+TEST_F(CanvasTest, FullRangeDiagonalCrossesTheBufferCorner) {
+    Line(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+    for (int32_t k = 0; k < canvas.Height; k++)
+        EXPECT_NE(CanvasPixel(&canvas, k, k), White) << k;
+    EXPECT_EQ(DrawnCount(), canvas.Height);
+}
+
+TEST_F(CanvasTest, LineFromInsideToFarAwayStopsAtTheEdge) {
+    Line(10, 20, INT32_MAX, 20);
+    Line(3, 3, 3, INT32_MIN);
+    EXPECT_EQ(DrawnCount(), 30 + 4);
+    EXPECT_NE(CanvasPixel(&canvas, 39, 20), White);
+    EXPECT_NE(CanvasPixel(&canvas, 3, 0), White);
+    EXPECT_EQ(CanvasPixel(&canvas, 3, 4), White);
+}
+
+// A line is clipped by the buffer, not bent by it: every pixel a small canvas shows is the pixel the same
+// line draws on a canvas large enough to hold it whole.
+TEST_F(CanvasTest, ClippedLinesKeepThePixelsOfTheWholeLine) {
+    TCanvas large{};
+    const int32_t shift = 200;
+    CanvasCreate(&large, 440, 430);
+    const int32_t ends[][4] = {{-150, -37, 180, 61}, {-20, 190, 55, -170}, {39, -120, 2, 150},
+                               {-199, 29, 230, 0},   {17, 13, -180, -190}, {-33, 45, 70, -9}};
+    for (const auto& end : ends) {
+        CanvasFree(&canvas);
+        CanvasCreate(&canvas, 40, 30);
+        CanvasFillRect(&large, TRect{0, 0, large.Width, large.Height});
+        Line(end[0], end[1], end[2], end[3]);
+        CanvasMoveTo(&large, end[0] + shift, end[1] + shift);
+        CanvasLineTo(&large, end[2] + shift, end[3] + shift);
+        for (int32_t y = 0; y < canvas.Height; y++) {
+            for (int32_t x = 0; x < canvas.Width; x++) {
+                ASSERT_EQ(CanvasPixel(&canvas, x, y), CanvasPixel(&large, x + shift, y + shift))
+                    << "line " << end[0] << "," << end[1] << " to " << end[2] << "," << end[3] << " at " << x
+                    << "," << y;
+            }
+        }
+    }
+    CanvasFree(&large);
+}
+
+// Far-off end points of a steep line through the buffer still give one pixel per row next to the ideal line.
+TEST_F(CanvasTest, HugeSlopedLineStaysOnItsIdealLine) {
+    const double x0 = -1500000000.0;
+    const double y0 = -2000000000.0;
+    const double y1 = 2100000000.0;
+    const double x1 = std::round(x0 + (y1 - y0) * (20.0 - x0) / (15.0 - y0)); // through (20, 15)
+    Line((int32_t)x0, (int32_t)y0, (int32_t)x1, (int32_t)y1);
+    for (int32_t y = 0; y < canvas.Height; y++) {
+        const double ideal = x0 + (y - y0) * (x1 - x0) / (y1 - y0);
+        int32_t count = 0;
+        for (int32_t x = 0; x < canvas.Width; x++) {
+            if (CanvasPixel(&canvas, x, y) == White) continue;
+            count++;
+            EXPECT_LE(std::fabs(x - ideal), 1.0) << "row " << y;
+        }
+        EXPECT_EQ(count, 1) << "row " << y;
+    }
+}
+
+TEST_F(CanvasTest, ManyHugeLinesFinishQuickly) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int32_t i = 0; i < 20000; i++) {
+        Line(INT32_MIN + i, INT32_MAX - 3 * i, INT32_MAX - 7 * i, INT32_MIN + 11 * i);
+        Line(INT32_MAX, i, INT32_MIN, 29 - i % 30);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 2.0);
+    EXPECT_GT(DrawnCount(), 0);
+}
+
+TEST_F(CanvasTest, FillRectExcludesRightAndBottom) {
+    CanvasSetBrushColor(&canvas, Red);
+    CanvasFillRect(&canvas, TRect{2, 3, 5, 5});
+    EXPECT_EQ(Drawn(), (Pixels{"2,3", "3,3", "4,3", "2,4", "3,4", "4,4"}));
+    EXPECT_EQ(CanvasPixel(&canvas, 2, 3), PixelFromColor(Red));
+}
+
+TEST_F(CanvasTest, EmptyOrInvertedRectsFillNothing) {
+    CanvasSetBrushColor(&canvas, Red);
+    CanvasFillRect(&canvas, TRect{5, 5, 5, 9});
+    CanvasFillRect(&canvas, TRect{9, 5, 4, 9});
+    CanvasFrameRect(&canvas, TRect{9, 9, 4, 4});
+    CanvasFillRect(&canvas, TRect{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN});
+    EXPECT_EQ(DrawnCount(), 0);
+}
+
+TEST_F(CanvasTest, RectBeyondTheBufferIsClipped) {
+    CanvasSetBrushColor(&canvas, Red);
+    CanvasFillRect(&canvas, TRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
+    EXPECT_EQ(DrawnCount(), canvas.Width * canvas.Height);
+}
+
+TEST_F(CanvasTest, FrameRectDrawsOnePixelBorderInside) {
+    CanvasSetBrushColor(&canvas, RGBColor(0, 0, 0));
+    CanvasFrameRect(&canvas, TRect{1, 1, 5, 4});
+    EXPECT_EQ(Drawn(), (Pixels{"1,1", "2,1", "3,1", "4,1", "1,2", "4,2", "1,3", "2,3", "3,3", "4,3"}));
+    EXPECT_EQ(CanvasPixel(&canvas, 1, 1), Black);
+}
+
+TEST_F(CanvasTest, CopyRectCopiesOnlyTheRect) {
+    TCanvas source{};
+    CanvasCreate(&source, 40, 30);
+    CanvasSetBrushColor(&source, Red);
+    CanvasFillRect(&source, TRect{0, 0, 40, 30});
+    CanvasCopyRect(&canvas, TRect{2, 26, 38, 100}, &source);
+    EXPECT_EQ(DrawnCount(), 36 * 4);
+    EXPECT_EQ(CanvasPixel(&canvas, 2, 26), PixelFromColor(Red));
+    EXPECT_EQ(CanvasPixel(&canvas, 1, 26), White);
+    EXPECT_EQ(CanvasPixel(&canvas, 38, 29), White);
+    CanvasFree(&source);
+}
+
+class CanvasTextTest : public CanvasTest {
+  protected:
+    void SetUp() override {
+        CanvasTest::SetUp();
+        CanvasFree(&canvas);
+        CanvasCreate(&canvas, 200, 40);
+    }
+    void TearDown() override {
+        FontUseFile(nullptr);
+        CanvasTest::TearDown();
+    }
+
+    // The cell of a text at (x, y), from the font's metrics.
+    TRect Cell(int32_t x, int32_t y, const char* text) const {
+        return TRect{x, y, x + FontTextWidth(text), y + FontLineHeight()};
+    }
+
+    int32_t InkPixels(TRect rect) const {
+        int32_t ink = 0;
+        for (int32_t y = rect.Top; y < rect.Bottom; y++) {
+            for (int32_t x = rect.Left; x < rect.Right; x++)
+                ink += (CanvasPixel(&canvas, x, y) & 0xFF) < 128;
+        }
+        return ink;
+    }
+};
+
+TEST_F(CanvasTextTest, DefaultFaceIsASmallSansFace) {
+    EXPECT_NE(std::string(FontFilePath()), "");
+    EXPECT_GE(FontLineHeight(), 11);
+    EXPECT_LE(FontLineHeight(), 15);
+    const int32_t width = FontTextWidth("F1=Displaywechsel");
+    EXPECT_GT(width, 70);
+    EXPECT_LT(width, 120);
+}
+
+TEST_F(CanvasTextTest, TextCellIsOpaqueInBrushColourWithBlackText) {
+    CanvasSetBrushColor(&canvas, Red);
+    CanvasFillRect(&canvas, TRect{0, 0, 200, 40});
+    CanvasSetBrushColor(&canvas, Yellow);
+    const char* text = "Taste=27";
+    CanvasTextOut(&canvas, 10, 5, text);
+    const TRect cell = Cell(10, 5, text);
+    int32_t brush = 0;
+    for (int32_t y = cell.Top; y < cell.Bottom; y++) {
+        for (int32_t x = cell.Left; x < cell.Right; x++) {
+            const uint32_t pixel = CanvasPixel(&canvas, x, y);
+            // Between yellow and black: red and green equal, no blue.
+            EXPECT_EQ((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF) << x << "," << y;
+            EXPECT_EQ(pixel & 0xFF, 0u) << x << "," << y;
+            brush += pixel == PixelFromColor(Yellow);
+        }
+    }
+    EXPECT_GT(brush, (cell.Right - cell.Left) * (cell.Bottom - cell.Top) / 2);
+    EXPECT_GT(InkPixels(cell), 10);
+    EXPECT_EQ(CanvasPixel(&canvas, 10, 4), PixelFromColor(Red));
+    EXPECT_EQ(CanvasPixel(&canvas, 9, 6), PixelFromColor(Red));
+    EXPECT_EQ(CanvasPixel(&canvas, cell.Right, 6), PixelFromColor(Red));
+    EXPECT_EQ(CanvasPixel(&canvas, 12, cell.Bottom), PixelFromColor(Red));
+}
+
+TEST_F(CanvasTextTest, UmlautsHaveTheirOwnGlyphs) {
+    CanvasTextOut(&canvas, 0, 0, "a");
+    CanvasTextOut(&canvas, 0, 20, "\xC3\xA4"); // a with diaeresis
+    int32_t differing = 0;
+    for (int32_t y = 0; y < 20; y++) {
+        for (int32_t x = 0; x < 20; x++)
+            differing += CanvasPixel(&canvas, x, y) != CanvasPixel(&canvas, x, y + 20);
+    }
+    EXPECT_GE(differing, 2);
+    // The dots sit above the letter: the umlaut has ink in rows where the plain letter has none.
+    int32_t plainTop = FontLineHeight();
+    int32_t umlautTop = FontLineHeight();
+    for (int32_t y = FontLineHeight() - 1; y >= 0; y--) {
+        for (int32_t x = 0; x < 20; x++) {
+            if ((CanvasPixel(&canvas, x, y) & 0xFF) < 128) plainTop = y;
+            if ((CanvasPixel(&canvas, x, y + 20) & 0xFF) < 128) umlautTop = y;
+        }
+    }
+    EXPECT_LT(umlautTop, plainTop);
+}
+
+TEST_F(CanvasTextTest, TextClippedAtAnyPositionStaysInTheBuffer) {
+    CanvasTextOut(&canvas, INT32_MAX - 3, INT32_MAX - 3, "Drücke ENTER");
+    CanvasTextOut(&canvas, INT32_MIN, INT32_MIN, "Drücke ENTER");
+    EXPECT_EQ(DrawnCount(), 0);
+    CanvasSetBrushColor(&canvas, Red);
+    CanvasTextOut(&canvas, -5, -3, "W");
+    EXPECT_EQ(CanvasPixel(&canvas, 0, 0) & 0xFFFFu, 0u); // red or darker, never white
+    EXPECT_NE(CanvasPixel(&canvas, 0, 0), White);
+}
+
+TEST_F(CanvasTextTest, MissingFontStillPaintsTheCell) {
+    EXPECT_FALSE(FontUseFile("/nonexistent/font.ttf"));
+    EXPECT_EQ(std::string(FontFilePath()), "");
+    CanvasSetBrushColor(&canvas, Yellow);
+    CanvasTextOut(&canvas, 3, 4, "Räder");
+    const TRect cell = Cell(3, 4, "Räder");
+    EXPECT_GT(cell.Right, cell.Left);
+    EXPECT_EQ(DrawnCount(), (cell.Right - cell.Left) * (cell.Bottom - cell.Top));
+    EXPECT_EQ(CanvasPixel(&canvas, 3, 4), PixelFromColor(Yellow));
+    // The default face comes back on request.
+    EXPECT_TRUE(FontUseFile(nullptr));
+    CanvasTextOut(&canvas, 3, 20, "Räder");
+    EXPECT_GT(InkPixels(Cell(3, 20, "Räder")), 10);
+}
+
+TEST_F(CanvasTextTest, MalformedTextDrawsReplacementGlyphs) {
+    CanvasTextOut(&canvas, 0, 0, "\xC3");
+    CanvasTextOut(&canvas, 0, 20, "\xFF\x80x");
+    EXPECT_GT(FontTextWidth("\xFF\x80x"), FontTextWidth("x"));
+    EXPECT_GT(DrawnCount(), 0);
+}
+
+TEST_F(CanvasTextTest, TextAllocatesNothingOnceItsGlyphsAreKnown) {
+    const char* text = "F1=Displaywechsel    Sek.=12   Taste=38   Räder Drücke";
+    CanvasTextOut(&canvas, 4, 4, text);
+    ResetAllocationCount();
+    SetAllocationCounting(true);
+    for (int32_t i = 0; i < 50; i++)
+        CanvasTextOut(&canvas, 4 + i, 4, text);
+    SetAllocationCounting(false);
+    EXPECT_EQ(AllocationCount(), 0u);
+}
+
+struct TObservedText {
+    const TCanvas* canvas;
+    int32_t x;
+    int32_t y;
+    std::string text;
+    uint32_t pixelAtCall;
+};
+
+std::vector<TObservedText> Observed;
+
+void Observe(const TCanvas* canvas, int32_t x, int32_t y, const char* text) {
+    Observed.push_back({canvas, x, y, text, CanvasPixel(canvas, x, y)});
+}
+
+TEST_F(CanvasTextTest, ObserverSeesEveryTextBeforeItIsDrawn) {
+    Observed.clear();
+    CanvasTextObserver = Observe;
+    CanvasSetBrushColor(&canvas, Red);
+    CanvasTextOut(&canvas, 20, 32, "F3=Kameramoving Aus/Ein");
+    CanvasTextOut(&canvas, -7, 9000, "");
+    ASSERT_EQ(Observed.size(), 2u);
+    EXPECT_EQ(Observed[0].canvas, &canvas);
+    EXPECT_EQ(Observed[0].x, 20);
+    EXPECT_EQ(Observed[0].y, 32);
+    EXPECT_EQ(Observed[0].text, "F3=Kameramoving Aus/Ein");
+    EXPECT_EQ(Observed[0].pixelAtCall, White);
+    EXPECT_EQ(Observed[1].x, -7);
+    EXPECT_EQ(Observed[1].text, "");
+}
+
+} // namespace

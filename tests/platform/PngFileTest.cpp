@@ -1,0 +1,161 @@
+// PNG output: what is written reads back pixel for pixel, and a failed write leaves nothing behind.
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/Canvas.h"
+#include "platform/Platform.h"
+#include "platform/PngFile.h"
+#include "world/DatenStruktur.h"
+
+namespace {
+
+class PngFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ClearGameState();
+        ResetPlatformState();
+        char pattern[] = "/tmp/tramolo-png-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override {
+        for (const std::string& name : Entries())
+            std::remove((dir + "/" + name).c_str());
+        rmdir(dir.c_str());
+    }
+
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        DIR* handle = opendir(dir.c_str());
+        if (handle == nullptr) return names;
+        while (dirent* entry = readdir(handle)) {
+            const std::string name = entry->d_name;
+            if (name != "." && name != "..") names.push_back(name);
+        }
+        closedir(handle);
+        return names;
+    }
+
+    std::string dir;
+};
+
+struct TReadImage {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    int colorType = -1;
+    int bitDepth = 0;
+    std::vector<uint8_t> rgb;
+};
+
+TReadImage ReadPng(const std::string& path) {
+    TReadImage image;
+    png_image reader{};
+    reader.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&reader, path.c_str()) == 0) return image;
+    image.width = reader.width;
+    image.height = reader.height;
+    image.colorType =
+        (reader.format & PNG_FORMAT_FLAG_COLOR) != 0 && (reader.format & PNG_FORMAT_FLAG_ALPHA) == 0;
+    reader.format = PNG_FORMAT_RGB;
+    image.rgb.resize(PNG_IMAGE_SIZE(reader));
+    if (png_image_finish_read(&reader, nullptr, image.rgb.data(), 0, nullptr) == 0) image.rgb.clear();
+    return image;
+}
+
+TEST_F(PngFileTest, WrittenPixelsReadBackUnchanged) {
+    TCanvas canvas{};
+    CanvasCreate(&canvas, 7, 5);
+    for (int32_t y = 0; y < 5; y++) {
+        for (int32_t x = 0; x < 7; x++) {
+            canvas.Pixels[y * 7 + x] =
+                0xFF000000u | (uint32_t)(x * 36) << 16 | (uint32_t)(y * 60) << 8 | (uint32_t)(x + y);
+        }
+    }
+    const std::string path = dir + "/frame.png";
+    char error[256] = "";
+    ASSERT_TRUE(WriteCanvasPng(&canvas, path.c_str(), error, sizeof error)) << error;
+    const TReadImage image = ReadPng(path);
+    ASSERT_EQ(image.width, 7u);
+    ASSERT_EQ(image.height, 5u);
+    EXPECT_EQ(image.colorType, 1); // colour without alpha
+    ASSERT_EQ(image.rgb.size(), 7u * 5u * 3u);
+    for (int32_t y = 0; y < 5; y++) {
+        for (int32_t x = 0; x < 7; x++) {
+            const uint8_t* rgb = &image.rgb[(size_t)(y * 7 + x) * 3];
+            EXPECT_EQ(rgb[0], x * 36) << x << "," << y;
+            EXPECT_EQ(rgb[1], y * 60) << x << "," << y;
+            EXPECT_EQ(rgb[2], x + y) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(Entries(), std::vector<std::string>{"frame.png"});
+    CanvasFree(&canvas);
+}
+
+TEST_F(PngFileTest, RewritingReplacesTheWholeFile) {
+    TCanvas large{};
+    TCanvas small{};
+    CanvasCreate(&large, 64, 64);
+    CanvasCreate(&small, 2, 3);
+    const std::string path = dir + "/frame.png";
+    char error[256] = "";
+    ASSERT_TRUE(WriteCanvasPng(&large, path.c_str(), error, sizeof error)) << error;
+    ASSERT_TRUE(WriteCanvasPng(&small, path.c_str(), error, sizeof error)) << error;
+    const TReadImage image = ReadPng(path);
+    EXPECT_EQ(image.width, 2u);
+    EXPECT_EQ(image.height, 3u);
+    EXPECT_EQ(image.rgb, std::vector<uint8_t>(18, 255));
+    EXPECT_EQ(Entries().size(), 1u);
+    CanvasFree(&large);
+    CanvasFree(&small);
+}
+
+TEST_F(PngFileTest, UnwritablePathFailsWithAReason) {
+    TCanvas canvas{};
+    CanvasCreate(&canvas, 4, 4);
+    const std::string path = dir + "/missing/frame.png";
+    char error[256] = "";
+    EXPECT_FALSE(WriteCanvasPng(&canvas, path.c_str(), error, sizeof error));
+    const std::string reason = error;
+    EXPECT_NE(reason.find("missing"), std::string::npos) << reason;
+    EXPECT_EQ(reason.find('\n'), std::string::npos);
+    EXPECT_TRUE(Entries().empty());
+    CanvasFree(&canvas);
+}
+
+TEST_F(PngFileTest, FailedRenameLeavesNoTemporaryFile) {
+    TCanvas canvas{};
+    CanvasCreate(&canvas, 4, 4);
+    // The target is a directory with an entry, which a file can never replace.
+    const std::string target = dir + "/taken";
+    ASSERT_EQ(mkdir(target.c_str(), 0755), 0);
+    const std::string inside = target + "/keep";
+    std::FILE* keep = std::fopen(inside.c_str(), "w");
+    ASSERT_NE(keep, nullptr);
+    std::fclose(keep);
+    char error[256] = "";
+    EXPECT_FALSE(WriteCanvasPng(&canvas, target.c_str(), error, sizeof error));
+    EXPECT_NE(std::string(error), "");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"taken"});
+    std::remove(inside.c_str());
+    CanvasFree(&canvas);
+}
+
+TEST_F(PngFileTest, EmptyCanvasIsRefused) {
+    TCanvas canvas{};
+    const std::string path = dir + "/frame.png";
+    char error[256] = "";
+    EXPECT_FALSE(WriteCanvasPng(&canvas, path.c_str(), error, sizeof error));
+    EXPECT_NE(std::string(error), "");
+    EXPECT_TRUE(Entries().empty());
+}
+
+} // namespace

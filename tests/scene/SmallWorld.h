@@ -1,0 +1,106 @@
+// A small hand-made world for the tests of the line passes, the computer drivers, the surface test and the
+// laps: the nine built-in models, an empty 10 x 10 grid with its line stores, and a few cars placed by hand.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <initializer_list>
+
+#include "world/DatenStruktur.h"
+#include "world/World.h"
+
+namespace smallworld {
+
+inline void DefineModel(int32_t index, uint8_t type, const float* vertices, float hitRadius,
+                        std::initializer_list<TModelPart> parts) {
+    TObjekt& model = Objects[(size_t)index];
+    model.ObjectType = type;
+    model.Vertices = vertices;
+    model.HitRadius = hitRadius;
+    model.PartCount = (int32_t)parts.size();
+    model.Parts.assign(parts.begin(), parts.end());
+}
+
+// Model indices in Objects.
+constexpr int32_t ModelQuader = 0, ModelAkteur = 1, ModelBorder = 2, ModelStraightRoad = 3,
+                  ModelCurveRoad = 4, ModelStartCheckpoint = 5, ModelWayCheckpoint = 6,
+                  ModelStraightIdeal = 7, ModelCurveIdeal = 8;
+
+// Sizes every array as the world construction does, defines the models and leaves every cell empty.
+inline void MakeSmallWorld(int32_t actorCount) {
+    ScreenCentreX = 300.0f;
+    ScreenCentreY = 300.0f;
+    Fps = 100;
+    QuadrantCount = 100;
+    ActorCount = actorCount;
+    ResizeArray(Objects, 20);
+    ResizeArray(Quadrants, 100);
+    ResizeArray(Actors, actorCount);
+    ResizeArray(QuadrantLines, 100);
+    ResizeArray(ActorLines, actorCount);
+    ResizeArray(ProbeLines, actorCount);
+    for (TKollisionsLinien& list : QuadrantLines)
+        ResizeArray(list.Lines, 50);
+    for (TKollisionsLinien& list : ActorLines)
+        ResizeArray(list.Lines, 100);
+    for (TKollisionsLinien& list : ProbeLines)
+        ResizeArray(list.Lines, 20);
+
+    DefineModel(ModelQuader, 11, QuaderVertices, 0,
+                {{0, RGBColor(255, 10, 10), QuaderOutline}, {1, RGBColor(255, 10, 10), QuaderFaces}});
+    DefineModel(ModelAkteur, 10, AkteurVertices, 0,
+                {{0, RGBColor(0, 255, 0), AkteurOutline},
+                 {1, RGBColor(0, 180, 0), AkteurFaces},
+                 {3, RGBColor(255, 50, 50), AkteurProbe}});
+    DefineModel(ModelBorder, 12, BorderVertices, 0, {{1, RGBColor(60, 60, 60), BorderLine}});
+    DefineModel(ModelStraightRoad, 9, StraightRoadVertices, 30,
+                {{1, RGBColor(0, 0, 255), StraightRoadFaces}});
+    DefineModel(ModelCurveRoad, 9, CurveRoadVertices, 30, {{1, RGBColor(0, 0, 255), CurveRoadFaces}});
+    DefineModel(ModelStartCheckpoint, 1, CheckpointVertices, 100,
+                {{2, RGBColor(0, 255, 255), CheckpointRectangle}});
+    DefineModel(ModelWayCheckpoint, 2, CheckpointVertices, 100,
+                {{2, RGBColor(0, 255, 255), CheckpointRectangle}});
+    DefineModel(ModelStraightIdeal, 13, StraightIdealLineVertices, 30,
+                {{2, RGBColor(0, 200, 200), StraightIdealLine}});
+    DefineModel(ModelCurveIdeal, 13, CurveIdealLineVertices, 30,
+                {{2, RGBColor(0, 200, 200), CurveIdealLine}});
+
+    for (int32_t q = 0; q < 100; q++) {
+        Quadrants[(size_t)q].OriginX = (q % 10) * 500;
+        Quadrants[(size_t)q].OriginY = (q / 10) * 500;
+        Quadrants[(size_t)q].PlacementCount = 0;
+        ResizeArray(Quadrants[(size_t)q].Placements, 10);
+    }
+    for (TActor& actor : Actors) {
+        actor.ModelIndex = ModelAkteur;
+        actor.SteerRate = 1.0f;
+        actor.Accel = 0.2f;
+        actor.MaxStepLength = 2.0f;
+        actor.Laps = 1;
+        actor.Mass = 800.0f;
+    }
+}
+
+// Puts an actor at a world position, keeping its cell and in-cell position in step.
+inline void PlaceActor(int32_t a, float x, float y, float angleZ = 0.0f) {
+    TActor& actor = Actors[(size_t)a];
+    actor.PosX = x;
+    actor.PosY = y;
+    actor.QuadCol = (int32_t)std::floor(x / 500.0f);
+    actor.QuadRow = (int32_t)std::floor(y / 500.0f);
+    actor.QuadPosX = x - 500.0f * (float)actor.QuadCol;
+    actor.QuadPosY = y - 500.0f * (float)actor.QuadRow;
+    actor.QuadIndex = actor.QuadRow * 10 + actor.QuadCol;
+    actor.AngleZ = angleZ;
+    actor.WheelAngle = angleZ;
+}
+
+// Appends a placement to a cell and returns its index.
+inline int32_t AddPlacement(int32_t q, int32_t objectIndex, float x, float y, float angleZ = 0.0f) {
+    TQuadrant& cell = Quadrants[(size_t)q];
+    const int32_t p = cell.PlacementCount++;
+    cell.Placements[(size_t)p] = TPlacement{x, y, 0.0f, 0.0f, 0.0f, angleZ, objectIndex};
+    return p;
+}
+
+} // namespace smallworld

@@ -1,0 +1,166 @@
+// Parsing the input script. Every line is checked before the first pass, so a broken script never runs
+// half-way; the parsed events live in one array that the run only reads.
+#include "sim/Script.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+constexpr int64_t HighestPass = 1000000000000000000;  // far beyond any run, yet safely inside int64
+constexpr int32_t MaxFields = 3;
+
+bool ParseWholeNumber(const char* text, size_t length, int64_t low, int64_t high, int64_t* value) {
+    size_t at = 0;
+    bool negative = false;
+    if (at < length && (text[at] == '+' || text[at] == '-')) {
+        negative = text[at] == '-';
+        at++;
+    }
+    if (at == length) return false;
+    // Accumulated as a negative number, whose range is the larger one.
+    int64_t result = 0;
+    for (; at < length; at++) {
+        const char c = text[at];
+        if (c < '0' || c > '9') return false;
+        const int64_t digit = c - '0';
+        if (result < (INT64_MIN + digit) / 10) return false;
+        result = result * 10 - digit;
+    }
+    if (!negative) {
+        if (result == INT64_MIN) return false;
+        result = -result;
+    }
+    if (result < low || result > high) return false;
+    *value = result;
+    return true;
+}
+
+struct TField {
+    const char* Start;
+    size_t Length;
+};
+
+static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+static bool FieldIs(const TField& field, const char* word) {
+    return field.Length == std::strlen(word) && std::memcmp(field.Start, word, field.Length) == 0;
+}
+
+// Splits one line (comment removed) into at most MaxFields fields; returns the count, MaxFields + 1 when
+// there are more.
+static int32_t SplitFields(const char* line, size_t length, TField* fields) {
+    int32_t count = 0;
+    size_t at = 0;
+    while (at < length) {
+        while (at < length && IsBlank(line[at])) at++;
+        if (at == length) break;
+        const size_t start = at;
+        while (at < length && !IsBlank(line[at])) at++;
+        if (count == MaxFields) return MaxFields + 1;
+        fields[count++] = TField{line + start, at - start};
+    }
+    return count;
+}
+
+struct TVerbName {
+    const char* Word;
+    TScriptVerb Verb;
+};
+static const TVerbName VerbNames[] = {
+    {"down", ScriptKeyDown},       {"up", ScriptKeyUp}, {"sysdown", ScriptSysKeyDown},
+    {"sysup", ScriptSysKeyUp},     {"mouse", ScriptMouse}, {"close", ScriptClose},
+};
+
+// Parses one line into event; a blank or comment line gives no event. On a fault writes what is wrong.
+static bool ParseLine(const char* line, size_t length, bool* hasEvent, TScriptEvent* event, char* error,
+                      size_t errorSize) {
+    *hasEvent = false;
+    const char* comment = (const char*)std::memchr(line, '#', length);
+    if (comment != nullptr) length = (size_t)(comment - line);
+    TField fields[MaxFields];
+    const int32_t count = SplitFields(line, length, fields);
+    if (count == 0) return true;
+    if (count == 1) {
+        std::snprintf(error, errorSize, "a pass number and a verb are needed");
+        return false;
+    }
+
+    int64_t pass = 0;
+    if (!ParseWholeNumber(fields[0].Start, fields[0].Length, INT64_MIN, INT64_MAX, &pass)) {
+        std::snprintf(error, errorSize, "pass '%.*s' is not a whole number", (int)fields[0].Length,
+                      fields[0].Start);
+        return false;
+    }
+    if (pass < 1 || pass > HighestPass) {
+        std::snprintf(error, errorSize, "pass %lld is out of range (1 to %lld)", (long long)pass,
+                      (long long)HighestPass);
+        return false;
+    }
+
+    const TVerbName* verb = nullptr;
+    for (const TVerbName& name : VerbNames) {
+        if (FieldIs(fields[1], name.Word)) verb = &name;
+    }
+    if (verb == nullptr) {
+        std::snprintf(error, errorSize, "unknown verb '%.*s' (down, up, sysdown, sysup, mouse, close)",
+                      (int)fields[1].Length, fields[1].Start);
+        return false;
+    }
+
+    const bool needsValue = verb->Verb != ScriptClose;
+    if (needsValue && count != 3) {
+        std::snprintf(error, errorSize, "'%s' needs exactly one value after it", verb->Word);
+        return false;
+    }
+    if (!needsValue && count != 2) {
+        std::snprintf(error, errorSize, "'close' takes no value");
+        return false;
+    }
+
+    int64_t value = 0;
+    if (verb->Verb == ScriptMouse) {
+        if (!ParseWholeNumber(fields[2].Start, fields[2].Length, INT32_MIN, INT32_MAX, &value)) {
+            std::snprintf(error, errorSize, "mouse x '%.*s' is not a whole number from %d to %d",
+                          (int)fields[2].Length, fields[2].Start, INT32_MIN, INT32_MAX);
+            return false;
+        }
+    } else if (needsValue) {
+        if (!ParseWholeNumber(fields[2].Start, fields[2].Length, 0, 255, &value)) {
+            std::snprintf(error, errorSize, "virtual-key code '%.*s' is not a whole number from 0 to 255",
+                          (int)fields[2].Length, fields[2].Start);
+            return false;
+        }
+    }
+
+    *event = TScriptEvent{(uint64_t)pass, verb->Verb, (int32_t)value, 0};
+    *hasEvent = true;
+    return true;
+}
+
+bool ParseScript(const char* text, size_t length, std::vector<TScriptEvent>& events, char* error,
+                 size_t errorSize) {
+    events.clear();
+    size_t at = 0;
+    int32_t lineNumber = 0;
+    char reason[200];
+    while (at < length) {
+        const char* end = (const char*)std::memchr(text + at, '\n', length - at);
+        const size_t lineLength = end != nullptr ? (size_t)(end - (text + at)) : length - at;
+        if (lineNumber < INT32_MAX) lineNumber++;
+        bool hasEvent = false;
+        TScriptEvent event{};
+        if (!ParseLine(text + at, lineLength, &hasEvent, &event, reason, sizeof reason)) {
+            std::snprintf(error, errorSize, "line %d: %s", lineNumber, reason);
+            events.clear();
+            return false;
+        }
+        if (hasEvent) {
+            event.Line = lineNumber;
+            events.push_back(event);
+        }
+        at += lineLength + 1;
+    }
+    std::stable_sort(events.begin(), events.end(),
+                     [](const TScriptEvent& a, const TScriptEvent& b) { return a.Pass < b.Pass; });
+    return true;
+}

@@ -1,0 +1,32 @@
+// The runner's input script: one event a line, "<pass> <verb> [value]", read before the first pass, and
+// the strict number parsing the command line shares with it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+enum TScriptVerb : int32_t {
+    ScriptKeyDown,     // "down <vk>": WM_KEYDOWN
+    ScriptKeyUp,       // "up <vk>": WM_KEYUP
+    ScriptSysKeyDown,  // "sysdown <vk>": WM_SYSKEYDOWN
+    ScriptSysKeyUp,    // "sysup <vk>": WM_SYSKEYUP
+    ScriptMouse,       // "mouse <x>": the cursor's screen x from this pass on
+    ScriptClose,       // "close": WM_CLOSE to the window
+};
+
+struct TScriptEvent {
+    uint64_t Pass;  // 1 for the first pass
+    TScriptVerb Verb;
+    int32_t Value;  // virtual-key code or cursor x; 0 for close
+    int32_t Line;   // line of the script it came from
+};
+
+// Parses a whole script; the events come out sorted stably by pass. On a malformed line returns false
+// with "line N: what is wrong" in error and leaves events empty.
+bool ParseScript(const char* text, size_t length, std::vector<TScriptEvent>& events, char* error,
+                 size_t errorSize);
+
+// Whole decimal numbers, optionally signed, nothing else around them; false when malformed or outside
+// the range.
+bool ParseWholeNumber(const char* text, size_t length, int64_t low, int64_t high, int64_t* value);
