@@ -44,7 +44,9 @@ void HeadlessConfigure(uint32_t startTick, THeadlessPassMs passMs, int32_t curso
     HookContext = nullptr;
 }
 
-void HeadlessSetCursorX(int32_t x) { CursorX = x; }
+void HeadlessSetCursorX(int32_t x) {
+    CursorX = x;
+}
 
 void HeadlessSetHooks(THeadlessPollHook beforePoll, THeadlessFrameHook afterCopy, void* context) {
     BeforePoll = beforePoll;
@@ -52,11 +54,19 @@ void HeadlessSetHooks(THeadlessPollHook beforePoll, THeadlessFrameHook afterCopy
     HookContext = context;
 }
 
-void HeadlessStop() { Stopped = 1; }
-uint64_t HeadlessPassesRun() { return PassesRun; }
-uint64_t HeadlessSleepCount() { return SleepCount; }
+void HeadlessStop() {
+    Stopped = 1;
+}
+uint64_t HeadlessPassesRun() {
+    return PassesRun;
+}
+uint64_t HeadlessSleepCount() {
+    return SleepCount;
+}
 
-static int32_t CreateHeadlessWindow(const char*, int32_t, int32_t) { return HeadlessWindow; }
+static int32_t CreateHeadlessWindow(const char*, int32_t, int32_t) {
+    return HeadlessWindow;
+}
 static void ShowHeadlessWindow(int32_t) {}
 static void DestroyHeadlessWindow(int32_t) {}
 static void ReleaseHeadlessWindow() {}
@@ -69,10 +79,14 @@ static void PumpHeadlessEvents() {
     if (BeforePoll != nullptr) BeforePoll(pass, HookContext);
 }
 
-static uint32_t HeadlessTickCount() { return HeadlessTickAt(StartTick, PassMs, SleepCount); }
+static uint32_t HeadlessTickCount() {
+    return HeadlessTickAt(StartTick, PassMs, SleepCount);
+}
 
 // Time moves only here: one pass's worth per call, whatever the game asked for.
-static void HeadlessSleep(uint32_t) { SleepCount++; }
+static void HeadlessSleep(uint32_t) {
+    SleepCount++;
+}
 
 static void HeadlessCursorPos(TPoint* point) {
     point->x = CursorX;
@@ -84,12 +98,16 @@ static void CopyHeadlessFrame(const TCanvas* frame, TRect) {
     if (AfterCopy != nullptr) AfterCopy(SleepCount, frame, HookContext);
 }
 
-static int32_t ContinueHeadlessLoop() { return Stopped == 0 && SleepCount < PassLimit ? 1 : 0; }
+static int32_t ContinueHeadlessLoop() {
+    return Stopped == 0 && SleepCount < PassLimit ? 1 : 0;
+}
 
 static const TPlatformBackend Headless = {
-    "headless",          CreateHeadlessWindow, ShowHeadlessWindow,    PumpHeadlessEvents,
-    DestroyHeadlessWindow, HeadlessTickCount,  HeadlessSleep,         HeadlessCursorPos,
-    CopyHeadlessFrame,   ReleaseHeadlessWindow, ContinueHeadlessLoop,
+    "headless",           CreateHeadlessWindow, ShowHeadlessWindow, PumpHeadlessEvents, DestroyHeadlessWindow,
+    HeadlessTickCount,    HeadlessSleep,        HeadlessCursorPos,  CopyHeadlessFrame,  ReleaseHeadlessWindow,
+    ContinueHeadlessLoop,
 };
 
-const TPlatformBackend* HeadlessBackend() { return &Headless; }
+const TPlatformBackend* HeadlessBackend() {
+    return &Headless;
+}

@@ -10,7 +10,7 @@
 // fraction in billionths of a millisecond.
 struct THeadlessPassMs {
     uint32_t Whole;
-    uint32_t Billionths;  // 0 to 999999999
+    uint32_t Billionths; // 0 to 999999999
 };
 constexpr uint32_t BillionthsPerMs = 1000000000u;
 

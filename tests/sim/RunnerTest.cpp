@@ -27,21 +27,24 @@ class RunnerTest : public ::testing::Test {
         tracePath = prefix + "trace.jsonl";
     }
     void TearDown() override {
-        for (const std::string& path : created) std::remove(path.c_str());
+        for (const std::string& path : created)
+            std::remove(path.c_str());
         std::remove(tracePath.c_str());
     }
 
     int Run(std::vector<std::string> args) {
         args.insert(args.begin(), "tramolo-sim");
         std::vector<char*> argv;
-        for (std::string& arg : args) argv.push_back(arg.data());
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
         argv.push_back(nullptr);
         return RunSimulator((int)args.size(), argv.data());
     }
 
     // Runs with a script and a trace; returns the exit code and leaves the trace's lines in lines.
     int RunScript(const std::string& script, std::vector<std::string> args = {}) {
-        args.insert(args.end(), {"--quiet", "--input", WriteFile("script.txt", script), "--trace", tracePath});
+        args.insert(args.end(),
+                    {"--quiet", "--input", WriteFile("script.txt", script), "--trace", tracePath});
         const int code = Run(args);
         lines = ReadLines(tracePath);
         return code;
@@ -64,7 +67,8 @@ class RunnerTest : public ::testing::Test {
     static std::vector<std::string> ReadLines(const std::string& path) {
         std::vector<std::string> result;
         std::istringstream text(ReadFile(path));
-        for (std::string line; std::getline(text, line);) result.push_back(line);
+        for (std::string line; std::getline(text, line);)
+            result.push_back(line);
         return result;
     }
 
@@ -82,12 +86,15 @@ long long Field(const std::string& line, const char* name) {
     return std::strtoll(line.c_str() + at + key.size(), nullptr, 10);
 }
 
-bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+bool Exists(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0;
+}
 
 TEST_F(RunnerTest, RunEndsWithZeroAfterThePassBudget) {
     EXPECT_EQ(RunScript("", {"--passes", "5"}), 0);
     ASSERT_EQ(lines.size(), 5u);
-    for (size_t i = 0; i < lines.size(); i++) EXPECT_EQ(Field(lines[i], "pass"), (long long)i + 1);
+    for (size_t i = 0; i < lines.size(); i++)
+        EXPECT_EQ(Field(lines[i], "pass"), (long long)i + 1);
     EXPECT_FALSE(Exists(tracePath + ".part"));
 }
 
@@ -252,4 +259,4 @@ TEST_F(RunnerTest, BinaryReadsTheScriptFromStandardInputAndExitsWithTheGamesCode
     EXPECT_EQ(WEXITSTATUS(bad), 2);
 }
 
-}  // namespace
+} // namespace

@@ -70,7 +70,7 @@ TEST_F(ScriptTest, RangeEdgesAreAccepted) {
 TEST_F(ScriptTest, MalformedLineIsReportedWithItsNumber) {
     struct TCase {
         const char* Script;
-        const char* Expected;  // start of the error
+        const char* Expected; // start of the error
     };
     const TCase cases[] = {
         {"1 down 38\n2 jump 38\n", "line 2: unknown verb 'jump'"},
@@ -111,4 +111,4 @@ TEST_F(ScriptTest, WholeNumbersAreStrict) {
     EXPECT_EQ(value, 10);
 }
 
-}  // namespace
+} // namespace

@@ -19,26 +19,99 @@
 namespace {
 
 const char* const GlobalNames[] = {
-    "Fps",           "FrameCounter",    "TickNow",        "Seconds",       "ElapsedSeconds",
-    "Message",       "MessageSeconds",  "DemoMode",       "GameOverPending", "Running",
-    "HudMode",       "CheckLineMode",   "CurrentActor",   "CameraPreset",  "CameraPresetName",
-    "CamPosX",       "CamPosY",         "CamPosZ",        "CamAngleX",     "CamAngleY",
-    "CamAngleZ",     "CamOffsetX",      "CamOffsetY",     "CamOffsetZ",    "CamBaseHeight",
-    "EyeDistance",   "CameraMoving",    "CameraTurnsWithActor", "CamNoOffset", "CamSpeedHeight",
-    "AutoPresetChange", "LastKey",      "MouseX",         "MouseSteering",
+    "Fps",
+    "FrameCounter",
+    "TickNow",
+    "Seconds",
+    "ElapsedSeconds",
+    "Message",
+    "MessageSeconds",
+    "DemoMode",
+    "GameOverPending",
+    "Running",
+    "HudMode",
+    "CheckLineMode",
+    "CurrentActor",
+    "CameraPreset",
+    "CameraPresetName",
+    "CamPosX",
+    "CamPosY",
+    "CamPosZ",
+    "CamAngleX",
+    "CamAngleY",
+    "CamAngleZ",
+    "CamOffsetX",
+    "CamOffsetY",
+    "CamOffsetZ",
+    "CamBaseHeight",
+    "EyeDistance",
+    "CameraMoving",
+    "CameraTurnsWithActor",
+    "CamNoOffset",
+    "CamSpeedHeight",
+    "AutoPresetChange",
+    "LastKey",
+    "MouseX",
+    "MouseSteering",
 };
 
 const char* const ActorNames[] = {
-    "PosX",          "PosY",           "PosZ",          "QuadPosX",         "QuadPosY",       "QuadPosZ",
-    "QuadCol",       "QuadRow",        "StepX",         "StepY",            "StepZ",          "AngleX",
-    "AngleY",        "AngleZ",         "PrevPosX",      "PrevPosY",         "PrevPosZ",       "PrevAngleX",
-    "PrevAngleY",    "PrevAngleZ",     "WheelAngle",    "AngleDiff",        "ModelIndex",     "StepLength",
-    "Accel",         "MaxStepLength",  "QuadIndex",     "OnRoad",           "TouchQuad",      "Laps",
-    "CheckpointSeen", "FinishHandled", "CheckpointTally", "Steering",       "SteerRate",      "SteerSide",
-    "BounceTurn",    "Damage",         "SpeedKmh",      "Distance",         "Mass",           "CurveRadius",
-    "CentrifugalForce", "Friction",    "SlideSpeed",    "Skidding",         "TipSpeed",       "KineticEnergy",
-    "CogHeight",     "TrackWidth",     "DragCoefficient", "FrontalArea",    "DragArea",       "Resistance",
-    "RollCoefficient", "RollResistance",
+    "PosX",
+    "PosY",
+    "PosZ",
+    "QuadPosX",
+    "QuadPosY",
+    "QuadPosZ",
+    "QuadCol",
+    "QuadRow",
+    "StepX",
+    "StepY",
+    "StepZ",
+    "AngleX",
+    "AngleY",
+    "AngleZ",
+    "PrevPosX",
+    "PrevPosY",
+    "PrevPosZ",
+    "PrevAngleX",
+    "PrevAngleY",
+    "PrevAngleZ",
+    "WheelAngle",
+    "AngleDiff",
+    "ModelIndex",
+    "StepLength",
+    "Accel",
+    "MaxStepLength",
+    "QuadIndex",
+    "OnRoad",
+    "TouchQuad",
+    "Laps",
+    "CheckpointSeen",
+    "FinishHandled",
+    "CheckpointTally",
+    "Steering",
+    "SteerRate",
+    "SteerSide",
+    "BounceTurn",
+    "Damage",
+    "SpeedKmh",
+    "Distance",
+    "Mass",
+    "CurveRadius",
+    "CentrifugalForce",
+    "Friction",
+    "SlideSpeed",
+    "Skidding",
+    "TipSpeed",
+    "KineticEnergy",
+    "CogHeight",
+    "TrackWidth",
+    "DragCoefficient",
+    "FrontalArea",
+    "DragArea",
+    "Resistance",
+    "RollCoefficient",
+    "RollResistance",
 };
 
 class TraceTest : public ::testing::Test {
@@ -117,7 +190,8 @@ TEST_F(TraceTest, ActorFieldsCarryTheirOwnValues) {
     EXPECT_NE(text.find("\"ModelIndex\":1,"), std::string::npos);
     EXPECT_NE(text.find("\"OnRoad\":-1,\"TouchQuad\":[0,0,0,0,0,0,0,0,0,43],\"Laps\":2,"), std::string::npos);
     std::string seen = "\"CheckpointSeen\":[";
-    for (int i = 0; i < 99; i++) seen += "0,";
+    for (int i = 0; i < 99; i++)
+        seen += "0,";
     EXPECT_NE(text.find(seen + "99],\"FinishHandled\":0,"), std::string::npos);
     EXPECT_NE(text.find("\"SteerSide\":-1,"), std::string::npos);
     EXPECT_NE(text.find("\"Damage\":101,"), std::string::npos);
@@ -144,12 +218,13 @@ TEST_F(TraceTest, GlobalsAreWrittenAsStored) {
     EXPECT_NE(text.find("\"CameraTurnsWithActor\":-1,"), std::string::npos);
     EXPECT_NE(text.find("\"CamPosY\":-2800.25,"), std::string::npos);
     EXPECT_NE(text.find("\"CameraPresetName\":\"Räumlich hinterher\","), std::string::npos);
-    EXPECT_NE(text.find("\"LastKey\":27,\"MouseX\":0,\"MouseSteering\":-1,\"Actors\":[]}"), std::string::npos);
+    EXPECT_NE(text.find("\"LastKey\":27,\"MouseX\":0,\"MouseSteering\":-1,\"Actors\":[]}"),
+              std::string::npos);
 }
 
 TEST_F(TraceTest, FloatsUseNineSignificantDigitsAndReadBackExactly) {
-    const float values[] = {0.1f, 1.0f / 3.0f, 16777217.0f, 3.40282347e38f, 1.17549435e-38f, 1.4e-45f, -0.0f,
-                            123456.789f};
+    const float values[] = {0.1f,     1.0f / 3.0f, 16777217.0f, 3.40282347e38f, 1.17549435e-38f,
+                            1.4e-45f, -0.0f,       123456.789f};
     // Each float is followed by an empty text, "", as a separator.
     for (float value : values) {
         TraceAppendFloat(trace.get(), value);
@@ -198,7 +273,8 @@ TEST_F(TraceTest, TextsStayUtf8WithJsonEscapes) {
 
 TEST_F(TraceTest, LinesLongerThanTheBufferArriveWhole) {
     Actors.resize(200);
-    for (size_t i = 0; i < Actors.size(); i++) Actors[i].Damage = (int32_t)i;
+    for (size_t i = 0; i < Actors.size(); i++)
+        Actors[i].Damage = (int32_t)i;
     TraceWritePass(trace.get(), 1);
     TraceWritePass(trace.get(), 2);
     const std::string text = Finish();
@@ -235,4 +311,4 @@ TEST_F(TraceTest, UnwritablePlacesAreRefused) {
     EXPECT_FALSE(TraceOpen(&other, "", error, sizeof error));
 }
 
-}  // namespace
+} // namespace

@@ -37,8 +37,8 @@ struct TSimOptions {
     THeadlessPassMs PassMs;
     uint32_t StartTick;
     int32_t CursorX;
-    const char* Input;  // null: no script
-    const char* Trace;  // null: no trace
+    const char* Input; // null: no script
+    const char* Trace; // null: no trace
     std::vector<TPngRequest> Pngs;
     bool Quiet;
 };
@@ -47,7 +47,7 @@ struct TSimOptions {
 struct TSimRun {
     const std::vector<TScriptEvent>* Events;
     size_t NextEvent;
-    TTraceWriter* Trace;  // null: no trace
+    TTraceWriter* Trace; // null: no trace
     std::vector<TPngRequest>* Pngs;
     size_t NextPng;
     uint64_t DroppedMessages;
@@ -62,7 +62,8 @@ static bool ParsePassMs(const char* text, THeadlessPassMs* passMs) {
     uint32_t billionths = 0;
     int32_t digits = 0;
     const char* at = text;
-    for (; *at >= '0' && *at <= '9'; at++, digits++) whole = whole * 10u + (uint32_t)(*at - '0');
+    for (; *at >= '0' && *at <= '9'; at++, digits++)
+        whole = whole * 10u + (uint32_t)(*at - '0');
     if (*at == '.') {
         at++;
         uint32_t scale = BillionthsPerMs;
@@ -106,10 +107,11 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
             options->Quiet = true;
             continue;
         }
-        const bool takesValue = std::strcmp(option, "--passes") == 0 || std::strcmp(option, "--pass-ms") == 0 ||
-                                std::strcmp(option, "--start-tick") == 0 ||
-                                std::strcmp(option, "--cursor-x") == 0 || std::strcmp(option, "--input") == 0 ||
-                                std::strcmp(option, "--trace") == 0 || std::strcmp(option, "--png") == 0;
+        const bool takesValue =
+            std::strcmp(option, "--passes") == 0 || std::strcmp(option, "--pass-ms") == 0 ||
+            std::strcmp(option, "--start-tick") == 0 || std::strcmp(option, "--cursor-x") == 0 ||
+            std::strcmp(option, "--input") == 0 || std::strcmp(option, "--trace") == 0 ||
+            std::strcmp(option, "--png") == 0;
         if (!takesValue) {
             std::snprintf(error, errorSize, "unknown option '%s'", option);
             return false;
@@ -125,16 +127,18 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
             options->Passes = (uint64_t)number;
         } else if (std::strcmp(option, "--pass-ms") == 0) {
             if (!ParsePassMs(value, &options->PassMs)) {
-                std::snprintf(error, errorSize,
-                              "--pass-ms: '%s' is not a number of milliseconds (0 or more, at most %d decimals)",
-                              value, MaxPassMsDecimals);
+                std::snprintf(
+                    error, errorSize,
+                    "--pass-ms: '%s' is not a number of milliseconds (0 or more, at most %d decimals)", value,
+                    MaxPassMsDecimals);
                 return false;
             }
         } else if (std::strcmp(option, "--start-tick") == 0) {
             if (!ParseNumberOption(option, value, 0, UINT32_MAX, &number, error, errorSize)) return false;
             options->StartTick = (uint32_t)number;
         } else if (std::strcmp(option, "--cursor-x") == 0) {
-            if (!ParseNumberOption(option, value, INT32_MIN, INT32_MAX, &number, error, errorSize)) return false;
+            if (!ParseNumberOption(option, value, INT32_MIN, INT32_MAX, &number, error, errorSize))
+                return false;
             options->CursorX = (int32_t)number;
         } else if (std::strcmp(option, "--input") == 0) {
             options->Input = value;
@@ -147,7 +151,8 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
     for (const TPngRequest& png : options->Pngs) {
         if (png.Pass > options->Passes) {
             std::snprintf(error, errorSize, "--png %llu:%s: the run has only %llu passes",
-                          (unsigned long long)png.Pass, png.Path.c_str(), (unsigned long long)options->Passes);
+                          (unsigned long long)png.Pass, png.Path.c_str(),
+                          (unsigned long long)options->Passes);
             return false;
         }
     }
@@ -171,7 +176,8 @@ static bool ReadInput(const char* path, std::string* text, char* error, size_t e
     }
     char chunk[4096];
     size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text->append(chunk, got);
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        text->append(chunk, got);
     const bool failed = std::ferror(file) != 0;
     if (!standardInput) std::fclose(file);
     if (failed) {
@@ -248,8 +254,8 @@ static void RecordPass(uint64_t pass, const TCanvas* frame, void* context) {
         TPngRequest& png = pngs[run->NextPng];
         char reason[400];
         if (!WriteCanvasPng(frame, png.Path.c_str(), reason, sizeof reason)) {
-            std::snprintf(run->Failure, sizeof run->Failure, "--png %llu:%s: %s", (unsigned long long)png.Pass,
-                          png.Path.c_str(), reason);
+            std::snprintf(run->Failure, sizeof run->Failure, "--png %llu:%s: %s",
+                          (unsigned long long)png.Pass, png.Path.c_str(), reason);
             run->Failed = true;
             HeadlessStop();
             return;
@@ -331,6 +337,7 @@ int RunSimulator(int argc, char** argv) {
                      (unsigned long long)passes, (unsigned long long)options.Pngs[i].Pass,
                      options.Pngs[i].Path.c_str());
     }
-    if (!options.Quiet) std::printf("tramolo-sim: %llu passes, exit code %d\n", (unsigned long long)passes, exitCode);
+    if (!options.Quiet)
+        std::printf("tramolo-sim: %llu passes, exit code %d\n", (unsigned long long)passes, exitCode);
     return exitCode;
 }

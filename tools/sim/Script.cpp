@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-constexpr int64_t HighestPass = 1000000000000000000;  // far beyond any run, yet safely inside int64
+constexpr int64_t HighestPass = 1000000000000000000; // far beyond any run, yet safely inside int64
 constexpr int32_t MaxFields = 3;
 
 bool ParseWholeNumber(const char* text, size_t length, int64_t low, int64_t high, int64_t* value) {
@@ -40,7 +40,9 @@ struct TField {
     size_t Length;
 };
 
-static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+static bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 static bool FieldIs(const TField& field, const char* word) {
     return field.Length == std::strlen(word) && std::memcmp(field.Start, word, field.Length) == 0;
@@ -52,10 +54,12 @@ static int32_t SplitFields(const char* line, size_t length, TField* fields) {
     int32_t count = 0;
     size_t at = 0;
     while (at < length) {
-        while (at < length && IsBlank(line[at])) at++;
+        while (at < length && IsBlank(line[at]))
+            at++;
         if (at == length) break;
         const size_t start = at;
-        while (at < length && !IsBlank(line[at])) at++;
+        while (at < length && !IsBlank(line[at]))
+            at++;
         if (count == MaxFields) return MaxFields + 1;
         fields[count++] = TField{line + start, at - start};
     }
@@ -67,8 +71,8 @@ struct TVerbName {
     TScriptVerb Verb;
 };
 static const TVerbName VerbNames[] = {
-    {"down", ScriptKeyDown},       {"up", ScriptKeyUp}, {"sysdown", ScriptSysKeyDown},
-    {"sysup", ScriptSysKeyUp},     {"mouse", ScriptMouse}, {"close", ScriptClose},
+    {"down", ScriptKeyDown},   {"up", ScriptKeyUp},    {"sysdown", ScriptSysKeyDown},
+    {"sysup", ScriptSysKeyUp}, {"mouse", ScriptMouse}, {"close", ScriptClose},
 };
 
 // Parses one line into event; a blank or comment line gives no event. On a fault writes what is wrong.

@@ -7,19 +7,19 @@
 #include <vector>
 
 enum TScriptVerb : int32_t {
-    ScriptKeyDown,     // "down <vk>": WM_KEYDOWN
-    ScriptKeyUp,       // "up <vk>": WM_KEYUP
-    ScriptSysKeyDown,  // "sysdown <vk>": WM_SYSKEYDOWN
-    ScriptSysKeyUp,    // "sysup <vk>": WM_SYSKEYUP
-    ScriptMouse,       // "mouse <x>": the cursor's screen x from this pass on
-    ScriptClose,       // "close": WM_CLOSE to the window
+    ScriptKeyDown,    // "down <vk>": WM_KEYDOWN
+    ScriptKeyUp,      // "up <vk>": WM_KEYUP
+    ScriptSysKeyDown, // "sysdown <vk>": WM_SYSKEYDOWN
+    ScriptSysKeyUp,   // "sysup <vk>": WM_SYSKEYUP
+    ScriptMouse,      // "mouse <x>": the cursor's screen x from this pass on
+    ScriptClose,      // "close": WM_CLOSE to the window
 };
 
 struct TScriptEvent {
-    uint64_t Pass;  // 1 for the first pass
+    uint64_t Pass; // 1 for the first pass
     TScriptVerb Verb;
-    int32_t Value;  // virtual-key code or cursor x; 0 for close
-    int32_t Line;   // line of the script it came from
+    int32_t Value; // virtual-key code or cursor x; 0 for close
+    int32_t Line;  // line of the script it came from
 };
 
 // Parses a whole script; the events come out sorted stably by pass. On a malformed line returns false

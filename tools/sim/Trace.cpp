@@ -61,12 +61,13 @@ struct TActorField {
     const char* Name;
     TFieldKind Kind;
     size_t Offset;
-    int32_t Count;  // 1 for a scalar, the length for an array
+    int32_t Count; // 1 for a scalar, the length for an array
 };
 
-#define ACTOR_FIELD(name, kind) {#name, kind, offsetof(TActor, name), 1}
+#define ACTOR_FIELD(name, kind)                                                                              \
+    { #name, kind, offsetof(TActor, name), 1 }
 #define ACTOR_ARRAY(name, kind)                                                                              \
-    {#name, kind, offsetof(TActor, name), (int32_t)(sizeof(TActor::name) / sizeof(int32_t))}
+    { #name, kind, offsetof(TActor, name), (int32_t)(sizeof(TActor::name) / sizeof(int32_t)) }
 
 // Every field of TActor, in record order.
 static const TActorField ActorFields[] = {
@@ -153,7 +154,9 @@ static void AppendBytes(TTraceWriter* trace, const char* bytes, size_t length) {
     }
 }
 
-static void AppendLiteral(TTraceWriter* trace, const char* text) { AppendBytes(trace, text, std::strlen(text)); }
+static void AppendLiteral(TTraceWriter* trace, const char* text) {
+    AppendBytes(trace, text, std::strlen(text));
+}
 
 static void AppendInteger(TTraceWriter* trace, int64_t value) {
     char digits[24];

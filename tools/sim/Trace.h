@@ -10,12 +10,12 @@
 constexpr size_t TraceBufferSize = 1 << 16;
 
 struct TTraceWriter {
-    FILE* File;               // the file being written, null when no trace was asked for
-    char Path[4096];          // where the trace ends up
-    char PartPath[4096];      // where it is written until then
+    FILE* File;          // the file being written, null when no trace was asked for
+    char Path[4096];     // where the trace ends up
+    char PartPath[4096]; // where it is written until then
     char Buffer[TraceBufferSize];
-    size_t Length;            // bytes in Buffer not yet written
-    bool Failed;              // a write went wrong; the trace will not be kept
+    size_t Length; // bytes in Buffer not yet written
+    bool Failed;   // a write went wrong; the trace will not be kept
 };
 
 // Creates the part file beside path. On failure returns false with the reason in error.
