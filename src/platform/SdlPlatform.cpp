@@ -25,10 +25,20 @@ static int32_t ClientHeight;
 static bool VideoStarted;
 static bool ClosePosted;
 
+static bool IsSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+}
+
+// Without any of these no X or Wayland server can be reached; asking SDL would only add its own complaints.
+static bool DisplayReachable() {
+    return IsSet("SDL_VIDEODRIVER") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") ||
+           IsSet("XDG_RUNTIME_DIR");
+}
+
 // Only drivers that show a window to a person count, unless the user named a driver himself.
 static bool DriverShowsWindow() {
-    const char* asked = std::getenv("SDL_VIDEODRIVER");
-    if (asked != nullptr && asked[0] != '\0') return true;
+    if (IsSet("SDL_VIDEODRIVER")) return true;
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver != nullptr && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
 }
@@ -84,6 +94,10 @@ static bool CreatePresenter() {
 }
 
 static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t height) {
+    if (!DisplayReachable()) {
+        std::fprintf(stderr, "tramolo: no display to open the window on (DISPLAY is not set)\n");
+        return 0;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "tramolo: no display to open the window on (%s)\n", SDL_GetError());
         return 0;
@@ -92,7 +106,7 @@ static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t hei
     if (!DriverShowsWindow()) {
         std::fprintf(stderr,
                      "tramolo: no display to open the window on (only the \"%s\" video driver works)\n",
-                     SDL_GetCurrentVideoDriver());
+                     SDL_GetCurrentVideoDriver() != nullptr ? SDL_GetCurrentVideoDriver() : "no");
         ShutDownVideo();
         return 0;
     }

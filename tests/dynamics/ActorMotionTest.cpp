@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "dynamics/Dynamics.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
 
 namespace {
@@ -28,15 +27,6 @@ class ActorMotion : public ::testing::Test {
         car.TouchQuad[9] = 51;
     }
     static TActor& Car() { return Actors[0]; }
-    // A skidding car steering by 0.6 degrees this frame, with the given difference of heading and travel.
-    static void Skid(float angleDiff) {
-        Car().Skidding = 1;
-        Car().AngleDiff = angleDiff;
-        Car().Steering = 0.6f;
-        Car().AngleZ = 0.0f;
-        Car().WheelAngle = 0.0f;
-        Message.clear();
-    }
 };
 
 TEST_F(ActorMotion, SteeringIsBoundToNinetyDegreesPerSecond) {
@@ -63,57 +53,44 @@ TEST_F(ActorMotion, SteeringIsBoundToNinetyDegreesPerSecond) {
 }
 
 TEST_F(ActorMotion, SkiddingCarFollowsTheSteeringPartlyOrNotAtAll) {
-    Skid(39.0f);
-    MoveActors();
-    EXPECT_FLOAT_EQ(Car().AngleZ, 0.6f);
-    EXPECT_FLOAT_EQ(Car().WheelAngle, 0.3f); // on the road: half
-
-    Skid(39.0f);
-    Car().TouchQuad[9] = 0;
-    MoveActors();
-    EXPECT_FLOAT_EQ(Car().WheelAngle, 0.2f); // off the road: a third
-
-    for (float limit : {40.0f, 45.0f}) {
-        Skid(limit);
+    struct SkidCase {
+        uint8_t skidding;
+        float angleDiff;
+        int32_t roadCell;
+        float wheelTurn;
+        bool dizzy;
+    };
+    const SkidCase cases[] = {
+        {1, 39.0f, 51, 0.3f, false},                             // on the road: half
+        {1, 39.0f, 0, 0.2f, false},                              // off the road: a third
+        {1, 40.0f, 51, 0.0f, false},                             // from 40 to 45 not at all
+        {1, 45.0f, 51, 0.0f, false}, {1, 45.5f, 51, 0.6f, true}, // beyond 45 fully, and the driver gets dizzy
+        {0, 50.0f, 51, 0.6f, false},                             // without a skid body and travel turn alike
+    };
+    for (const SkidCase& c : cases) {
+        SCOPED_TRACE(c.angleDiff);
+        Car().Skidding = c.skidding;
+        Car().AngleDiff = c.angleDiff;
+        Car().TouchQuad[9] = c.roadCell;
+        Car().Steering = 0.6f;
+        Car().AngleZ = Car().WheelAngle = 0.0f;
+        Message.clear();
         MoveActors();
         EXPECT_FLOAT_EQ(Car().AngleZ, 0.6f);
-        EXPECT_EQ(Car().WheelAngle, 0.0f);
-        EXPECT_TRUE(Message.empty());
+        EXPECT_FLOAT_EQ(Car().WheelAngle, c.wheelTurn);
+        EXPECT_EQ(Message, c.dizzy ? "S ch w i n d e l g e f ü h l e !" : "");
     }
-
-    Skid(45.5f);
-    MoveActors();
-    EXPECT_FLOAT_EQ(Car().WheelAngle, 0.6f);
-    EXPECT_EQ(Message, "S ch w i n d e l g e f ü h l e !");
-
-    // Without a skid body and travel turn alike.
-    Skid(50.0f);
-    Car().Skidding = 0;
-    MoveActors();
-    EXPECT_FLOAT_EQ(Car().WheelAngle, 0.6f);
-    EXPECT_TRUE(Message.empty());
 }
 
 TEST_F(ActorMotion, OffRoadDragAboveThreeTenths) {
-    Car().OnRoad = 0;
-    Car().StepLength = 0.3f;
-    MoveActors();
-    EXPECT_EQ(Car().StepLength, 0.3f);
-
-    Car().StepLength = 0.5f;
-    MoveActors();
-    EXPECT_FLOAT_EQ(Car().StepLength, 0.497f);
-
-    // Still undecided counts as off the road.
-    Car().OnRoad = -1;
-    Car().StepLength = 0.5f;
-    MoveActors();
-    EXPECT_FLOAT_EQ(Car().StepLength, 0.497f);
-
-    Car().OnRoad = 1;
-    Car().StepLength = 0.5f;
-    MoveActors();
-    EXPECT_EQ(Car().StepLength, 0.5f);
+    // On the road, off it, and still undecided (-1), which counts as off.
+    const float cases[][3] = {{0, 0.3f, 0.3f}, {0, 0.5f, 0.497f}, {-1, 0.5f, 0.497f}, {1, 0.5f, 0.5f}};
+    for (const auto& c : cases) {
+        Car().OnRoad = (int32_t)c[0];
+        Car().StepLength = c[1];
+        MoveActors();
+        EXPECT_FLOAT_EQ(Car().StepLength, c[2]) << "OnRoad " << c[0] << ", step " << c[1];
+    }
 }
 
 TEST_F(ActorMotion, StepLengthIsBoundedAndGivesTheSpeed) {
@@ -162,41 +139,36 @@ TEST_F(ActorMotion, StepFollowsTheDirectionOfTravel) {
     EXPECT_FLOAT_EQ(Car().StepY, 1.0f);
 }
 
-TEST_F(ActorMotion, PoseIsSavedUnlessInWallContact) {
+TEST_F(ActorMotion, EveryActorSavesItsPoseUnlessInWallContact) {
+    ActorCount = 2;
+    ResizeArray(Actors, 2);
     Car().StepLength = 1.0f;
-    Car().AngleZ = 12.0f;
-    Car().WheelAngle = 12.0f;
+    Car().AngleZ = Car().WheelAngle = 12.0f;
+    Actors[1] = Car();
+    Actors[1].BounceTurn = 3.0f;
+    Actors[1].PrevPosY = 2700.0f;
     MoveActors();
     EXPECT_EQ(Car().PrevPosX, 740.0f);
     EXPECT_EQ(Car().PrevPosY, 2750.0f);
     EXPECT_EQ(Car().PrevAngleZ, 12.0f);
-
-    Car().BounceTurn = 3.0f;
-    Car().Steering = 0.5f;
-    MoveActors();
-    EXPECT_EQ(Car().PrevPosX, 740.0f);
-    EXPECT_EQ(Car().PrevPosY, 2750.0f);
-    EXPECT_EQ(Car().PrevAngleZ, 12.0f);
-    EXPECT_NE(Car().PosY, Car().PrevPosY);
+    // The car in contact keeps the pose from before the contact, and still moves.
+    EXPECT_EQ(Actors[1].PrevPosY, 2700.0f);
+    EXPECT_EQ(Actors[1].PrevAngleZ, 0.0f);
+    EXPECT_EQ(Actors[1].PosY, Car().PosY);
 }
 
-TEST_F(ActorMotion, CellEdgesThemselvesAreNoCrossing) {
+TEST_F(ActorMotion, CrossingIntoTheNextCell) {
+    // The edges themselves are no crossing.
     Car().QuadPosX = 500.0f;
     Car().QuadPosY = 0.0f;
     MoveActors();
-    EXPECT_EQ(Car().QuadCol, 1);
-    EXPECT_EQ(Car().QuadRow, 5);
-    EXPECT_EQ(Car().QuadPosX, 500.0f);
-
     Car().QuadPosX = 0.0f;
     Car().QuadPosY = 500.0f;
     MoveActors();
     EXPECT_EQ(Car().QuadCol, 1);
     EXPECT_EQ(Car().QuadRow, 5);
     EXPECT_EQ(Car().QuadIndex, 51);
-}
 
-TEST_F(ActorMotion, CrossingIntoTheNextCell) {
     Car().QuadPosY = 500.0f;
     Car().PosY = 3000.0f;
     Car().StepLength = 0.01f;
@@ -249,20 +221,6 @@ TEST_F(ActorMotion, GridWrapsAtItsEdges) {
     EXPECT_FLOAT_EQ(Car().PosX, 4999.5f);
     EXPECT_FLOAT_EQ(Car().PosY, 4999.25f);
     EXPECT_FLOAT_EQ(Car().QuadPosY, 499.25f);
-}
-
-TEST_F(ActorMotion, EveryActorMoves) {
-    ActorCount = 3;
-    ResizeArray(Actors, 3);
-    for (TActor& car : Actors) {
-        car = Actors[0];
-        car.StepLength = 1.0f;
-    }
-    Actors[1].StepLength = 0.5f;
-    MoveActors();
-    EXPECT_FLOAT_EQ(Actors[0].PosY, 2751.0f);
-    EXPECT_FLOAT_EQ(Actors[1].PosY, 2750.5f);
-    EXPECT_FLOAT_EQ(Actors[2].PosY, 2751.0f);
 }
 
 } // namespace

@@ -6,6 +6,7 @@ source "$(dirname "$0")/common.sh"
 
 start_xvfb
 start_game
+xdotool windowmove "$window" 0 0
 xdotool windowsize "$window" 800 700
 sleep 1
 screenshot "$work/shot.png"
@@ -15,8 +16,10 @@ right=$(count_colour "$work/shot.png" 240,240,240 204x700+596+0)
 below=$(count_colour "$work/shot.png" 240,240,240 596x128+0+572)
 ((right == 204 * 700)) || fail "right of the drawing area only $right pixels are grey"
 ((below == 596 * 128)) || fail "below the drawing area only $below pixels are grey"
-grey=$(count_colour "$work/shot.png" 240,240,240 596x572+0+0)
-((grey == 0)) || fail "$grey grey pixels inside the drawing area"
+for crop in 596x2+0+570 2x572+594+0; do
+    grey=$(count_colour "$work/shot.png" 240,240,240 "$crop")
+    ((grey == 0)) || fail "$grey grey pixels at the drawing area's edge $crop"
+done
 white=$(count_colour "$work/shot.png" 255,255,255 596x572+0+0)
 ((white * 2 > 596 * 572)) || fail "the drawing area is not white ($white pixels)"
 xdotool key --window "$window" Escape

@@ -62,23 +62,16 @@ TEST_F(CanvasTest, NewCanvasIsWhiteWithWhiteBrushAndBlackPen) {
     EXPECT_EQ(canvas.PenColor, RGBColor(0, 0, 0));
 }
 
+// Right, down, up, left and both diagonals: each stops one pixel short of its end point.
 TEST_F(CanvasTest, LinesLeaveTheirEndPixelOut) {
-    Line(2, 3, 7, 3);
-    EXPECT_EQ(Drawn(), (Pixels{"2,3", "3,3", "4,3", "5,3", "6,3"}));
-}
-
-TEST_F(CanvasTest, LinesRunInEveryDirection) {
-    Line(6, 1, 6, 5);   // down
-    Line(12, 5, 12, 1); // up
-    Line(20, 4, 17, 4); // leftward
-    EXPECT_EQ(Drawn(),
-              (Pixels{"6,1", "6,2", "12,2", "6,3", "12,3", "6,4", "12,4", "18,4", "19,4", "20,4", "12,5"}));
-}
-
-TEST_F(CanvasTest, DiagonalsStepBothAxesTogether) {
-    Line(1, 1, 5, 5);
-    Line(30, 1, 26, 5);
-    EXPECT_EQ(Drawn(), (Pixels{"1,1", "30,1", "2,2", "29,2", "3,3", "28,3", "4,4", "27,4"}));
+    Line(2, 1, 5, 1);
+    Line(8, 1, 8, 4);
+    Line(12, 4, 12, 1);
+    Line(20, 3, 17, 3);
+    Line(25, 0, 28, 3);
+    Line(35, 0, 32, 3);
+    EXPECT_EQ(Drawn(), (Pixels{"2,1", "3,1", "4,1", "8,1", "26,1", "34,1", "8,2", "12,2", "27,2", "33,2",
+                               "8,3", "12,3", "18,3", "19,3", "20,3", "25,0", "35,0"}));
 }
 
 TEST_F(CanvasTest, ShallowLineHasOnePixelPerColumnNearTheIdealLine) {
@@ -96,25 +89,15 @@ TEST_F(CanvasTest, ShallowLineHasOnePixelPerColumnNearTheIdealLine) {
     EXPECT_EQ(DrawnCount(), 30);
 }
 
-TEST_F(CanvasTest, LineUsesPenColourAndMovesThePen) {
+TEST_F(CanvasTest, LineUsesPenColourAndContinuesFromItsEnd) {
     CanvasSetPenColor(&canvas, Red);
     Line(0, 0, 3, 0);
+    CanvasLineTo(&canvas, 3, 2);
+    EXPECT_EQ(Drawn(), (Pixels{"0,0", "1,0", "2,0", "3,0", "3,1"}));
     EXPECT_EQ(CanvasPixel(&canvas, 1, 0), PixelFromColor(Red));
-    EXPECT_EQ(canvas.PenX, 3);
-    EXPECT_EQ(canvas.PenY, 0);
-    CanvasLineTo(&canvas, 3, 2); // continues from the end of the last line
-    EXPECT_NE(CanvasPixel(&canvas, 3, 0), White);
-    EXPECT_NE(CanvasPixel(&canvas, 3, 1), White);
-    EXPECT_EQ(CanvasPixel(&canvas, 3, 2), White);
 }
 
-TEST_F(CanvasTest, ZeroLengthLineDrawsNothing) {
-    Line(5, 5, 5, 5);
-    Line(INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX);
-    EXPECT_EQ(DrawnCount(), 0);
-}
-
-TEST_F(CanvasTest, LinesOutsideTheBufferDrawNothing) {
+TEST_F(CanvasTest, LinesOutsideTheBufferOrOfZeroLengthDrawNothing) {
     Line(-100, -1, 100, -1);            // just above
     Line(-1, -50, -1, 50);              // just left
     Line(40, 0, 40, 30);                // just right
@@ -127,25 +110,16 @@ TEST_F(CanvasTest, LinesOutsideTheBufferDrawNothing) {
 
 TEST_F(CanvasTest, ExtremeEndPointsDrawTheirPartInside) {
     Line(INT32_MIN, 7, INT32_MAX, 7);
-    for (int32_t x = 0; x < canvas.Width; x++)
-        EXPECT_NE(CanvasPixel(&canvas, x, 7), White) << x;
     EXPECT_EQ(DrawnCount(), canvas.Width);
-}
-
-TEST_F(CanvasTest, FullRangeDiagonalCrossesTheBufferCorner) {
-    Line(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+    CanvasFillRect(&canvas, TRect{0, 0, canvas.Width, canvas.Height});
+    Line(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX); // crosses the buffer on its diagonal
     for (int32_t k = 0; k < canvas.Height; k++)
         EXPECT_NE(CanvasPixel(&canvas, k, k), White) << k;
     EXPECT_EQ(DrawnCount(), canvas.Height);
-}
-
-TEST_F(CanvasTest, LineFromInsideToFarAwayStopsAtTheEdge) {
+    CanvasFillRect(&canvas, TRect{0, 0, canvas.Width, canvas.Height});
     Line(10, 20, INT32_MAX, 20);
     Line(3, 3, 3, INT32_MIN);
     EXPECT_EQ(DrawnCount(), 30 + 4);
-    EXPECT_NE(CanvasPixel(&canvas, 39, 20), White);
-    EXPECT_NE(CanvasPixel(&canvas, 3, 0), White);
-    EXPECT_EQ(CanvasPixel(&canvas, 3, 4), White);
 }
 
 // A line is clipped by the buffer, not bent by it: every pixel a small canvas shows is the pixel the same
@@ -209,19 +183,12 @@ TEST_F(CanvasTest, FillRectExcludesRightAndBottom) {
     CanvasFillRect(&canvas, TRect{2, 3, 5, 5});
     EXPECT_EQ(Drawn(), (Pixels{"2,3", "3,3", "4,3", "2,4", "3,4", "4,4"}));
     EXPECT_EQ(CanvasPixel(&canvas, 2, 3), PixelFromColor(Red));
-}
-
-TEST_F(CanvasTest, EmptyOrInvertedRectsFillNothing) {
-    CanvasSetBrushColor(&canvas, Red);
+    // Empty and inverted rectangles fill nothing, however far apart their edges.
     CanvasFillRect(&canvas, TRect{5, 5, 5, 9});
     CanvasFillRect(&canvas, TRect{9, 5, 4, 9});
     CanvasFrameRect(&canvas, TRect{9, 9, 4, 4});
     CanvasFillRect(&canvas, TRect{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN});
-    EXPECT_EQ(DrawnCount(), 0);
-}
-
-TEST_F(CanvasTest, RectBeyondTheBufferIsClipped) {
-    CanvasSetBrushColor(&canvas, Red);
+    EXPECT_EQ(DrawnCount(), 6);
     CanvasFillRect(&canvas, TRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
     EXPECT_EQ(DrawnCount(), canvas.Width * canvas.Height);
 }
@@ -354,10 +321,9 @@ TEST_F(CanvasTextTest, MissingFontStillPaintsTheCell) {
 }
 
 TEST_F(CanvasTextTest, MalformedTextDrawsReplacementGlyphs) {
-    CanvasTextOut(&canvas, 0, 0, "\xC3");
-    CanvasTextOut(&canvas, 0, 20, "\xFF\x80x");
-    EXPECT_GT(FontTextWidth("\xFF\x80x"), FontTextWidth("x"));
+    CanvasTextOut(&canvas, 0, 0, "\xC3"); // a lead byte cut off by the end of the text
     EXPECT_GT(DrawnCount(), 0);
+    EXPECT_GT(FontTextWidth("\xFF\x80x"), FontTextWidth("x"));
 }
 
 TEST_F(CanvasTextTest, TextAllocatesNothingOnceItsGlyphsAreKnown) {

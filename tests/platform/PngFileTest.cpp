@@ -100,24 +100,6 @@ TEST_F(PngFileTest, WrittenPixelsReadBackUnchanged) {
     CanvasFree(&canvas);
 }
 
-TEST_F(PngFileTest, RewritingReplacesTheWholeFile) {
-    TCanvas large{};
-    TCanvas small{};
-    CanvasCreate(&large, 64, 64);
-    CanvasCreate(&small, 2, 3);
-    const std::string path = dir + "/frame.png";
-    char error[256] = "";
-    ASSERT_TRUE(WriteCanvasPng(&large, path.c_str(), error, sizeof error)) << error;
-    ASSERT_TRUE(WriteCanvasPng(&small, path.c_str(), error, sizeof error)) << error;
-    const TReadImage image = ReadPng(path);
-    EXPECT_EQ(image.width, 2u);
-    EXPECT_EQ(image.height, 3u);
-    EXPECT_EQ(image.rgb, std::vector<uint8_t>(18, 255));
-    EXPECT_EQ(Entries().size(), 1u);
-    CanvasFree(&large);
-    CanvasFree(&small);
-}
-
 TEST_F(PngFileTest, UnwritablePathFailsWithAReason) {
     TCanvas canvas{};
     CanvasCreate(&canvas, 4, 4);
@@ -147,15 +129,6 @@ TEST_F(PngFileTest, FailedRenameLeavesNoTemporaryFile) {
     EXPECT_EQ(Entries(), std::vector<std::string>{"taken"});
     std::remove(inside.c_str());
     CanvasFree(&canvas);
-}
-
-TEST_F(PngFileTest, EmptyCanvasIsRefused) {
-    TCanvas canvas{};
-    const std::string path = dir + "/frame.png";
-    char error[256] = "";
-    EXPECT_FALSE(WriteCanvasPng(&canvas, path.c_str(), error, sizeof error));
-    EXPECT_NE(std::string(error), "");
-    EXPECT_TRUE(Entries().empty());
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // in the world frame, and what the line view draws of them.
 #include <gtest/gtest.h>
 
-#include "alloc/AllocCounter.h"
 #include "scene/Scene.h"
 #include "scene/SmallWorld.h"
 #include "world/DatenStruktur.h"
@@ -159,14 +158,9 @@ TEST_F(OutlinePasses, LineViewDrawsOutlinesInTheirColours) {
 TEST_F(OutlinePasses, WithoutLineViewListsAreBuiltButNothingIsDrawn) {
     AddPlacement(51, ModelQuader, 150, 350);
     CheckLineMode = 0;
-    SetAllocationCounting(true);
-    ResetAllocationCount();
     BuildProbeLines();
     BuildActorLines();
     BuildQuadrantLines();
-    const uint64_t allocations = AllocationCount();
-    SetAllocationCounting(false);
-    EXPECT_EQ(allocations, 0u);
     EXPECT_EQ(QuadrantLines[51].LineCount, 4);
     EXPECT_EQ(ActorLines[0].LineCount, 4);
     EXPECT_EQ(ProbeLines[0].LineCount, 1);

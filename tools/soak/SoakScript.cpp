@@ -1,0 +1,69 @@
+// tramolo-soak-script: writes a random but reproducible input script for tramolo-sim. Keys from the whole
+// 0..255 range (but ESC, which would end the run) go down and up at random, with storms of ENTER and of
+// the function keys, system keys, mouse jumps of up to a million pixels either way, and a window close at
+// the end.
+//
+//     tramolo-soak-script SEED PASSES > script
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+uint64_t State;
+
+uint64_t Next() {
+    // xorshift64*: small, fast and the same on every machine.
+    State ^= State >> 12;
+    State ^= State << 25;
+    State ^= State >> 27;
+    return State * 0x2545F4914F6CDD1DULL;
+}
+
+uint32_t Below(uint32_t n) { return (uint32_t)(Next() % n); }
+
+bool ParseCount(const char* text, uint64_t* value) {
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long v = std::strtoull(text, &end, 10);
+    if (errno != 0 || end == text || *end != 0 || text[0] == '-') return false;
+    *value = v;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    uint64_t seed = 0, passes = 0;
+    if (argc != 3 || !ParseCount(argv[1], &seed) || !ParseCount(argv[2], &passes) || passes < 2) {
+        std::fprintf(stderr, "usage: tramolo-soak-script SEED PASSES (PASSES at least 2)\n");
+        return 2;
+    }
+    State = seed * 0x9E3779B97F4A7C15ULL + 1;
+    std::printf("# soak script, seed %llu, %llu passes\n", (unsigned long long)seed, (unsigned long long)passes);
+    uint64_t pass = 1;
+    while (pass < passes) {
+        const uint32_t roll = Below(1000);
+        if (roll < 3) {
+            // A storm: one key pressed again and again, ENTER or a function key.
+            const uint32_t keys[] = {13, 112, 113, 114, 115, 116, 117};
+            const uint32_t vk = keys[Below(7)];
+            const uint32_t length = 5 + Below(40);
+            for (uint32_t i = 0; i < length && pass < passes; i++, pass++) std::printf("%llu down %u\n", (unsigned long long)pass, vk);
+            std::printf("%llu up %u\n", (unsigned long long)pass, vk);
+        } else if (roll < 10) {
+            const int32_t x = (int32_t)Below(2000001) - 1000000;
+            std::printf("%llu mouse %d\n", (unsigned long long)pass, x);
+        } else if (roll < 14) {
+            std::printf("%llu %s %u\n", (unsigned long long)pass, Below(2) ? "sysdown" : "sysup", Below(256));
+        } else if (roll < 40) {
+            uint32_t vk = Below(256);
+            if (vk == 27) vk = 38;
+            std::printf("%llu %s %u\n", (unsigned long long)pass, Below(3) ? "down" : "up", vk);
+        }
+        pass += 1 + Below(3);
+    }
+    std::printf("%llu close\n", (unsigned long long)passes);
+    return 0;
+}
