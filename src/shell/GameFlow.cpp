@@ -87,11 +87,11 @@ void HandleFunctionKeys() {
     }
     if (Down(VkF1)) {
         KeyState[VkF1] = 0;
-        HudMode++;
+        HudMode = Increment(HudMode);
         if (HudMode >= HudModeCount) HudMode = 0;
     }
     if (Down(VkF2)) {
-        CameraPreset++;
+        CameraPreset = Increment(CameraPreset);
         if (CameraPreset >= PresetCount) CameraPreset = 0;
         ApplyCameraPreset();
         KeyState[VkF2] = 0;
@@ -111,7 +111,7 @@ void HandleFunctionKeys() {
         CheckLineMode = (uint8_t)(1 - CheckLineMode);
     }
     if (Down(VkF6)) {
-        CurrentActor++;
+        CurrentActor = Increment(CurrentActor);
         if (CurrentActor >= ActorCount) CurrentActor = 0;
         KeyState[VkF6] = 0;
     }

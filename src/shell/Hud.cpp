@@ -22,6 +22,7 @@ constexpr int32_t MessageY = 250;
 constexpr int32_t DamageBarLeft = 480;
 constexpr int32_t DamageBarTop = 32;
 constexpr int32_t DamageBarBottom = 52;
+constexpr int32_t DamageBarLength = 100; // the full bar, at 100 damage points
 
 // Shown when no actor is current (before the first build): every figure reads 0.
 const TActor NoActor{};
@@ -129,8 +130,9 @@ void DrawRaceBlock(const TActor& actor) {
     CanvasSetBrushColor(&BackBuffer, RGBColor(255, 0, 0));
     CanvasFillRect(&BackBuffer, TRect{DamageBarLeft, DamageBarTop, (int32_t)barRight, DamageBarBottom});
     CanvasSetBrushColor(&BackBuffer, RGBColor(0, 0, 0));
-    CanvasFrameRect(&BackBuffer,
-                    TRect{DamageBarLeft - 1, DamageBarTop - 1, DamageBarLeft + 101, DamageBarBottom + 1});
+    // The frame lies one pixel around the full bar.
+    CanvasFrameRect(&BackBuffer, TRect{DamageBarLeft - 1, DamageBarTop - 1,
+                                       DamageBarLeft + DamageBarLength + 1, DamageBarBottom + 1});
     CanvasSetBrushColor(&BackBuffer, RGBColor(255, 255, 255));
 }
 

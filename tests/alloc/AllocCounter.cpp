@@ -21,10 +21,17 @@ static void Note() {
     if (Counting.load(std::memory_order_relaxed)) Count.fetch_add(1, std::memory_order_relaxed);
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+bool AllocationCountingAvailable() { return false; }
+#else
+bool AllocationCountingAvailable() { return true; }
+#endif
+
 uint64_t AllocationCount() { return Count.load(); }
 void ResetAllocationCount() { Count.store(0); }
 void SetAllocationCounting(bool on) { Counting.store(on); }
 
+#if !defined(__SANITIZE_ADDRESS__)
 extern "C" {
 
 void* malloc(size_t size) {
@@ -74,3 +81,4 @@ void* pvalloc(size_t size) {
 }
 
 } // extern "C"
+#endif

@@ -7,5 +7,7 @@
 // Allocations (malloc, calloc, realloc, the aligned forms, and so operator new) since the last reset.
 uint64_t AllocationCount();
 void ResetAllocationCount();
+// False in a build with AddressSanitizer, whose allocator takes the place of these counters.
+bool AllocationCountingAvailable();
 // Counting happens only while this is on.
 void SetAllocationCounting(bool on);

@@ -66,8 +66,9 @@ if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null; then
         [[ ", $depends," == *", $package"[\ ,]* ]] || fail "package does not depend on $package: $depends"
     done
     contents=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort | tr '\n' ' ')
-    [[ $contents == "./usr/bin/tramolo ./usr/share/applications/tramolo.desktop "\
-"./usr/share/icons/hicolor/64x64/apps/tramolo.png " ]] || fail "unexpected package contents: $contents"
+    expected_deb="./usr/bin/tramolo ./usr/share/applications/tramolo.desktop"
+    expected_deb+=" ./usr/share/icons/hicolor/64x64/apps/tramolo.png "
+    [[ $contents == "$expected_deb" ]] || fail "unexpected package contents: $contents"
 fi
 
 # ---- The installed game under Xvfb ----
@@ -83,7 +84,8 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [[ -s $work/display ]] || fail "Xvfb gave no display number"
-export DISPLAY=:$(tr -d '\n' <"$work/display")
+DISPLAY=:$(tr -d '\n' <"$work/display")
+export DISPLAY
 
 "$bin" >"$work/game.log" 2>&1 &
 game_pid=$!

@@ -8,6 +8,7 @@
 #include "scene/Scene.h"
 #include "scene/SmallWorld.h"
 #include "world/DatenStruktur.h"
+#include "world/World.h"
 
 using namespace smallworld;
 
@@ -164,6 +165,21 @@ TEST_F(SurfaceContact, LineViewDrawsOnlyPolygonsNearACar) {
     // The far end of the road and the checkpoint are out of reach of the centre test.
     EXPECT_EQ(CanvasPixel(&BackBuffer, 295, 500), 0xFFFFFFFFu);
     EXPECT_EQ(CanvasPixel(&BackBuffer, 300, 125), 0xFFFFFFFFu);
+}
+
+TEST(SurfaceContactOnTheBuiltTrack, EveryCarStartsOnTheRoadOfCellFiftyOne) {
+    ClearGameState();
+    ResetPlatformState();
+    for (uint8_t demo : {1, 0}) {
+        DemoMode = demo;
+        BuildWorld();
+        TestSurfaces();
+        for (int32_t a = 0; a < ActorCount; a++) {
+            EXPECT_EQ(Actors[(size_t)a].OnRoad, 1) << "actor " << a;
+            EXPECT_EQ(Actors[(size_t)a].TouchQuad[9], 51) << "actor " << a;
+            EXPECT_EQ(Actors[(size_t)a].TouchQuad[1], 0) << "actor " << a; // the start line lies behind them
+        }
+    }
 }
 
 } // namespace

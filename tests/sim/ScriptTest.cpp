@@ -14,7 +14,9 @@ namespace {
 class ScriptTest : public ::testing::Test {
   protected:
     void SetUp() override { ClearGameState(); }
-    bool Parse(const std::string& text) { return ParseScript(text.data(), text.size(), events, error, sizeof error); }
+    bool Parse(const std::string& text) {
+        return ParseScript(text.data(), text.size(), events, error, sizeof error);
+    }
     std::vector<TScriptEvent> events;
     char error[300] = "";
 };
@@ -24,8 +26,8 @@ TEST_F(ScriptTest, EveryVerbCommentAndBlankLine) {
                       "5 mouse -2147483648\n6 close#now\n"))
         << error;
     ASSERT_EQ(events.size(), 6u);
-    const TScriptVerb verbs[] = {ScriptKeyDown, ScriptKeyUp, ScriptSysKeyDown, ScriptSysKeyUp, ScriptMouse,
-                                 ScriptClose};
+    const TScriptVerb verbs[] = {ScriptKeyDown,  ScriptKeyUp, ScriptSysKeyDown,
+                                 ScriptSysKeyUp, ScriptMouse, ScriptClose};
     const int32_t values[] = {0, 255, 18, 18, INT32_MIN, 0};
     const int32_t lines[] = {3, 4, 6, 7, 8, 9};
     for (size_t i = 0; i < 6; i++) {
@@ -77,4 +79,4 @@ TEST_F(ScriptTest, WholeNumbersAreStrict) {
     EXPECT_FALSE(ParseWholeNumber("11", 2, 0, 10, &value));
 }
 
-}  // namespace
+} // namespace
