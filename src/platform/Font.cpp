@@ -78,12 +78,24 @@ static bool OpenFace(const char* path, int index) {
     return true;
 }
 
+const TFontGlyph* FontGlyphFor(uint32_t codePoint);
+
+// Renders the printable Latin-1 range up front, so the game's texts, umlauts included, never render a
+// glyph (and allocate) in the middle of a run.
+static void WarmCache() {
+    for (uint32_t c = 32; c < 127; c++) FontGlyphFor(c);
+    for (uint32_t c = 160; c < 256; c++) FontGlyphFor(c);
+}
+
 static void EnsureFace() {
     if (FaceTried) return;
     FaceTried = true;
     char path[1024];
     int index = 0;
-    if (ResolveDefaultFace(path, sizeof path, &index) && OpenFace(path, index)) return;
+    if (ResolveDefaultFace(path, sizeof path, &index) && OpenFace(path, index)) {
+        WarmCache();
+        return;
+    }
     std::fprintf(stderr, "tramolo: no font found for \"%s\"; texts show as empty cells\n", DefaultFaceName);
 }
 
@@ -91,7 +103,9 @@ bool FontUseFile(const char* path) {
     CloseFace();
     FaceTried = path != nullptr;
     if (path == nullptr) return true;
-    return OpenFace(path, 0);
+    if (!OpenFace(path, 0)) return false;
+    WarmCache();
+    return true;
 }
 
 const char* FontFilePath() {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstddef>
+#include <cstdlib>
 
 extern "C" {
 void* __libc_malloc(size_t size);
@@ -16,9 +17,13 @@ void __libc_free(void* pointer);
 
 static std::atomic<uint64_t> Count;
 static std::atomic<bool> Counting;
+// With TRAMOLO_ALLOC_ABORT set, the first counted allocation aborts, so a debugger shows where it came from.
+static bool AbortOnAllocation;
 
 static void Note() {
-    if (Counting.load(std::memory_order_relaxed)) Count.fetch_add(1, std::memory_order_relaxed);
+    if (!Counting.load(std::memory_order_relaxed)) return;
+    if (AbortOnAllocation) std::abort();
+    Count.fetch_add(1, std::memory_order_relaxed);
 }
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -29,7 +34,10 @@ bool AllocationCountingAvailable() { return true; }
 
 uint64_t AllocationCount() { return Count.load(); }
 void ResetAllocationCount() { Count.store(0); }
-void SetAllocationCounting(bool on) { Counting.store(on); }
+void SetAllocationCounting(bool on) {
+    AbortOnAllocation = std::getenv("TRAMOLO_ALLOC_ABORT") != nullptr;
+    Counting.store(on);
+}
 
 #if !defined(__SANITIZE_ADDRESS__)
 extern "C" {
