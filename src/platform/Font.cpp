@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 constexpr const char* DefaultFaceName = "MS Sans Serif";
@@ -48,6 +49,12 @@ static void CloseFace() {
 // Asks fontconfig which installed file stands in for the default face; false when it knows none.
 static bool ResolveDefaultFace(char* path, size_t pathSize, int* index) {
     if (FcInit() == FcFalse) return false;
+    // The configuration is needed only for this one look-up; hand it back at exit.
+    static bool finiRegistered = false;
+    if (!finiRegistered) {
+        finiRegistered = true;
+        std::atexit(FcFini);
+    }
     FcPattern* pattern = FcNameParse((const FcChar8*)DefaultFaceName);
     if (pattern == nullptr) return false;
     FcPatternAddDouble(pattern, FC_SIZE, DefaultPointSize);

@@ -20,11 +20,6 @@ static std::atomic<bool> Counting;
 // With TRAMOLO_ALLOC_ABORT set, the first counted allocation aborts, so a debugger shows where it came from.
 static bool AbortOnAllocation;
 
-static void Note() {
-    if (!Counting.load(std::memory_order_relaxed)) return;
-    if (AbortOnAllocation) std::abort();
-    Count.fetch_add(1, std::memory_order_relaxed);
-}
 
 #if defined(__SANITIZE_ADDRESS__)
 bool AllocationCountingAvailable() { return false; }
@@ -40,6 +35,12 @@ void SetAllocationCounting(bool on) {
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
+static void Note() {
+    if (!Counting.load(std::memory_order_relaxed)) return;
+    if (AbortOnAllocation) std::abort();
+    Count.fetch_add(1, std::memory_order_relaxed);
+}
+
 extern "C" {
 
 void* malloc(size_t size) {

@@ -250,15 +250,6 @@ TEST_F(WallContacts, ExactlyFiftyFiveAndHundredTwentyFiveAreGlancing) {
     EXPECT_EQ(Actors[3].AngleZ, 10.0f);
 }
 
-TEST_F(WallContacts, PerpendicularContactIsHeadOn) {
-    Actors[0].StepX = 0.0f;
-    Actors[0].StepY = -2.0f;
-    Touch(0);
-    HandleWallContacts();
-    EXPECT_EQ(Actors[0].BounceTurn, 1.0f);
-    EXPECT_EQ(Actors[0].AngleZ, 10.0f);
-}
-
 TEST_F(WallContacts, GlancingAtThirtyTurnsByMinusThirty) {
     ASSERT_EQ(AimAt(0, 30.0f), 30.0f);
     Touch(0);

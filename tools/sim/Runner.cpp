@@ -39,6 +39,7 @@ struct TSimOptions {
     int32_t CursorX;
     const char* Input; // null: no script
     const char* Trace; // null: no trace
+    uint64_t TraceEvery; // trace every K-th pass (1: every pass)
     std::vector<TPngRequest> Pngs;
     bool Quiet;
 };
@@ -48,6 +49,7 @@ struct TSimRun {
     const std::vector<TScriptEvent>* Events;
     size_t NextEvent;
     TTraceWriter* Trace; // null: no trace
+    uint64_t TraceEvery;
     std::vector<TPngRequest>* Pngs;
     size_t NextPng;
     uint64_t DroppedMessages;
@@ -111,7 +113,7 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
             std::strcmp(option, "--passes") == 0 || std::strcmp(option, "--pass-ms") == 0 ||
             std::strcmp(option, "--start-tick") == 0 || std::strcmp(option, "--cursor-x") == 0 ||
             std::strcmp(option, "--input") == 0 || std::strcmp(option, "--trace") == 0 ||
-            std::strcmp(option, "--png") == 0;
+            std::strcmp(option, "--trace-every") == 0 || std::strcmp(option, "--png") == 0;
         if (!takesValue) {
             std::snprintf(error, errorSize, "unknown option '%s'", option);
             return false;
@@ -144,6 +146,9 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
             options->Input = value;
         } else if (std::strcmp(option, "--trace") == 0) {
             options->Trace = value;
+        } else if (std::strcmp(option, "--trace-every") == 0) {
+            if (!ParseNumberOption(option, value, 1, MostPasses, &number, error, errorSize)) return false;
+            options->TraceEvery = (uint64_t)number;
         } else if (!ParsePngOption(value, options, error, errorSize)) {
             return false;
         }
@@ -248,7 +253,7 @@ static void FeedScript(uint64_t pass, void* context) {
 // After pass p's copy: its trace line and the frames asked for it.
 static void RecordPass(uint64_t pass, const TCanvas* frame, void* context) {
     TSimRun* run = (TSimRun*)context;
-    if (run->Trace != nullptr) TraceWritePass(run->Trace, pass);
+    if (run->Trace != nullptr && pass % run->TraceEvery == 0) TraceWritePass(run->Trace, pass);
     std::vector<TPngRequest>& pngs = *run->Pngs;
     for (; run->NextPng < pngs.size() && pngs[run->NextPng].Pass <= pass && !run->Failed; run->NextPng++) {
         TPngRequest& png = pngs[run->NextPng];
@@ -273,6 +278,7 @@ int RunSimulator(int argc, char** argv) {
     char error[600];
     TSimOptions options{};
     options.Passes = 1000;
+    options.TraceEvery = 1;
     options.PassMs = THeadlessPassMs{DefaultPassMs, 0};
     options.StartTick = DefaultStartTick;
     if (!ParseOptions(argc, argv, &options, error, sizeof error)) return FailBadInput(error);
@@ -299,6 +305,7 @@ int RunSimulator(int argc, char** argv) {
     TSimRun run{};
     run.Events = &events;
     run.Trace = trace.get();
+    run.TraceEvery = options.TraceEvery;
     run.Pngs = &options.Pngs;
 
     ClearGameState();
