@@ -15,6 +15,7 @@ struct TCarSample {
     int currentActor = -1;
     std::string message;
     double speedKmh = 0, angleZ = 0, posX = 0, posY = 0, stepLength = 0;
+    int damage = 0, quadIndex = -1;
 };
 
 // The number after "name": at or after from; NaN-free input is assumed, a missing field fails the test.
@@ -48,6 +49,8 @@ TCarSample Sample(const std::string& line) {
     sample.posX = NumberAfter(line, actors, "PosX");
     sample.posY = NumberAfter(line, actors, "PosY");
     sample.stepLength = NumberAfter(line, actors, "StepLength");
+    sample.damage = (int)NumberAfter(line, actors, "Damage");
+    sample.quadIndex = (int)NumberAfter(line, actors, "QuadIndex");
     return sample;
 }
 
@@ -55,9 +58,11 @@ class ScriptedRace : public ::testing::Test {
   protected:
     // Runs the script for the given passes; samples[p] is pass p (index 0 unused).
     static std::vector<TCarSample> Run(const char* script, int passes) {
+        // One pair of files per test: CTest runs the tests side by side.
         const std::string dir = ::testing::TempDir();
-        const std::string input = dir + "driving-race.txt";
-        const std::string trace = dir + "driving-race.jsonl";
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        const std::string input = dir + "race-" + name + ".txt";
+        const std::string trace = dir + "race-" + name + ".jsonl";
         {
             std::ofstream out(input);
             out << script;
@@ -119,6 +124,59 @@ TEST_F(ScriptedRace, CarFollowsThrottleSteeringAndBrake) {
     EXPECT_NEAR(s[400].speedKmh, 43.18, 0.05);
     EXPECT_NEAR(s[450].posX, 729.41, 0.05);
     EXPECT_NEAR(s[450].posY, 2852.03, 0.05);
+}
+
+// Through the first bend on a steady mouse steer, then straight along cell 62, where an obstacle reaches
+// into the road: the car runs into it head-on, and a run that keeps crashing ends in the game over and the
+// return to the demonstration.
+TEST_F(ScriptedRace, CrashingIntoTheObstacleInCell62EndsTheGame) {
+    const char* script = "1 down 13\n"
+                         "2 up 13\n"
+                         "3 down 38\n"    // full throttle
+                         "560 mouse -54\n" // into the bend: the mouse steers left and stays so
+                         "980 down 39\n"   // a tap on the arrow ends the mouse steering: straight on
+                         "981 up 39\n"
+                         "1700 up 38\n"    // back off ...
+                         "1701 down 40\n"
+                         "2000 up 40\n"
+                         "2001 down 38\n"; // ... and in again
+    const std::vector<TCarSample> s = Run(script, 3200);
+    ASSERT_EQ(s.size(), 3201u);
+
+    // The first crash: head-on, so the car bounces back at a third of its speed, with damage
+    // trunc(KineticEnergy / 500).
+    int first = 0;
+    for (int p = 1; p <= 3200 && first == 0; p++)
+        if (s[p].damage > 0) first = p;
+    ASSERT_GT(first, 1000);
+    EXPECT_EQ(s[first].quadIndex, 62);
+    EXPECT_LT(s[first].stepLength, 0.0);
+    EXPECT_NEAR(s[first].stepLength, -s[first - 1].stepLength / 3.0, 0.01);
+    const double energy = 0.4 * s[first - 1].speedKmh * s[first - 1].speedKmh;
+    EXPECT_NEAR(s[first].damage, (int)(energy / 500.0), 1);
+    EXPECT_EQ(s[first].damage, 89);
+
+    // Damage only grows while the car keeps pushing, until it passes 100: the game over.
+    int over = 0;
+    for (int p = first + 1; p <= 3200 && over == 0; p++) {
+        if (s[p].message.rfind("G A M E   O V E R  Actor No 0", 0) == 0) over = p;
+        else EXPECT_GE(s[p].damage, s[p - 1].damage) << "pass " << p;
+    }
+    ASSERT_GT(over, 0);
+    EXPECT_EQ(s[over].damage, 0);
+    EXPECT_EQ(s[over].demoMode, 0);
+
+    // Five one-second marks later the demonstration is back, with a rebuilt world.
+    int back = 0;
+    for (int p = over; p <= 3200 && back == 0; p++)
+        if (s[p].demoMode == 1) back = p;
+    ASSERT_GT(back, 0);
+    EXPECT_GT(back - over, 400);
+    EXPECT_LT(back - over, 520);
+    EXPECT_EQ(s[back].message, "Für Start ENTER drücken!");
+    EXPECT_EQ(s[back].currentActor, 5);
+    EXPECT_EQ(s[back].damage, 0);
+    EXPECT_EQ(s[back].quadIndex, 51);
 }
 
 } // namespace
