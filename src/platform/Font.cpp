@@ -129,6 +129,7 @@ int32_t FontLineHeight() {
 static void RenderGlyph(TFontGlyph* glyph, bool keepMask) {
     glyph->Advance = FallbackAdvance;
     glyph->OffsetX = 0;
+    glyph->OffsetY = 0;
     glyph->Width = 0;
     glyph->Height = 0;
     glyph->MaskStart = -1;
@@ -151,17 +152,36 @@ static void RenderGlyph(TFontGlyph* glyph, bool keepMask) {
                       MaskPoolUsed + width * height <= MaskPoolBytes &&
                       surface->format->format == SDL_PIXELFORMAT_ARGB8888;
     if (fits && SDL_LockSurface(surface) == 0) {
-        uint8_t* mask = MaskPool + MaskPoolUsed;
+        // Only the inked box is kept: the blank rows and columns around it would cost a test per pixel
+        // in every text drawn.
+        const auto coverage = [&](int32_t x, int32_t y) {
+            return (uint8_t)(((const uint32_t*)((const uint8_t*)surface->pixels + y * surface->pitch))[x] >> 24);
+        };
+        int32_t left = width, right = -1, top = height, bottom = -1;
         for (int32_t y = 0; y < height; y++) {
-            const uint32_t* row = (const uint32_t*)((const uint8_t*)surface->pixels + y * surface->pitch);
-            for (int32_t x = 0; x < width; x++)
-                mask[y * width + x] = (uint8_t)(row[x] >> 24);
+            for (int32_t x = 0; x < width; x++) {
+                if (coverage(x, y) == 0) continue;
+                if (x < left) left = x;
+                if (x > right) right = x;
+                if (y < top) top = y;
+                if (y > bottom) bottom = y;
+            }
+        }
+        if (right >= left) {
+            uint8_t* mask = MaskPool + MaskPoolUsed;
+            const int32_t inkWidth = right - left + 1;
+            const int32_t inkHeight = bottom - top + 1;
+            for (int32_t y = 0; y < inkHeight; y++)
+                for (int32_t x = 0; x < inkWidth; x++)
+                    mask[y * inkWidth + x] = coverage(left + x, top + y);
+            glyph->OffsetX += left;
+            glyph->OffsetY = top;
+            glyph->Width = inkWidth;
+            glyph->Height = inkHeight;
+            glyph->MaskStart = MaskPoolUsed;
+            MaskPoolUsed += inkWidth * inkHeight;
         }
         SDL_UnlockSurface(surface);
-        glyph->Width = width;
-        glyph->Height = height;
-        glyph->MaskStart = MaskPoolUsed;
-        MaskPoolUsed += width * height;
     }
     SDL_FreeSurface(surface);
 }

@@ -8,7 +8,8 @@ struct TFontGlyph {
     uint32_t CodePoint;
     int32_t Advance; // pen step to the next glyph
     int32_t OffsetX; // left edge of the mask relative to the pen
-    int32_t Width;   // mask size; the mask's top row is the top of the text cell
+    int32_t OffsetY; // top row of the mask relative to the top of the text cell
+    int32_t Width;   // mask size: the glyph's inked box
     int32_t Height;
     int32_t MaskStart; // where the mask begins in the pool, -1 when the glyph has none
 };

@@ -10,12 +10,39 @@
 // The depth that replaces an exact 0 before the perspective division.
 constexpr float DepthEpsilon = 0.00001f;
 
+namespace {
+
+// Cosine and sine of the last few angles: the passes turn every vertex of a model by the same angles,
+// alternating with the camera's, so nearly every call finds its angle here.
+struct TTurn {
+    float Angle;
+    double Cos, Sin;
+};
+constexpr int TurnCacheSize = 8;
+TTurn TurnCache[TurnCacheSize] = {{0.0f, 1.0, 0.0}, {0.0f, 1.0, 0.0}, {0.0f, 1.0, 0.0}, {0.0f, 1.0, 0.0},
+                                  {0.0f, 1.0, 0.0}, {0.0f, 1.0, 0.0}, {0.0f, 1.0, 0.0}, {0.0f, 1.0, 0.0}};
+int TurnCacheNext;
+
+const TTurn& Turn(float angle) {
+    for (const TTurn& turn : TurnCache)
+        if (turn.Angle == angle) return turn;
+    TTurn& turn = TurnCache[TurnCacheNext];
+    TurnCacheNext = (TurnCacheNext + 1) % TurnCacheSize;
+    turn = TTurn{angle, std::cos((double)angle), std::sin((double)angle)};
+    return turn;
+}
+
+} // namespace
+
 void RotatePoint(float ax, float ay, float az) {
     if (ax == 0.0f && ay == 0.0f && az == 0.0f) return;
     const double x = PointX, y = PointY, z = PointZ;
-    const double cx = std::cos((double)ax), sx = std::sin((double)ax);
-    const double cy = std::cos((double)ay), sy = std::sin((double)ay);
-    const double cz = std::cos((double)az), sz = std::sin((double)az);
+    const TTurn& turnX = Turn(ax);
+    const double cx = turnX.Cos, sx = turnX.Sin;
+    const TTurn& turnY = Turn(ay);
+    const double cy = turnY.Cos, sy = turnY.Sin;
+    const TTurn& turnZ = Turn(az);
+    const double cz = turnZ.Cos, sz = turnZ.Sin;
 
     // About x: y turns toward z.
     const double y1 = F32(y * cx - z * sx);
