@@ -1,0 +1,114 @@
+// The SDL backend's events as window messages, on SDL's dummy video driver: key codes, system keys, the
+// flood of events the game never reads, one message per poll, and the close request.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/Platform.h"
+#include "platform/SdlTestEvents.h"
+#include "shell/Shell.h"
+#include "world/DatenStruktur.h"
+
+namespace {
+
+// SDL's numbers for the keys used here.
+constexpr int32_t ScanEscape = 41, KeyEscape = 27;
+constexpr int32_t ScanQ = 20, KeyQ = 'q';
+constexpr int32_t ScanF10 = 67, KeyF10 = 0x40000043;
+constexpr int32_t ScanKeypadEnter = 88, KeyKeypadEnter = 0x40000058;
+constexpr int32_t ScanUp = 82, KeyUp = 0x40000052;
+
+class SdlEvents : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        ClearGameState();
+        ResetPlatformState();
+        SelectPlatform(SdlBackend());
+        WindowClass = TWindowClass{};
+        WindowClass.lpfnWndProc = WindowProc;
+        WindowClass.lpszClassName = "TramoloRace";
+        ASSERT_NE(RegisterClassA(&WindowClass), 0);
+        window = CreateWindowExA("TramoloRace", "tramolo", 600, 600);
+        ASSERT_NE(window, 0);
+    }
+    void TearDown() override {
+        ReleaseWindowCanvas();
+        SelectPlatform(nullptr);
+        ResetPlatformState();
+        unsetenv("SDL_VIDEODRIVER");
+    }
+    // Takes one message as the frame loop does; false when the queue was empty.
+    static bool Take(TMsg* msg) { return PeekMessageA(msg) != 0; }
+    int32_t window = 0;
+};
+
+TEST_F(SdlEvents, KeysBecomeKeyMessagesWithTheirVirtualKeyCodes) {
+    ASSERT_TRUE(SdlPushKeyEvent(ScanEscape, KeyEscape, true, false, false));
+    ASSERT_TRUE(SdlPushKeyEvent(ScanKeypadEnter, KeyKeypadEnter, true, false, false));
+    ASSERT_TRUE(SdlPushKeyEvent(ScanUp, KeyUp, true, true, false)); // an auto-repeat is a key-down too
+    ASSERT_TRUE(SdlPushKeyEvent(ScanUp, KeyUp, false, false, false));
+    TMsg msg{};
+    ASSERT_TRUE(Take(&msg));
+    EXPECT_EQ(msg.message, WM_KEYDOWN);
+    EXPECT_EQ(msg.wParam, 27u);
+    EXPECT_EQ(msg.hwnd, window);
+    ASSERT_TRUE(Take(&msg));
+    EXPECT_EQ(msg.message, WM_KEYDOWN);
+    EXPECT_EQ(msg.wParam, 13u);
+    ASSERT_TRUE(Take(&msg));
+    EXPECT_EQ(msg.message, WM_KEYDOWN);
+    EXPECT_EQ(msg.wParam, 38u);
+    ASSERT_TRUE(Take(&msg));
+    EXPECT_EQ(msg.message, WM_KEYUP);
+    EXPECT_EQ(msg.wParam, 38u);
+    EXPECT_FALSE(Take(&msg));
+}
+
+TEST_F(SdlEvents, AltKeysAndF10AreSystemKeysTheTableNeverSees) {
+    ASSERT_TRUE(SdlPushKeyEvent(ScanQ, KeyQ, true, false, true));
+    ASSERT_TRUE(SdlPushKeyEvent(ScanF10, KeyF10, true, false, false));
+    TMsg msg{};
+    for (int i = 0; i < 2; i++) {
+        ASSERT_TRUE(Take(&msg));
+        EXPECT_EQ(msg.message, WM_SYSKEYDOWN);
+        DispatchMessageA(&msg);
+    }
+    EXPECT_EQ(KeyState['Q'], 0);
+    EXPECT_EQ(KeyState[121], 0);
+    EXPECT_EQ(LastKey, 0);
+}
+
+TEST_F(SdlEvents, AFloodOfUnreadEventsNeverDelaysAKey) {
+    SdlPushUnreadEvents(3000);
+    ASSERT_TRUE(SdlPushKeyEvent(ScanEscape, KeyEscape, true, false, false));
+    TMsg msg{};
+    ASSERT_TRUE(Take(&msg)); // the very first poll brings the key
+    EXPECT_EQ(msg.message, WM_KEYDOWN);
+    EXPECT_EQ(msg.wParam, 27u);
+    EXPECT_EQ(MessageQueueLength(), 0);
+}
+
+TEST_F(SdlEvents, EachPollTakesOneMessage) {
+    for (int i = 0; i < 3; i++) ASSERT_TRUE(SdlPushKeyEvent(ScanUp, KeyUp, true, i > 0, false));
+    TMsg msg{};
+    ASSERT_TRUE(Take(&msg));
+    EXPECT_EQ(MessageQueueLength(), 2);
+    ASSERT_TRUE(Take(&msg));
+    ASSERT_TRUE(Take(&msg));
+    EXPECT_FALSE(Take(&msg));
+}
+
+TEST_F(SdlEvents, TheCloseRequestDestroysTheWindowAndPostsTheQuitMessage) {
+    ASSERT_TRUE(SdlPushCloseRequest());
+    TMsg msg{};
+    ASSERT_TRUE(Take(&msg));
+    EXPECT_EQ(msg.message, WM_CLOSE);
+    DispatchMessageA(&msg);
+    EXPECT_EQ(GameWindowHandle(), 0);
+    ASSERT_TRUE(Take(&msg));
+    EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_EQ(msg.wParam, 0u);
+}
+
+} // namespace
