@@ -118,10 +118,13 @@ def command_rows(args):
 
 
 def command_rowdiff(args):
-    """rowdiff A B X0 Y0 X1 Y1: rows of the rectangle that are text rows in only one of the two."""
+    """rowdiff A B X0 Y0 X1 Y1: text rows of the rectangle in either picture with no text row of the other
+    within two rows, so the lines stand in different places (other glyphs in one line do not count)."""
     a, b = Picture(args[0]), Picture(args[1])
     box = [int(v) for v in args[2:6]]
-    print(len(set(text_rows(a, *box)) ^ set(text_rows(b, *box))))
+    rows_a, rows_b = set(text_rows(a, *box)), set(text_rows(b, *box))
+    alone = lambda rows, others: sum(1 for y in rows if not any(y + d in others for d in range(-2, 3)))
+    print(alone(rows_a, rows_b) + alone(rows_b, rows_a))
 
 
 def command_pixeldiff(args):
