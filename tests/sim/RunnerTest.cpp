@@ -35,6 +35,14 @@ long long Field(const std::string& line, const char* name) {
     return at == std::string::npos ? -999999 : std::strtoll(line.c_str() + at + key.size(), nullptr, 10);
 }
 
+// The number after "name": in a trace line, fraction included; its first occurrence is actor 0's for the
+// fields of a car.
+double Number(const std::string& line, const char* name) {
+    const std::string key = std::string("\"") + name + "\":";
+    const size_t at = line.find(key);
+    return at == std::string::npos ? -999999.0 : std::strtod(line.c_str() + at + key.size(), nullptr);
+}
+
 class RunnerTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -189,6 +197,68 @@ TEST_F(RunnerTest, BinaryReadsTheScriptFromStandardInputAndExitsWithTheGamesCode
     const int bad = std::system(TRAMOLO_SIM_PATH " --passes 0 2>/dev/null");
     ASSERT_TRUE(WIFEXITED(bad));
     EXPECT_EQ(WEXITSTATUS(bad), 2);
+}
+
+// ---- Commands through the input script ------------------------------------------------------------------
+// lines[p - 1] is the state after pass p.
+
+TEST_F(RunnerTest, OneShotKeysActOncePerKeyDownAutoRepeatsIncluded) {
+    ASSERT_EQ(RunScript("1 down 113\n2 down 113\n3 down 113\n4 up 113\n", {"--passes", "10"}), 0);
+    EXPECT_EQ(Field(lines[0], "CameraPreset"), 1);
+    EXPECT_EQ(Field(lines[1], "CameraPreset"), 2);
+    EXPECT_EQ(Field(lines[2], "CameraPreset"), 3);
+    EXPECT_EQ(Field(lines[9], "CameraPreset"), 3); // no key-down, no change, though F2 was held to pass 4
+}
+
+TEST_F(RunnerTest, HeldKeysActInEveryPass) {
+    // Keypad 1 from pass 1 to pass 10: the eye distance grows by 30 per second, 0.3 a pass at 100 a second.
+    ASSERT_EQ(RunScript("1 down 97\n11 up 97\n", {"--passes", "15"}), 0);
+    EXPECT_NEAR(Number(lines[0], "EyeDistance"), 300.3, 1e-3);
+    EXPECT_NEAR(Number(lines[9], "EyeDistance"), 303.0, 1e-3);
+    EXPECT_NEAR(Number(lines[14], "EyeDistance"), 303.0, 1e-3);
+}
+
+TEST_F(RunnerTest, EnterSwitchesBetweenDemonstrationAndRaceAndRebuilds) {
+    ASSERT_EQ(RunScript("1 down 13\n2 up 13\n40 down 13\n41 up 13\n", {"--passes", "45"}), 0);
+    EXPECT_EQ(Field(lines[0], "DemoMode"), 0);
+    EXPECT_EQ(Field(lines[0], "CurrentActor"), 0);
+    EXPECT_EQ(Field(lines[0], "CameraPreset"), 4);
+    EXPECT_NE(lines[0].find("\"Message\":\"Start!\""), std::string::npos);
+    EXPECT_EQ(Field(lines[39], "DemoMode"), 1);
+    EXPECT_EQ(Field(lines[39], "CurrentActor"), 5);
+    EXPECT_EQ(Field(lines[39], "CameraPreset"), 0);
+    // The rebuild put the cars back on the start grid.
+    EXPECT_NEAR(Number(lines[39], "PosY"), 2750.0, 0.1);
+}
+
+TEST_F(RunnerTest, TheDemonstrationReadsNeitherDrivingKeysNorTheMouse) {
+    ASSERT_EQ(RunScript("", {"--passes", "20"}), 0);
+    const std::string untouched = lines[19].substr(lines[19].find("\"Actors\""));
+    ASSERT_EQ(RunScript("1 down 38\n2 down 37\n3 mouse 500\n", {"--passes", "20"}), 0);
+    EXPECT_EQ(Field(lines[19], "MouseSteering"), 0);
+    EXPECT_EQ(Field(lines[19], "MouseX"), 0);
+    // The cars drive exactly as they would without the keys and the mouse.
+    EXPECT_EQ(lines[19].substr(lines[19].find("\"Actors\"")), untouched);
+}
+
+TEST_F(RunnerTest, LeftBeatsRightWhenBothAreHeld) {
+    ASSERT_EQ(RunScript("1 down 13\n2 up 13\n3 down 39\n4 down 37\n", {"--passes", "8"}), 0);
+    EXPECT_NEAR(Number(lines[2], "Steering"), 0.01, 1e-6); // right alone
+    for (int p = 4; p <= 8; p++)
+        EXPECT_NEAR(Number(lines[(size_t)p - 1], "Steering"), -0.01, 1e-6) << "pass " << p;
+}
+
+TEST_F(RunnerTest, MouseSteeringKeepsItsValueUntilAnArrowKeyIsUsed) {
+    ASSERT_EQ(RunScript("1 down 13\n2 up 13\n5 mouse 25\n30 down 39\n31 up 39\n", {"--passes", "35"}), 0);
+    EXPECT_EQ(Number(lines[3], "Steering"), 0.0);
+    // 25 pixels to the right: 25 / 2.5 per second of turn rate, 0.1 a pass, and it stays.
+    EXPECT_NEAR(Number(lines[4], "Steering"), 0.1, 1e-6);
+    EXPECT_EQ(Field(lines[4], "MouseSteering"), -1);
+    EXPECT_NEAR(Number(lines[28], "Steering"), 0.1, 1e-6);
+    // The right arrow adds to it and ends the mouse steering; let go, the steering centres.
+    EXPECT_NEAR(Number(lines[29], "Steering"), 0.11, 1e-6);
+    EXPECT_EQ(Field(lines[29], "MouseSteering"), 0);
+    EXPECT_EQ(Number(lines[31], "Steering"), 0.0);
 }
 
 } // namespace
