@@ -12,24 +12,35 @@ constexpr float DepthEpsilon = 0.00001f;
 
 namespace {
 
-// Cosine and sine of the last few angles: the passes turn every vertex of a model by the same angles,
-// alternating with the camera's, so nearly every call finds its angle here.
-struct TTurn {
-    float Angle;
-    double Cos, Sin;
+// Cosines and sines of the last two angle triples: the passes turn every vertex of a model by its own
+// angles and then by the camera's, so nearly every call finds its triple here.
+struct TTurns {
+    float Ax, Ay, Az;
+    double Cx, Sx, Cy, Sy, Cz, Sz;
 };
-constexpr int TurnCacheSize = 8;
-TTurn TurnCache[TurnCacheSize] = {{0.0f, 1.0, 0.0}, {0.0f, 1.0, 0.0}, {0.0f, 1.0, 0.0}, {0.0f, 1.0, 0.0},
-                                  {0.0f, 1.0, 0.0}, {0.0f, 1.0, 0.0}, {0.0f, 1.0, 0.0}, {0.0f, 1.0, 0.0}};
-int TurnCacheNext;
+TTurns TurnCache[2] = {{0, 0, 0, 1, 0, 1, 0, 1, 0}, {0, 0, 0, 1, 0, 1, 0, 1, 0}};
+int TurnCacheOlder;
 
-const TTurn& Turn(float angle) {
-    for (const TTurn& turn : TurnCache)
-        if (turn.Angle == angle) return turn;
-    TTurn& turn = TurnCache[TurnCacheNext];
-    TurnCacheNext = (TurnCacheNext + 1) % TurnCacheSize;
-    turn = TTurn{angle, std::cos((double)angle), std::sin((double)angle)};
-    return turn;
+const TTurns& Turns(float ax, float ay, float az) {
+    for (int i = 0; i < 2; i++) {
+        const TTurns& t = TurnCache[i];
+        if (t.Ax == ax && t.Ay == ay && t.Az == az) {
+            TurnCacheOlder = 1 - i;
+            return t;
+        }
+    }
+    TTurns& t = TurnCache[TurnCacheOlder];
+    t = TTurns{ax,
+               ay,
+               az,
+               std::cos((double)ax),
+               std::sin((double)ax),
+               std::cos((double)ay),
+               std::sin((double)ay),
+               std::cos((double)az),
+               std::sin((double)az)};
+    TurnCacheOlder = 1 - TurnCacheOlder;
+    return t;
 }
 
 } // namespace
@@ -37,12 +48,8 @@ const TTurn& Turn(float angle) {
 void RotatePoint(float ax, float ay, float az) {
     if (ax == 0.0f && ay == 0.0f && az == 0.0f) return;
     const double x = PointX, y = PointY, z = PointZ;
-    const TTurn& turnX = Turn(ax);
-    const double cx = turnX.Cos, sx = turnX.Sin;
-    const TTurn& turnY = Turn(ay);
-    const double cy = turnY.Cos, sy = turnY.Sin;
-    const TTurn& turnZ = Turn(az);
-    const double cz = turnZ.Cos, sz = turnZ.Sin;
+    const TTurns& t = Turns(ax, ay, az);
+    const double cx = t.Cx, sx = t.Sx, cy = t.Cy, sy = t.Sy, cz = t.Cz, sz = t.Sz;
 
     // About x: y turns toward z.
     const double y1 = F32(y * cx - z * sx);
