@@ -437,8 +437,15 @@ TEST_P(Demonstration, EveryCarDrivesLapsWithoutDamageAndStaysOnTheRoad) {
     SelectPlatform(nullptr);
 }
 
+std::string PassRateName(const ::testing::TestParamInfo<THeadlessPassMs>& info) {
+    static const char* names[] = {"SixtyASecond", "HundredASecond", "TwoHundredFiftyASecond",
+                                  "FourHundredFiftyASecond"};
+    return names[info.index];
+}
+
 INSTANTIATE_TEST_SUITE_P(PassRates, Demonstration,
                          ::testing::Values(THeadlessPassMs{16, 666700000}, THeadlessPassMs{10, 0},
-                                           THeadlessPassMs{4, 0}, THeadlessPassMs{2, 200000000}));
+                                           THeadlessPassMs{4, 0}, THeadlessPassMs{2, 200000000}),
+                         PassRateName);
 
 } // namespace
