@@ -205,8 +205,10 @@ static void DrawGlyph(TCanvas* canvas, int64_t penX, int64_t top, const TFontGly
         for (int32_t gx = fromX; gx < toX; gx++) {
             const uint32_t c = coverage[gx];
             uint32_t& pixel = row[(size_t)(left + gx)];
-            if (c == 255) pixel = 0xFF000000u;
-            else if (c != 0) pixel = BlendToBlack(pixel, c);
+            if (c == 255)
+                pixel = 0xFF000000u;
+            else if (c != 0)
+                pixel = BlendToBlack(pixel, c);
         }
     }
 }

@@ -13,16 +13,18 @@ struct TRect {
 };
 
 struct TCanvas {
-    uint32_t* Pixels;  // Width x Height, row after row, each 0xFFRRGGBB
+    uint32_t* Pixels; // Width x Height, row after row, each 0xFFRRGGBB
     int32_t Width;
     int32_t Height;
-    int32_t PenColor;    // COLORREF
-    int32_t BrushColor;  // COLORREF
-    int32_t PenX;        // current position of MoveTo/LineTo
+    int32_t PenColor;   // COLORREF
+    int32_t BrushColor; // COLORREF
+    int32_t PenX;       // current position of MoveTo/LineTo
     int32_t PenY;
 };
 
-constexpr int32_t RGBColor(int32_t r, int32_t g, int32_t b) { return r | (g << 8) | (b << 16); }
+constexpr int32_t RGBColor(int32_t r, int32_t g, int32_t b) {
+    return r | (g << 8) | (b << 16);
+}
 constexpr uint32_t PixelFromColor(int32_t color) {
     return 0xFF000000u | ((uint32_t)(color & 0xFF) << 16) | ((uint32_t)color & 0xFF00u) |
            (((uint32_t)color >> 16) & 0xFFu);

@@ -90,8 +90,10 @@ const TFontGlyph* FontGlyphFor(uint32_t codePoint);
 // Renders the printable Latin-1 range up front, so the game's texts, umlauts included, never render a
 // glyph (and allocate) in the middle of a run.
 static void WarmCache() {
-    for (uint32_t c = 32; c < 127; c++) FontGlyphFor(c);
-    for (uint32_t c = 160; c < 256; c++) FontGlyphFor(c);
+    for (uint32_t c = 32; c < 127; c++)
+        FontGlyphFor(c);
+    for (uint32_t c = 160; c < 256; c++)
+        FontGlyphFor(c);
 }
 
 static void EnsureFace() {
@@ -155,7 +157,8 @@ static void RenderGlyph(TFontGlyph* glyph, bool keepMask) {
         // Only the inked box is kept: the blank rows and columns around it would cost a test per pixel
         // in every text drawn.
         const auto coverage = [&](int32_t x, int32_t y) {
-            return (uint8_t)(((const uint32_t*)((const uint8_t*)surface->pixels + y * surface->pitch))[x] >> 24);
+            return (uint8_t)(((const uint32_t*)((const uint8_t*)surface->pixels + y * surface->pitch))[x] >>
+                             24);
         };
         int32_t left = width, right = -1, top = height, bottom = -1;
         for (int32_t y = 0; y < height; y++) {

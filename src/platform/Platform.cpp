@@ -13,8 +13,12 @@ static TMsg Queue[MessageQueueCapacity];
 static int32_t QueueHead;
 static int32_t QueueLength;
 
-void SelectPlatform(const TPlatformBackend* backend) { Backend = backend; }
-const TPlatformBackend* ActivePlatform() { return Backend; }
+void SelectPlatform(const TPlatformBackend* backend) {
+    Backend = backend;
+}
+const TPlatformBackend* ActivePlatform() {
+    return Backend;
+}
 
 int32_t PostMessageToQueue(const TMsg& msg) {
     if (QueueLength >= MessageQueueCapacity) return 0;
@@ -23,14 +27,18 @@ int32_t PostMessageToQueue(const TMsg& msg) {
     return 1;
 }
 
-int32_t MessageQueueLength() { return QueueLength; }
+int32_t MessageQueueLength() {
+    return QueueLength;
+}
 
 void ClearMessageQueue() {
     QueueHead = 0;
     QueueLength = 0;
 }
 
-int32_t GameWindowHandle() { return WindowHandle; }
+int32_t GameWindowHandle() {
+    return WindowHandle;
+}
 
 int32_t RegisterClassA(const TWindowClass* windowClass) {
     if (windowClass == nullptr || windowClass->lpfnWndProc == nullptr) return 0;
@@ -50,7 +58,9 @@ void ShowWindow(int32_t hwnd) {
     if (Backend != nullptr && hwnd != 0) Backend->ShowGameWindow(hwnd);
 }
 
-void UpdateWindow(int32_t hwnd) { (void)hwnd; }
+void UpdateWindow(int32_t hwnd) {
+    (void)hwnd;
+}
 
 int32_t PeekMessageA(TMsg* msg) {
     if (Backend != nullptr) Backend->PumpEvents();
@@ -62,7 +72,9 @@ int32_t PeekMessageA(TMsg* msg) {
 }
 
 // No character messages: nothing in the game reads them.
-void TranslateMessage(const TMsg* msg) { (void)msg; }
+void TranslateMessage(const TMsg* msg) {
+    (void)msg;
+}
 
 intptr_t DispatchMessageA(const TMsg* msg) {
     if (msg->hwnd == 0 || msg->hwnd != WindowHandle || RegisteredClass.lpfnWndProc == nullptr) return 0;
@@ -88,7 +100,9 @@ void PostQuitMessage(int32_t exitCode) {
     PostMessageToQueue(quit);
 }
 
-uint32_t GetTickCount() { return Backend != nullptr ? Backend->GetTickCount() : 0; }
+uint32_t GetTickCount() {
+    return Backend != nullptr ? Backend->GetTickCount() : 0;
+}
 
 void Sleep(uint32_t ms) {
     if (Backend != nullptr) Backend->Sleep(ms);
@@ -110,7 +124,9 @@ void ReleaseWindowCanvas() {
     if (Backend != nullptr) Backend->ReleaseGameWindow();
 }
 
-int32_t ContinueLoop() { return Backend != nullptr ? Backend->ContinueLoop() : 1; }
+int32_t ContinueLoop() {
+    return Backend != nullptr ? Backend->ContinueLoop() : 1;
+}
 
 void ResetPlatformState() {
     RegisteredClass = TWindowClass{};

@@ -31,7 +31,7 @@ const TFrameStep FrameSteps[FrameStepCount] = {
 };
 
 constexpr uint32_t PassSleepMs = 2;
-constexpr uint32_t RedrawOnResize = 3;  // CS_HREDRAW | CS_VREDRAW
+constexpr uint32_t RedrawOnResize = 3; // CS_HREDRAW | CS_VREDRAW
 
 intptr_t WindowProc(int32_t hwnd, uint32_t message, uint32_t wParam, int32_t lParam) {
     switch (message) {
@@ -108,7 +108,8 @@ int32_t ProgramMain() {
     UpdateWindow(window);
 
     CanvasCreate(&BackBuffer, ScreenWidth, ScreenHeight);
-    while (Running != 0 && ContinueLoop() != 0) RunFramePass();
+    while (Running != 0 && ContinueLoop() != 0)
+        RunFramePass();
 
     CanvasFree(&BackBuffer);
     ReleaseWindowCanvas();

@@ -27,7 +27,7 @@ void DrawHud();
 struct TFrameStep {
     const char* Name;
     void (*Run)();
-    bool SkippedInLineView;  // only DrawWorldView: not called while CheckLineMode is on
+    bool SkippedInLineView; // only DrawWorldView: not called while CheckLineMode is on
 };
 constexpr int FrameStepCount = 16;
 extern const TFrameStep FrameSteps[FrameStepCount];

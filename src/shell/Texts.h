@@ -15,7 +15,7 @@ inline constexpr char TextDizzy[] = "S ch w i n d e l g e f ü h l e !";
 
 // Camera preset names, presets 0 to 4
 inline constexpr const char* PresetNames[5] = {
-    "Vogelperspektive", "Räumliche Vogelperspektive", "Vogelperspektive Inverse",
+    "Vogelperspektive",       "Räumliche Vogelperspektive", "Vogelperspektive Inverse",
     "Motorhaubenperspektive", "Räumlich hinterher",
 };
 

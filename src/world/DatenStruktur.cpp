@@ -75,7 +75,9 @@ float IntersectT, IntersectU;
 float IntersectX, IntersectY;
 TPolygonEdge PolygonEdges[100];
 
-template <typename T> static void Zero(T& value) { std::memset((void*)&value, 0, sizeof value); }
+template <typename T> static void Zero(T& value) {
+    std::memset((void*)&value, 0, sizeof value);
+}
 
 void ClearGameState() {
     QuadrantCount = ActorCount = CheckpointSum = BuildQuadrant = BuildObject = CurrentActor = 0;

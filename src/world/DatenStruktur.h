@@ -14,9 +14,9 @@
 
 // One index list of a model, with how the game uses it and its pen colour.
 struct TModelPart {
-    int32_t PartKind;        // 0 footprint outline, 1 faces, 2 ground lines, 3 probe line
-    int32_t Color;           // COLORREF
-    const int32_t* Indices;  // constant list: vertex numbers, -1 closes a polygon, 99999 ends it
+    int32_t PartKind;       // 0 footprint outline, 1 faces, 2 ground lines, 3 probe line
+    int32_t Color;          // COLORREF
+    const int32_t* Indices; // constant list: vertex numbers, -1 closes a polygon, 99999 ends it
 };
 
 // One model.
@@ -26,7 +26,7 @@ struct TObjekt {
     const float* Vertices; // constant table of x, y, z triples
     int32_t PartCount;
     std::vector<TModelPart> Parts;
-    float HitRadius;       // contact half-size of the surface test
+    float HitRadius; // contact half-size of the surface test
 };
 
 // A model placed in a cell.
@@ -45,8 +45,8 @@ struct TQuadrant {
 
 // One 2D line segment of a collision list.
 struct TCollisionLine {
-    int32_t Owner;      // placement index (cell lists) or actor index (actor and probe lists)
-    int32_t OwnerType;  // ObjectType of the placed model (cell lists only)
+    int32_t Owner;     // placement index (cell lists) or actor index (actor and probe lists)
+    int32_t OwnerType; // ObjectType of the placed model (cell lists only)
     float X1, Y1, X2, Y2;
 };
 
@@ -58,49 +58,49 @@ struct TKollisionsLinien {
 
 // One car.
 struct TActor {
-    float PosX, PosY, PosZ;                  // world position
-    float QuadPosX, QuadPosY, QuadPosZ;      // position within the current cell
-    int32_t QuadCol, QuadRow;                // current cell, 0 to 9
-    float StepX, StepY, StepZ;               // displacement of the last frame
-    float AngleX, AngleY, AngleZ;            // body orientation in degrees; AngleZ is the heading, 0 facing +y
-    float PrevPosX, PrevPosY, PrevPosZ;      // pose saved before the move, restored on wall contact
+    float PosX, PosY, PosZ;             // world position
+    float QuadPosX, QuadPosY, QuadPosZ; // position within the current cell
+    int32_t QuadCol, QuadRow;           // current cell, 0 to 9
+    float StepX, StepY, StepZ;          // displacement of the last frame
+    float AngleX, AngleY, AngleZ;       // body orientation in degrees; AngleZ is the heading, 0 facing +y
+    float PrevPosX, PrevPosY, PrevPosZ; // pose saved before the move, restored on wall contact
     float PrevAngleX, PrevAngleY, PrevAngleZ;
-    float WheelAngle;                        // direction of travel in degrees
-    float AngleDiff;                         // |AngleZ - WheelAngle|
-    int32_t ModelIndex;                      // the car's model in Objects
-    float StepLength;                        // metres per frame
-    float Accel;                             // gain of StepLength per second while accelerating
-    float MaxStepLength;                     // upper bound of StepLength
-    int32_t QuadIndex;                       // QuadRow * 10 + QuadCol
-    int32_t OnRoad;                          // 1 on a road piece, 0 off it, -1 while undecided
-    int32_t TouchQuad[10];                   // by ObjectType: cell where a model of that type was touched
-    int32_t Laps;                            // lap number shown on the display
-    int32_t CheckpointSeen[100];             // by cell: the cell number once its checkpoint was counted
-    int32_t FinishHandled;                   // 1 after a finish contact was evaluated
-    int32_t CheckpointTally;                 // sum of the checkpoint cells counted in this lap
-    float Steering;                          // heading change per frame in degrees
-    float SteerRate;                         // change of Steering per second while steering
-    int32_t SteerSide;                       // side chosen by the computer driver: -1, 0 or 1
-    float BounceTurn;                        // turn per frame while in wall contact; 0 when free
-    int32_t Damage;                          // damage points from wall contacts
-    float SpeedKmh;                          // StepLength * Fps * 3.6
-    float Distance;                          // metres driven
-    float Mass;                              // kg
-    float CurveRadius;                       // radius of the current curve; 0 when not turning
-    float CentrifugalForce;                  // N
-    float Friction;                          // tyre friction coefficient
-    float SlideSpeed;                        // km/h above which the car slides in this curve
-    uint8_t Skidding;                        // 1 while skidding
-    float TipSpeed;                          // km/h above which the car tips in this curve
-    float KineticEnergy;                     // shown as "kilo"; feeds wall damage
-    float CogHeight;                         // height of the centre of gravity, m
-    float TrackWidth;                        // m
+    float WheelAngle;            // direction of travel in degrees
+    float AngleDiff;             // |AngleZ - WheelAngle|
+    int32_t ModelIndex;          // the car's model in Objects
+    float StepLength;            // metres per frame
+    float Accel;                 // gain of StepLength per second while accelerating
+    float MaxStepLength;         // upper bound of StepLength
+    int32_t QuadIndex;           // QuadRow * 10 + QuadCol
+    int32_t OnRoad;              // 1 on a road piece, 0 off it, -1 while undecided
+    int32_t TouchQuad[10];       // by ObjectType: cell where a model of that type was touched
+    int32_t Laps;                // lap number shown on the display
+    int32_t CheckpointSeen[100]; // by cell: the cell number once its checkpoint was counted
+    int32_t FinishHandled;       // 1 after a finish contact was evaluated
+    int32_t CheckpointTally;     // sum of the checkpoint cells counted in this lap
+    float Steering;              // heading change per frame in degrees
+    float SteerRate;             // change of Steering per second while steering
+    int32_t SteerSide;           // side chosen by the computer driver: -1, 0 or 1
+    float BounceTurn;            // turn per frame while in wall contact; 0 when free
+    int32_t Damage;              // damage points from wall contacts
+    float SpeedKmh;              // StepLength * Fps * 3.6
+    float Distance;              // metres driven
+    float Mass;                  // kg
+    float CurveRadius;           // radius of the current curve; 0 when not turning
+    float CentrifugalForce;      // N
+    float Friction;              // tyre friction coefficient
+    float SlideSpeed;            // km/h above which the car slides in this curve
+    uint8_t Skidding;            // 1 while skidding
+    float TipSpeed;              // km/h above which the car tips in this curve
+    float KineticEnergy;         // shown as "kilo"; feeds wall damage
+    float CogHeight;             // height of the centre of gravity, m
+    float TrackWidth;            // m
     float DragCoefficient;
-    float FrontalArea;                       // square metres
-    float DragArea;                          // DragCoefficient * FrontalArea
-    float Resistance;                        // driving resistance, N
+    float FrontalArea; // square metres
+    float DragArea;    // DragCoefficient * FrontalArea
+    float Resistance;  // driving resistance, N
     float RollCoefficient;
-    float RollResistance;                    // 9.81 * Mass * RollCoefficient
+    float RollResistance; // 9.81 * Mass * RollCoefficient
 };
 
 // One edge of the polygon under the surface test.
@@ -109,77 +109,77 @@ struct TPolygonEdge {
 };
 
 // ---- World sizes and construction (WorldBuild.cpp) ------------------------------------------------------
-extern int32_t QuadrantCount;   // number of cells (100)
-extern int32_t ActorCount;      // number of actors (6)
-extern int32_t CheckpointSum;   // sum of the cells holding a way checkpoint (157)
-extern int32_t BuildQuadrant;   // construction cursor: the cell being filled
-extern int32_t BuildObject;     // construction cursor: the model being defined
-extern int32_t CurrentActor;    // the actor the camera follows and the display shows
+extern int32_t QuadrantCount; // number of cells (100)
+extern int32_t ActorCount;    // number of actors (6)
+extern int32_t CheckpointSum; // sum of the cells holding a way checkpoint (157)
+extern int32_t BuildQuadrant; // construction cursor: the cell being filled
+extern int32_t BuildObject;   // construction cursor: the model being defined
+extern int32_t CurrentActor;  // the actor the camera follows and the display shows
 
-extern std::vector<TQuadrant> Quadrants;                 // the grid, by cell number
-extern std::vector<TObjekt> Objects;                     // the models (20 entries, 0 to 8 defined)
-extern std::vector<TActor> Actors;                       // the cars
-extern std::vector<TKollisionsLinien> QuadrantLines;     // obstacle outlines per cell, map frame
-extern std::vector<TKollisionsLinien> ActorLines;        // car outlines per actor, map frame
-extern std::vector<TKollisionsLinien> ProbeLines;        // probe lines per actor, world frame
+extern std::vector<TQuadrant> Quadrants;             // the grid, by cell number
+extern std::vector<TObjekt> Objects;                 // the models (20 entries, 0 to 8 defined)
+extern std::vector<TActor> Actors;                   // the cars
+extern std::vector<TKollisionsLinien> QuadrantLines; // obstacle outlines per cell, map frame
+extern std::vector<TKollisionsLinien> ActorLines;    // car outlines per actor, map frame
+extern std::vector<TKollisionsLinien> ProbeLines;    // probe lines per actor, world frame
 
 // ---- Program entry and frame loop (FrameLoop.cpp) -------------------------------------------------------
-extern int32_t Running;              // the frame loop runs while non-zero
-extern int32_t KeyState[256];        // by virtual-key code: -1 down, 0 up
-extern int32_t LastKey;              // code of the most recent key-down
-extern TMsg Msg;                     // message taken by the last poll; its wParam is the exit code
-extern TWindowClass WindowClass;     // registered once at start
-extern int32_t ScreenWidth;          // window and back-buffer width (600)
-extern int32_t ScreenHeight;         // window and back-buffer height (600)
-extern TRect ScreenRect;             // the part of the window cleared and copied each frame
-extern float ScreenCentreX;          // screen point of the view axis and the map centre
+extern int32_t Running;          // the frame loop runs while non-zero
+extern int32_t KeyState[256];    // by virtual-key code: -1 down, 0 up
+extern int32_t LastKey;          // code of the most recent key-down
+extern TMsg Msg;                 // message taken by the last poll; its wParam is the exit code
+extern TWindowClass WindowClass; // registered once at start
+extern int32_t ScreenWidth;      // window and back-buffer width (600)
+extern int32_t ScreenHeight;     // window and back-buffer height (600)
+extern TRect ScreenRect;         // the part of the window cleared and copied each frame
+extern float ScreenCentreX;      // screen point of the view axis and the map centre
 extern float ScreenCentreY;
-extern TCanvas BackBuffer;           // off-screen frame, drawn every pass
+extern TCanvas BackBuffer; // off-screen frame, drawn every pass
 
 // ---- Game flow and commands (GameFlow.cpp) -------------------------------------------------------------
-extern int32_t Fps;                  // passes counted in the last measuring interval
-extern int32_t FrameCounter;         // passes since the last one-second mark
-extern int32_t TickNow;              // millisecond tick of this pass
-extern int32_t SecondStartTick;      // tick at the last one-second mark
-extern int32_t TickElapsed;          // TickNow - SecondStartTick
-extern int32_t Seconds;              // seconds since the last reset (F4, automatic preset change)
-extern int32_t ElapsedSeconds;       // seconds since program start
-extern std::string Message;          // centre message of the display
-extern int32_t MessageSeconds;       // seconds the message has been showing
-extern uint8_t DemoMode;             // 1 demonstration, 0 race
-extern uint8_t GameOverPending;      // return to the demonstration when the message expires
-extern TPoint CursorPos;             // target of the cursor query, screen coordinates
-extern int32_t MouseX;               // cursor x this pass
-extern int32_t MouseLastX;           // cursor x of the last pass that read it
-extern int32_t MouseDeltaX;          // MouseX - MouseLastX
-extern int32_t MouseSteering;        // -1 once the mouse steered, 0 after a steering key
+extern int32_t Fps;             // passes counted in the last measuring interval
+extern int32_t FrameCounter;    // passes since the last one-second mark
+extern int32_t TickNow;         // millisecond tick of this pass
+extern int32_t SecondStartTick; // tick at the last one-second mark
+extern int32_t TickElapsed;     // TickNow - SecondStartTick
+extern int32_t Seconds;         // seconds since the last reset (F4, automatic preset change)
+extern int32_t ElapsedSeconds;  // seconds since program start
+extern std::string Message;     // centre message of the display
+extern int32_t MessageSeconds;  // seconds the message has been showing
+extern uint8_t DemoMode;        // 1 demonstration, 0 race
+extern uint8_t GameOverPending; // return to the demonstration when the message expires
+extern TPoint CursorPos;        // target of the cursor query, screen coordinates
+extern int32_t MouseX;          // cursor x this pass
+extern int32_t MouseLastX;      // cursor x of the last pass that read it
+extern int32_t MouseDeltaX;     // MouseX - MouseLastX
+extern int32_t MouseSteering;   // -1 once the mouse steered, 0 after a steering key
 
 // ---- Head-up display (Hud.cpp) ---------------------------------------------------------------------------
-extern int32_t HudMode;              // 0 key help, 1 driving figures, 2 position and camera
-extern uint8_t CheckLineMode;        // F5: top-down line view instead of the 3D view
+extern int32_t HudMode;       // 0 key help, 1 driving figures, 2 position and camera
+extern uint8_t CheckLineMode; // F5: top-down line view instead of the 3D view
 
 // ---- Camera (CameraPresets.cpp, CameraTracking.cpp) ------------------------------------------------------
-extern int32_t CameraPreset;               // active preset 0 to 4
-extern std::string CameraPresetName;       // its display name, UTF-8
-extern float CamPosX, CamPosY, CamPosZ;    // camera position
-extern float CamAngleX, CamAngleY, CamAngleZ; // camera angles in degrees
-extern float CamRadX, CamRadY, CamRadZ;    // the camera angles in radians, for the 3D pass
+extern int32_t CameraPreset;                     // active preset 0 to 4
+extern std::string CameraPresetName;             // its display name, UTF-8
+extern float CamPosX, CamPosY, CamPosZ;          // camera position
+extern float CamAngleX, CamAngleY, CamAngleZ;    // camera angles in degrees
+extern float CamRadX, CamRadY, CamRadZ;          // the camera angles in radians, for the 3D pass
 extern float CamOffsetX, CamOffsetY, CamOffsetZ; // camera offset from the current actor
-extern float CamBaseHeight;                // CamOffsetZ as the preset set it
-extern float EyeDistance;                  // focal factor of the projection
-extern int32_t CameraTurnsWithActor;       // -1: the camera heading follows the actor
-extern uint8_t CameraMoving;               // 1: carried along with the actor (F3)
-extern uint8_t CamNoOffset;                // 1: skip the plain offset placement
-extern uint8_t CamSpeedHeight;             // 1: height rises with speed
-extern uint8_t AutoPresetChange;           // 1: presets change by themselves (F4)
+extern float CamBaseHeight;                      // CamOffsetZ as the preset set it
+extern float EyeDistance;                        // focal factor of the projection
+extern int32_t CameraTurnsWithActor;             // -1: the camera heading follows the actor
+extern uint8_t CameraMoving;                     // 1: carried along with the actor (F3)
+extern uint8_t CamNoOffset;                      // 1: skip the plain offset placement
+extern uint8_t CamSpeedHeight;                   // 1: height rises with speed
+extern uint8_t AutoPresetChange;                 // 1: presets change by themselves (F4)
 
 // ---- Point register and working values (PointTransform.cpp, SurfaceTest.cpp) ----------------------------
-extern float PointX, PointY, PointZ;             // the point RotatePoint and ProjectPoint transform
-extern float RotAngleX, RotAngleY, RotAngleZ;    // working angles of the model being drawn, degrees
-extern float RotRadX, RotRadY, RotRadZ;          // the working angles in radians
-extern float IntersectT, IntersectU;             // parameters of the last segment intersection
-extern float IntersectX, IntersectY;             // its point
-extern TPolygonEdge PolygonEdges[100];           // edges of the polygon under the surface test
+extern float PointX, PointY, PointZ;          // the point RotatePoint and ProjectPoint transform
+extern float RotAngleX, RotAngleY, RotAngleZ; // working angles of the model being drawn, degrees
+extern float RotRadX, RotRadY, RotRadZ;       // the working angles in radians
+extern float IntersectT, IntersectU;          // parameters of the last segment intersection
+extern float IntersectX, IntersectY;          // its point
+extern TPolygonEdge PolygonEdges[100];        // edges of the polygon under the surface test
 
 // Resizes a global array: existing entries stay, new ones are zero-filled.
 template <typename T> void ResizeArray(std::vector<T>& array, int32_t length) {

@@ -18,7 +18,9 @@ inline float F32(double v) {
     return (float)v;
 }
 
-inline float F32(long double v) { return F32((double)v); }
+inline float F32(long double v) {
+    return F32((double)v);
+}
 
 // Truncation toward zero to int32, saturating; NaN gives 0.
 inline int32_t TruncToInt32(double v) {
@@ -36,4 +38,6 @@ inline int64_t TruncToInt64(double v) {
     return (int64_t)v;
 }
 
-inline float DegToRad(float degrees) { return F32((long double)degrees * GamePi / 180.0L); }
+inline float DegToRad(float degrees) {
+    return F32((long double)degrees * GamePi / 180.0L);
+}

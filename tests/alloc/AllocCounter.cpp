@@ -20,15 +20,22 @@ static std::atomic<bool> Counting;
 // With TRAMOLO_ALLOC_ABORT set, the first counted allocation aborts, so a debugger shows where it came from.
 static bool AbortOnAllocation;
 
-
 #if defined(__SANITIZE_ADDRESS__)
-bool AllocationCountingAvailable() { return false; }
+bool AllocationCountingAvailable() {
+    return false;
+}
 #else
-bool AllocationCountingAvailable() { return true; }
+bool AllocationCountingAvailable() {
+    return true;
+}
 #endif
 
-uint64_t AllocationCount() { return Count.load(); }
-void ResetAllocationCount() { Count.store(0); }
+uint64_t AllocationCount() {
+    return Count.load();
+}
+void ResetAllocationCount() {
+    Count.store(0);
+}
 void SetAllocationCounting(bool on) {
     AbortOnAllocation = std::getenv("TRAMOLO_ALLOC_ABORT") != nullptr;
     Counting.store(on);
@@ -58,7 +65,9 @@ void* realloc(void* pointer, size_t size) {
     return __libc_realloc(pointer, size);
 }
 
-void free(void* pointer) { __libc_free(pointer); }
+void free(void* pointer) {
+    __libc_free(pointer);
+}
 
 void* memalign(size_t alignment, size_t size) {
     Note();

@@ -13,7 +13,7 @@ namespace {
 
 constexpr uint32_t VkEnter = 13, VkF1 = 112, VkF5 = 116, VkUp = 38, VkRight = 39;
 constexpr uint64_t WarmUpPasses = 300;
-constexpr uint64_t CountedPasses = 850;  // per segment; twelve segments make 10,200 passes
+constexpr uint64_t CountedPasses = 850; // per segment; twelve segments make 10,200 passes
 
 struct TSegment {
     int race;
@@ -50,7 +50,7 @@ uint64_t Plan() {
         for (int wantLine = 0; wantLine < 2; wantLine++) {
             for (int wantHud = 0; wantHud < 3; wantHud++) {
                 if (race != wantRace) {
-                    Press(pass, VkEnter);  // a rebuild: display mode and line view start over
+                    Press(pass, VkEnter); // a rebuild: display mode and line view start over
                     race = wantRace;
                     lineView = 0;
                     hud = 0;
@@ -126,8 +126,8 @@ int main() {
     std::printf("%llu passes counted, %llu allocations\n", (unsigned long long)counted,
                 (unsigned long long)allocations);
     if (HeadlessPassesRun() != total) {
-        std::printf("the run ended early, after %llu of %llu passes\n", (unsigned long long)HeadlessPassesRun(),
-                    (unsigned long long)total);
+        std::printf("the run ended early, after %llu of %llu passes\n",
+                    (unsigned long long)HeadlessPassesRun(), (unsigned long long)total);
         return 1;
     }
     std::printf("%d passed, %d failed\n", SegmentCount - failed, failed);

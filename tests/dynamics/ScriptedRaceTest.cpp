@@ -132,11 +132,11 @@ TEST_F(ScriptedRace, CarFollowsThrottleSteeringAndBrake) {
 TEST_F(ScriptedRace, CrashingIntoTheObstacleInCell62EndsTheGame) {
     const char* script = "1 down 13\n"
                          "2 up 13\n"
-                         "3 down 38\n"    // full throttle
+                         "3 down 38\n"     // full throttle
                          "560 mouse -54\n" // into the bend: the mouse steers left and stays so
                          "980 down 39\n"   // a tap on the arrow ends the mouse steering: straight on
                          "981 up 39\n"
-                         "1700 up 38\n"    // back off ...
+                         "1700 up 38\n" // back off ...
                          "1701 down 40\n"
                          "2000 up 40\n"
                          "2001 down 38\n"; // ... and in again
@@ -159,8 +159,10 @@ TEST_F(ScriptedRace, CrashingIntoTheObstacleInCell62EndsTheGame) {
     // Damage only grows while the car keeps pushing, until it passes 100: the game over.
     int over = 0;
     for (int p = first + 1; p <= 3200 && over == 0; p++) {
-        if (s[p].message.rfind("G A M E   O V E R  Actor No 0", 0) == 0) over = p;
-        else EXPECT_GE(s[p].damage, s[p - 1].damage) << "pass " << p;
+        if (s[p].message.rfind("G A M E   O V E R  Actor No 0", 0) == 0)
+            over = p;
+        else
+            EXPECT_GE(s[p].damage, s[p - 1].damage) << "pass " << p;
     }
     ASSERT_GT(over, 0);
     EXPECT_EQ(s[over].damage, 0);

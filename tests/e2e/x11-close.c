@@ -1,4 +1,5 @@
-/* Asks a window to close as a window manager does: a WM_DELETE_WINDOW client message. Usage: x11-close WINDOW-ID */
+/* Asks a window to close as a window manager does: a WM_DELETE_WINDOW client message. Usage: x11-close
+ * WINDOW-ID */
 #include <X11/Xlib.h>
 #include <stdio.h>
 #include <stdlib.h>

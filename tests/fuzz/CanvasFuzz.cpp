@@ -43,14 +43,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char text[64];
     for (int op = 0; op < 64 && in.More(); op++) {
         switch (in.Take<uint8_t>() % 6) {
-        case 0: CanvasMoveTo(&Frame, Coordinate(in), Coordinate(in)); break;
-        case 1: CanvasLineTo(&Frame, Coordinate(in), Coordinate(in)); break;
-        case 2: CanvasFillRect(&Frame, TRect{Coordinate(in), Coordinate(in), Coordinate(in), Coordinate(in)}); break;
-        case 3: CanvasFrameRect(&Frame, TRect{Coordinate(in), Coordinate(in), Coordinate(in), Coordinate(in)}); break;
+        case 0:
+            CanvasMoveTo(&Frame, Coordinate(in), Coordinate(in));
+            break;
+        case 1:
+            CanvasLineTo(&Frame, Coordinate(in), Coordinate(in));
+            break;
+        case 2:
+            CanvasFillRect(&Frame, TRect{Coordinate(in), Coordinate(in), Coordinate(in), Coordinate(in)});
+            break;
+        case 3:
+            CanvasFrameRect(&Frame, TRect{Coordinate(in), Coordinate(in), Coordinate(in), Coordinate(in)});
+            break;
         case 4: {
             const size_t length = in.Take<uint8_t>() % sizeof text;
             size_t n = 0;
-            while (n < length && in.More()) text[n++] = (char)in.Take<uint8_t>();
+            while (n < length && in.More())
+                text[n++] = (char)in.Take<uint8_t>();
             text[n] = 0;
             const int32_t x = Coordinate(in);
             CanvasTextOut(&Frame, x, Coordinate(in), text);

@@ -90,7 +90,8 @@ TEST_F(SdlEvents, AFloodOfUnreadEventsNeverDelaysAKey) {
 }
 
 TEST_F(SdlEvents, EachPollTakesOneMessage) {
-    for (int i = 0; i < 3; i++) ASSERT_TRUE(SdlPushKeyEvent(ScanUp, KeyUp, true, i > 0, false));
+    for (int i = 0; i < 3; i++)
+        ASSERT_TRUE(SdlPushKeyEvent(ScanUp, KeyUp, true, i > 0, false));
     TMsg msg{};
     ASSERT_TRUE(Take(&msg));
     EXPECT_EQ(MessageQueueLength(), 2);

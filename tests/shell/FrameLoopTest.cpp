@@ -68,10 +68,10 @@ class FrameLoop : public ::testing::Test {
 
 TEST(FrameSteps, SixteenStepsInTheirFixedOrder) {
     const char* order[FrameStepCount] = {
-        "MeasureFrameRate",   "HandleInput",        "UpdateDrivingForces", "ApplyResistanceAndWheels",
-        "MoveActors",         "TrackCamera",        "BuildProbeLines",     "SteerComputerActors",
-        "AutoChangePreset",   "BuildActorLines",    "BuildQuadrantLines",  "TestSurfaces",
-        "CountCheckpoints",   "HandleWallContacts", "DrawWorldView",       "DrawHud",
+        "MeasureFrameRate", "HandleInput",        "UpdateDrivingForces", "ApplyResistanceAndWheels",
+        "MoveActors",       "TrackCamera",        "BuildProbeLines",     "SteerComputerActors",
+        "AutoChangePreset", "BuildActorLines",    "BuildQuadrantLines",  "TestSurfaces",
+        "CountCheckpoints", "HandleWallContacts", "DrawWorldView",       "DrawHud",
     };
     for (int i = 0; i < FrameStepCount; i++) {
         EXPECT_STREQ(FrameSteps[i].Name, order[i]);
@@ -139,7 +139,9 @@ TEST_F(FrameLoop, TheLineViewSkipsOnlyTheWorldView) {
 
 const TPlatformBackend* Headless;
 TPlatformBackend NoWindow;
-int32_t RefuseWindow(const char*, int32_t, int32_t) { return 0; }
+int32_t RefuseWindow(const char*, int32_t, int32_t) {
+    return 0;
+}
 
 TEST_F(FrameLoop, AWindowThatCannotBeShownEndsTheProgramWithCode1) {
     Headless = HeadlessBackend();

@@ -16,7 +16,7 @@ ListShape Shape(const int32_t* list) {
     int run = 0;
     for (int i = 0; i < MaxListEntries && list[i] != ListEnd; i++) {
         if (list[i] == PolygonEnd) {
-            if (run > 0) shape.segments++;  // the closing line back to the first vertex
+            if (run > 0) shape.segments++; // the closing line back to the first vertex
             run = 0;
             continue;
         }
@@ -44,11 +44,16 @@ TEST(Models, EveryListStaysInsideItsVertexTable) {
         const int32_t* list;
         int32_t vertexCount;
     } cases[] = {
-        {QuaderOutline, QuaderVertexCount},       {QuaderFaces, QuaderVertexCount},
-        {AkteurOutline, AkteurVertexCount},       {AkteurFaces, AkteurVertexCount},
-        {AkteurProbe, AkteurVertexCount},         {BorderLine, BorderVertexCount},
-        {StraightRoadFaces, StraightRoadVertexCount}, {CurveRoadFaces, CurveRoadVertexCount},
-        {CheckpointRectangle, CheckpointVertexCount}, {StraightIdealLine, StraightIdealLineVertexCount},
+        {QuaderOutline, QuaderVertexCount},
+        {QuaderFaces, QuaderVertexCount},
+        {AkteurOutline, AkteurVertexCount},
+        {AkteurFaces, AkteurVertexCount},
+        {AkteurProbe, AkteurVertexCount},
+        {BorderLine, BorderVertexCount},
+        {StraightRoadFaces, StraightRoadVertexCount},
+        {CurveRoadFaces, CurveRoadVertexCount},
+        {CheckpointRectangle, CheckpointVertexCount},
+        {StraightIdealLine, StraightIdealLineVertexCount},
         {CurveIdealLine, CurveIdealLineVertexCount},
     };
     for (const Case& c : cases) {

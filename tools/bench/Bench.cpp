@@ -26,10 +26,14 @@ void WarmUpKeys(uint64_t pass, void*) {
     TMsg msg{};
     msg.hwnd = GameWindowHandle();
     msg.message = WM_KEYDOWN;
-    if (pass == 1 && WarmRace) msg.wParam = VkEnter;
-    else if (pass == 3 && WarmRace) msg.wParam = VkUp;
-    else if (pass == 5 && WarmLineView) msg.wParam = VkF5;
-    else return;
+    if (pass == 1 && WarmRace)
+        msg.wParam = VkEnter;
+    else if (pass == 3 && WarmRace)
+        msg.wParam = VkUp;
+    else if (pass == 5 && WarmLineView)
+        msg.wParam = VkF5;
+    else
+        return;
     PostMessageToQueue(msg);
     if (msg.wParam != VkUp) {
         msg.message = WM_KEYUP;
@@ -87,7 +91,8 @@ void BenchStep(benchmark::State& state) {
     const int scene = (int)state.range(0);
     const int step = (int)state.range(1);
     WarmUp(scene >= 2, (scene & 1) != 0);
-    for (auto _ : state) FrameSteps[step].Run();
+    for (auto _ : state)
+        FrameSteps[step].Run();
     char label[96];
     std::snprintf(label, sizeof label, "%s %s", SceneName(scene), FrameSteps[step].Name);
     state.SetLabel(label);
@@ -100,7 +105,9 @@ TPlatformBackend Timed;
 std::chrono::steady_clock::time_point Deadline;
 uint64_t Frames;
 
-int32_t ContinueUntilDeadline() { return std::chrono::steady_clock::now() < Deadline ? 1 : 0; }
+int32_t ContinueUntilDeadline() {
+    return std::chrono::steady_clock::now() < Deadline ? 1 : 0;
+}
 void CountingCopy(const TCanvas* frame, TRect rect) {
     Frames++;
     Sdl->CopyToWindow(frame, rect);
@@ -118,7 +125,8 @@ int RunWindowComparison(double seconds) {
     Deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                            std::chrono::duration<double>(seconds));
     if (ProgramMain() == 1) return 1;
-    const double gameSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double gameSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double gameRate = (double)Frames / gameSeconds;
 
     // The bare loop: poll, the same sleep, the same copy of a white frame.
@@ -139,19 +147,21 @@ int RunWindowComparison(double seconds) {
         Sleep(2);
         CopyFrameToWindow(&white, ScreenRect);
     }
-    const double bareSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double bareSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const double bareRate = (double)Frames / bareSeconds;
     CanvasFree(&white);
     ReleaseWindowCanvas();
-    std::printf("game loop: %.1f passes per second\nbare loop: %.1f passes per second\nratio: %.3f\n", gameRate,
-                bareRate, bareRate > 0 ? gameRate / bareRate : 0.0);
+    std::printf("game loop: %.1f passes per second\nbare loop: %.1f passes per second\nratio: %.3f\n",
+                gameRate, bareRate, bareRate > 0 ? gameRate / bareRate : 0.0);
     return 0;
 }
 
 } // namespace
 
 BENCHMARK(BenchWholePass)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BenchStep)->ArgsProduct({{0, 2}, benchmark::CreateDenseRange(0, FrameStepCount - 1, 1)})
+BENCHMARK(BenchStep)
+    ->ArgsProduct({{0, 2}, benchmark::CreateDenseRange(0, FrameStepCount - 1, 1)})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BenchStep)->ArgsProduct({{1, 3}, {6, 7, 9, 10, 11, 15}})->Unit(benchmark::kMicrosecond);
 

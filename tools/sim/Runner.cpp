@@ -37,8 +37,8 @@ struct TSimOptions {
     THeadlessPassMs PassMs;
     uint32_t StartTick;
     int32_t CursorX;
-    const char* Input; // null: no script
-    const char* Trace; // null: no trace
+    const char* Input;   // null: no script
+    const char* Trace;   // null: no trace
     uint64_t TraceEvery; // trace every K-th pass (1: every pass)
     std::vector<TPngRequest> Pngs;
     bool Quiet;

@@ -21,7 +21,9 @@ uint64_t Next() {
     return State * 0x2545F4914F6CDD1DULL;
 }
 
-uint32_t Below(uint32_t n) { return (uint32_t)(Next() % n); }
+uint32_t Below(uint32_t n) {
+    return (uint32_t)(Next() % n);
+}
 
 bool ParseCount(const char* text, uint64_t* value) {
     char* end = nullptr;
@@ -41,7 +43,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     State = seed * 0x9E3779B97F4A7C15ULL + 1;
-    std::printf("# soak script, seed %llu, %llu passes\n", (unsigned long long)seed, (unsigned long long)passes);
+    std::printf("# soak script, seed %llu, %llu passes\n", (unsigned long long)seed,
+                (unsigned long long)passes);
     uint64_t pass = 1;
     while (pass < passes) {
         const uint32_t roll = Below(1000);
@@ -50,7 +53,8 @@ int main(int argc, char** argv) {
             const uint32_t keys[] = {13, 112, 113, 114, 115, 116, 117};
             const uint32_t vk = keys[Below(7)];
             const uint32_t length = 5 + Below(40);
-            for (uint32_t i = 0; i < length && pass < passes; i++, pass++) std::printf("%llu down %u\n", (unsigned long long)pass, vk);
+            for (uint32_t i = 0; i < length && pass < passes; i++, pass++)
+                std::printf("%llu down %u\n", (unsigned long long)pass, vk);
             std::printf("%llu up %u\n", (unsigned long long)pass, vk);
         } else if (roll < 10) {
             const int32_t x = (int32_t)Below(2000001) - 1000000;
