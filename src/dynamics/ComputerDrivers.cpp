@@ -18,16 +18,12 @@ constexpr float FarFeelerAhead = 30.0f;
 constexpr float NearFeelerAhead = 10.0f;
 constexpr double MarkerOffset = 4.0; // the stage digit is centred on the crossing
 
-struct TPoint2 {
-    float X, Y;
-};
-
 // One feeler in the world frame, from its -x end to its +x end.
 struct TFeeler {
     TPoint2 From, To;
 };
 
-// The map frame shift: the current actor sits at the screen centre.
+// The map frame's shift for the crossing marker: the current actor sits at the screen centre.
 struct TMapShift {
     double X, Y;
 };
@@ -36,27 +32,6 @@ TMapShift CurrentMapShift() {
     if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return {ScreenCentreX, ScreenCentreY};
     const TActor& current = Actors[(size_t)CurrentActor];
     return {(double)ScreenCentreX - (double)current.PosX, (double)ScreenCentreY - (double)current.PosY};
-}
-
-void DrawMapLine(TPoint2 from, TPoint2 to, TMapShift shift) {
-    CanvasMoveTo(&BackBuffer, TruncToInt32((double)from.X + shift.X), TruncToInt32((double)from.Y + shift.Y));
-    CanvasLineTo(&BackBuffer, TruncToInt32((double)to.X + shift.X), TruncToInt32((double)to.Y + shift.Y));
-}
-
-// A point of the car's own frame turned with the working angles and moved by (bx, by).
-TPoint2 TurnedPoint(float x, float y, float z, float bx, float by) {
-    PointX = x;
-    PointY = y;
-    PointZ = z;
-    RotatePoint(RotRadX, RotRadY, RotRadZ);
-    return {F32((double)PointX + (double)bx), F32((double)PointY + (double)by)};
-}
-
-void LoadRotation(float ax, float ay, float az) {
-    RotAngleX = ax;
-    RotAngleY = ay;
-    RotAngleZ = az;
-    ConvertRotAngles();
 }
 
 TFeeler FeelerAt(const TActor& actor, float ahead) {
@@ -93,7 +68,7 @@ bool PartCrossesFeeler(TActor& actor, const TObjekt& model, const TModelPart& pa
         if (havePrevious) {
             const bool hit = SegmentsIntersect(feeler.From.X, feeler.From.Y, feeler.To.X, feeler.To.Y,
                                                previous.X, previous.Y, current.X, current.Y);
-            if (drawn) DrawMapLine(previous, current, shift);
+            if (drawn) DrawMapLine(previous, current);
             if (hit) {
                 SteerToCrossing(actor);
                 if (drawn) {
@@ -141,8 +116,8 @@ void DriveActor(TActor& actor) {
     const TMapShift shift = CurrentMapShift();
     if (CheckLineMode != 0) {
         CanvasSetPenColor(&BackBuffer, FeelerColor);
-        DrawMapLine(nearFeeler.From, nearFeeler.To, shift);
-        DrawMapLine(farFeeler.From, farFeeler.To, shift);
+        DrawMapLine(nearFeeler.From, nearFeeler.To);
+        DrawMapLine(farFeeler.From, farFeeler.To);
     }
 
     // The far feeler takes precedence; the near one is asked only when nothing crosses the far one.

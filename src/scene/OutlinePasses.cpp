@@ -23,31 +23,16 @@ struct TLineTarget {
     bool WritesOwnerType;
 };
 
-struct TPoint2 {
-    float X, Y;
-};
-
 // The current actor's world position: the centre of the map frame.
 TPoint2 MapCentreActor() {
     if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return {0.0f, 0.0f};
     return {Actors[(size_t)CurrentActor].PosX, Actors[(size_t)CurrentActor].PosY};
 }
 
-// Loads the owner's angles into the working angles and their radian forms.
-void LoadRotation(float ax, float ay, float az) {
-    RotAngleX = ax;
-    RotAngleY = ay;
-    RotAngleZ = az;
-    ConvertRotAngles();
-}
-
-// Turns vertex i of a model with the working angles and moves it by (bx, by); z is dropped.
+// Turns vertex i of a model with the working angles and moves it by (bx, by).
 TPoint2 TurnedVertex(const float* vertices, int32_t i, float bx, float by) {
-    PointX = vertices[(size_t)i * 3];
-    PointY = vertices[(size_t)i * 3 + 1];
-    PointZ = vertices[(size_t)i * 3 + 2];
-    RotatePoint(RotRadX, RotRadY, RotRadZ);
-    return {F32((double)PointX + (double)bx), F32((double)PointY + (double)by)};
+    const float* v = vertices + (size_t)i * 3;
+    return TurnedPoint(v[0], v[1], v[2], bx, by);
 }
 
 // Stores one line as the next entry of the list, unless the list is full.
@@ -64,14 +49,6 @@ void StoreLine(const TLineTarget& target, TPoint2 from, TPoint2 to) {
     line.Y2 = to.Y;
 }
 
-// A world-frame line drawn in the map frame.
-void DrawWorldLine(TPoint2 from, TPoint2 to, TPoint2 centre) {
-    const double shiftX = (double)ScreenCentreX - (double)centre.X;
-    const double shiftY = (double)ScreenCentreY - (double)centre.Y;
-    CanvasMoveTo(&BackBuffer, TruncToInt32((double)from.X + shiftX), TruncToInt32((double)from.Y + shiftY));
-    CanvasLineTo(&BackBuffer, TruncToInt32((double)to.X + shiftX), TruncToInt32((double)to.Y + shiftY));
-}
-
 // Walks one index list: vertices are turned and moved by (bx, by), -1 closes the polygon back to its first
 // point, 99999 ends the list; every line between consecutive points is stored.
 void WalkPart(const TObjekt& model, const TModelPart& part, float bx, float by, const TLineTarget& target,
@@ -79,7 +56,6 @@ void WalkPart(const TObjekt& model, const TModelPart& part, float bx, float by, 
     if (part.Indices == nullptr || model.Vertices == nullptr) return;
     const bool drawn = CheckLineMode != 0 && drawing != WalkDrawing::None;
     if (drawn) CanvasSetPenColor(&BackBuffer, part.Color);
-    const TPoint2 centre = MapCentreActor();
     bool polygonStart = true;
     TPoint2 first{0.0f, 0.0f};
     TPoint2 previous{0.0f, 0.0f};
@@ -97,7 +73,7 @@ void WalkPart(const TObjekt& model, const TModelPart& part, float bx, float by, 
         }
         if (!polygonStart) {
             StoreLine(target, previous, current);
-            if (drawn && drawing == WalkDrawing::EveryStoredLine) DrawWorldLine(previous, current, centre);
+            if (drawn && drawing == WalkDrawing::EveryStoredLine) DrawMapLine(previous, current);
         }
         previous = current;
         if (polygonStart) first = current;
@@ -183,4 +159,12 @@ void BuildQuadrantLines() {
         if (CellTakenByEarlierActor(a)) continue;
         BuildCellLines(q);
     }
+}
+
+void DrawMapLine(TPoint2 from, TPoint2 to) {
+    const TPoint2 centre = MapCentreActor();
+    const double shiftX = (double)ScreenCentreX - (double)centre.X;
+    const double shiftY = (double)ScreenCentreY - (double)centre.Y;
+    CanvasMoveTo(&BackBuffer, TruncToInt32((double)from.X + shiftX), TruncToInt32((double)from.Y + shiftY));
+    CanvasLineTo(&BackBuffer, TruncToInt32((double)to.X + shiftX), TruncToInt32((double)to.Y + shiftY));
 }

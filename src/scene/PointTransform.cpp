@@ -102,3 +102,18 @@ void ConvertRotAngles() {
     RotRadY = DegToRad(RotAngleY);
     RotRadZ = DegToRad(RotAngleZ);
 }
+
+void LoadRotation(float ax, float ay, float az) {
+    RotAngleX = ax;
+    RotAngleY = ay;
+    RotAngleZ = az;
+    ConvertRotAngles();
+}
+
+TPoint2 TurnedPoint(float x, float y, float z, float bx, float by) {
+    PointX = x;
+    PointY = y;
+    PointZ = z;
+    RotatePoint(RotRadX, RotRadY, RotRadZ);
+    return {F32((double)PointX + (double)bx), F32((double)PointY + (double)by)};
+}

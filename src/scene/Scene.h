@@ -15,6 +15,18 @@ bool SegmentsIntersect(float x1, float y1, float x2, float y2, float x3, float y
 // Loads RotRadX..Z from RotAngleX..Z.
 void ConvertRotAngles();
 
+// A point of the ground plane.
+struct TPoint2 {
+    float X, Y;
+};
+// Sets the working angles RotAngleX..Z and their radian forms.
+void LoadRotation(float ax, float ay, float az);
+// The point (x, y, z) turned with the working angles and moved by (bx, by); the turned z is dropped.
+TPoint2 TurnedPoint(float x, float y, float z, float bx, float by);
+// Draws a world-frame line on the back buffer in the map frame of the line view: one metre a pixel, the
+// current actor at the screen centre.
+void DrawMapLine(TPoint2 from, TPoint2 to);
+
 // Frame step 7: probe lines of every actor, world frame.
 void BuildProbeLines();
 // Frame step 10: outline lines of every actor, map frame.

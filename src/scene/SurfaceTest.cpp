@@ -15,10 +15,6 @@ constexpr uint8_t LowestSolidType = 10; // models of this type and above have no
 constexpr int32_t Undecided = -1;
 constexpr int32_t MaxPolygonEdges = (int32_t)(sizeof PolygonEdges / sizeof PolygonEdges[0]);
 
-struct TPoint2 {
-    float X, Y;
-};
-
 // The polygon being collected: its edges live in PolygonEdges.
 struct TPolygonWalk {
     int32_t VertexCount;
@@ -40,19 +36,6 @@ bool OutsideEdge(const TActor& actor, const TPolygonEdge& edge) {
     return value > 0.0;
 }
 
-void DrawEdge(const TPolygonEdge& edge) {
-    double cx = 0.0;
-    double cy = 0.0;
-    if (CurrentActor >= 0 && (size_t)CurrentActor < Actors.size()) {
-        cx = Actors[(size_t)CurrentActor].PosX;
-        cy = Actors[(size_t)CurrentActor].PosY;
-    }
-    CanvasMoveTo(&BackBuffer, TruncToInt32((double)edge.X1 + (double)ScreenCentreX - cx),
-                 TruncToInt32((double)edge.Y1 + (double)ScreenCentreY - cy));
-    CanvasLineTo(&BackBuffer, TruncToInt32((double)edge.X2 + (double)ScreenCentreX - cx),
-                 TruncToInt32((double)edge.Y2 + (double)ScreenCentreY - cy));
-}
-
 // Tests every still undecided actor of cell q against the collected polygon of a model of the given type.
 void TestPolygon(const TPolygonWalk& walk, int32_t q, uint8_t objectType, float radius) {
     if (walk.VertexCount <= 0) return;
@@ -67,7 +50,10 @@ void TestPolygon(const TPolygonWalk& walk, int32_t q, uint8_t objectType, float 
         bool inside = true;
         for (int32_t e = 0; e < walk.EdgeCount; e++) {
             if (OutsideEdge(actor, PolygonEdges[e])) inside = false;
-            if (CheckLineMode != 0) DrawEdge(PolygonEdges[e]);
+            if (CheckLineMode != 0) {
+                const TPolygonEdge& edge = PolygonEdges[e];
+                DrawMapLine(TPoint2{edge.X1, edge.Y1}, TPoint2{edge.X2, edge.Y2});
+            }
         }
         if (!inside) continue;
         if (objectType == RoadType) actor.OnRoad = 1;
@@ -127,10 +113,7 @@ void ScanCell(int32_t q) {
         if (placement.ObjectIndex < 0 || (size_t)placement.ObjectIndex >= Objects.size()) continue;
         const TObjekt& model = Objects[(size_t)placement.ObjectIndex];
         if (model.ObjectType >= LowestSolidType) continue;
-        RotAngleX = placement.AngleX;
-        RotAngleY = placement.AngleY;
-        RotAngleZ = placement.AngleZ;
-        ConvertRotAngles();
+        LoadRotation(placement.AngleX, placement.AngleY, placement.AngleZ);
         for (const TModelPart& part : model.Parts) {
             if (part.PartKind > 0) TestPart(cell, placement, model, part, q);
         }

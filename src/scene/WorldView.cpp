@@ -89,10 +89,7 @@ void DrawPlacements(const TQuadrant& cell) {
                               : (int32_t)cell.Placements.size();
     for (int32_t p = 0; p < count; p++) {
         const TPlacement& placement = cell.Placements[(size_t)p];
-        RotAngleX = placement.AngleX;
-        RotAngleY = placement.AngleY;
-        RotAngleZ = placement.AngleZ;
-        ConvertRotAngles();
+        LoadRotation(placement.AngleX, placement.AngleY, placement.AngleZ);
         if (placement.ObjectIndex < 0 || (size_t)placement.ObjectIndex >= Objects.size()) continue;
         const TVertexSource source{
             Objects[(size_t)placement.ObjectIndex].Vertices, (double)cell.OriginX + (double)placement.X,
@@ -110,10 +107,8 @@ void DrawActors(int32_t q) {
         if (actor.QuadIndex != q) continue;
         const bool current = a == CurrentActor;
         const bool turnsWithCamera = current && CameraTurnsWithActor != 0;
-        RotAngleX = turnsWithCamera ? 0.0f : actor.AngleX;
-        RotAngleY = turnsWithCamera ? 0.0f : actor.AngleY;
-        RotAngleZ = turnsWithCamera && CameraPreset < 3 ? 0.0f : actor.AngleZ;
-        ConvertRotAngles();
+        LoadRotation(turnsWithCamera ? 0.0f : actor.AngleX, turnsWithCamera ? 0.0f : actor.AngleY,
+                     turnsWithCamera && CameraPreset < 3 ? 0.0f : actor.AngleZ);
         if (actor.ModelIndex < 0 || (size_t)actor.ModelIndex >= Objects.size()) continue;
         const TVertexSource source{Objects[(size_t)actor.ModelIndex].Vertices, (double)actor.PosX,
                                    (double)actor.PosY, (double)actor.PosZ, turnsWithCamera ? 0.0f : CamRadZ};
