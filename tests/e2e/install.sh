@@ -2,26 +2,11 @@
 # Installs the built game into a temporary prefix, checks the installed files, then starts the installed
 # game under a virtual X server: its window must appear, and ESC must end it with exit code 27.
 # Usage: bash install.sh <tramolo> <tramolo-sim> <build-dir>
-set -euo pipefail
-
-game=$1
-build=$(cd "$3" && pwd)
-work=$(mktemp -d)
+test_name=install.sh
+# shellcheck source=tests/e2e/common.sh
+source "$(dirname "$0")/common.sh"
+build=$(cd "$build" && pwd)
 prefix=$work/prefix
-xvfb_pid=
-game_pid=
-
-cleanup() {
-    if [[ -n $game_pid ]] && kill -0 "$game_pid" 2>/dev/null; then kill "$game_pid"; fi
-    if [[ -n $xvfb_pid ]] && kill -0 "$xvfb_pid" 2>/dev/null; then kill "$xvfb_pid"; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "install.sh: FAIL: $*" >&2
-    exit 1
-}
 
 # ---- The installed files ----
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install: $(cat "$work/install.log")"
@@ -72,40 +57,12 @@ if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null; then
 fi
 
 # ---- The installed game under Xvfb ----
-command -v Xvfb >/dev/null || fail "Xvfb not found"
-command -v xdotool >/dev/null || fail "xdotool not found"
-
-# Xvfb picks a free display number and writes it to the descriptor given.
-Xvfb -displayfd 3 -screen 0 800x700x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [[ -s $work/display ]] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-    sleep 0.1
-done
-[[ -s $work/display ]] || fail "Xvfb gave no display number"
-DISPLAY=:$(tr -d '\n' <"$work/display")
-export DISPLAY
-
-"$bin" >"$work/game.log" 2>&1 &
-game_pid=$!
-
-window=$(timeout 20 xdotool search --sync --name '^tramolo' 2>/dev/null | head -n 1) || true
-[[ -n $window ]] || fail "no tramolo window within 20 s; game output: $(cat "$work/game.log")"
-
+start_xvfb
+game=$bin
+start_game
 # The game reads the keyboard from its focused window.
 xdotool windowfocus --sync "$window" 2>/dev/null || true
-sleep 0.5
 xdotool key Escape
-
-for _ in $(seq 100); do
-    kill -0 "$game_pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$game_pid" 2>/dev/null && fail "the game did not end within 10 s of ESC"
-rc=0
-wait "$game_pid" || rc=$?
-game_pid=
-[[ $rc -eq 27 ]] || fail "exit code after ESC was $rc, not 27; game output: $(cat "$work/game.log")"
-
+wait_for_exit
+[[ $game_rc -eq 27 ]] || fail "exit code after ESC was $game_rc, not 27"
 echo "install.sh: ok"
