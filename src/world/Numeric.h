@@ -18,8 +18,12 @@ inline float F32(double v) {
     return (float)v;
 }
 
+// The same from extended precision, rounded once (not through double).
 inline float F32(long double v) {
-    return F32((double)v);
+    if (v != v) return 0.0f;
+    if (v > (long double)FLT_MAX) return FLT_MAX;
+    if (v < -(long double)FLT_MAX) return -FLT_MAX;
+    return (float)v;
 }
 
 // Truncation toward zero to int32, saturating; NaN gives 0.

@@ -182,6 +182,12 @@ void SetStartingActor(TActor& actor) {
     actor.Accel = 0.2f;
     actor.MaxStepLength = 2.0f;
     actor.Laps = 1;
+    // Every game starts with a fresh lap progress, which step 8 copies into every car: a spent finish
+    // line or a locked tally of the last game must not travel into the next one.
+    for (int32_t& seen : actor.CheckpointSeen)
+        seen = 0;
+    actor.FinishHandled = 0;
+    actor.CheckpointTally = 0;
     actor.Steering = 0.0f;
     actor.SteerRate = 1.0f;
     actor.BounceTurn = 0.0f;
@@ -197,11 +203,11 @@ void SetStartingActor(TActor& actor) {
     actor.TrackWidth = 1.7f;
     actor.DragCoefficient = 0.34f;
     actor.FrontalArea = 1.88f;
-    // Both products in extended precision from the decimal constants, rounded once.
-    actor.DragArea = F32(0.34L * 1.88L);
     actor.Resistance = 0.0f;
     actor.RollCoefficient = 0.015f;
-    actor.RollResistance = F32(9.81L * 800.0L * 0.015L);
+    // Both products of the stored float fields, formed in extended precision and rounded once.
+    actor.DragArea = F32((long double)actor.DragCoefficient * (long double)actor.FrontalArea);
+    actor.RollResistance = F32(9.81L * (long double)actor.Mass * (long double)actor.RollCoefficient);
 }
 
 void BuildActors() {
@@ -313,6 +319,9 @@ void BuildWorld() {
     if (DemoMode != 0) {
         PresetBirdsEye();
         AutoPresetChange = 1;
+        // The automatic change counts its five seconds from here, as after F4; otherwise a demonstration
+        // that follows a race of five seconds or more would never change its preset again.
+        Seconds = 0;
     } else {
         PresetChase();
         AutoPresetChange = 0;
