@@ -6,7 +6,8 @@ set -euo pipefail
 want=(build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fontconfig
       fonts-dejavu-core libpng-dev)
 if [ "${1:-play}" = test ]; then
-    want+=(libgtest-dev libbenchmark-dev xvfb xdotool imagemagick libx11-dev python3 clang libclang-rt-14-dev)
+    want+=(libgtest-dev libbenchmark-dev xvfb xdotool imagemagick libx11-dev python3 clang libclang-rt-14-dev
+           locales)
 fi
 
 missing=()
@@ -16,10 +17,16 @@ for pkg in "${want[@]}"; do
     fi
 done
 
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
 if [ ${#missing[@]} -gt 0 ]; then
     echo "tramolo: installing missing Debian packages: ${missing[*]}"
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The display writes fractions with the decimal separator of the user's locale; one test needs a German one.
+if [ "${1:-play}" = test ] && ! locale -a 2>/dev/null | grep -qix 'de_DE.utf-\?8'; then
+    echo "tramolo: generating the locale de_DE.UTF-8"
+    $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

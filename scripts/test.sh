@@ -1,27 +1,75 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test: the unit and runner tests, the real-window
-# tests under Xvfb, and the unit tests again in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, builds everything and runs every test: the unit and runner tests and the
+# real-window tests under Xvfb; the unit tests again in a clang build with AddressSanitizer and
+# UndefinedBehaviorSanitizer (tests included, warnings as errors); the fuzz targets over their seed corpora.
+# Each build is configured with exactly the options it needs, whatever configured it before (play.sh, a
+# release build, an old cache), and every ctest call fails when it finds no test. The last lines say, build
+# by build, how many tests ran, passed, failed and were skipped, and why each skip happened.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
 jobs="$(nproc)"
+summaries=()
+failed=0
+
+# configure DIR C-COMPILER C++-COMPILER OPTIONS...: a build directory whose cache names another compiler
+# is made anew, since CMake keeps the compiler of its first run.
+configure() {
+    local dir=$1 cc=$2 cxx=$3
+    shift 3
+    local want cached
+    want=$(readlink -f "$(command -v "$cxx")")
+    cached=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$dir/CMakeCache.txt" 2>/dev/null || true)
+    if [[ -n $cached && $(readlink -f "$cached") != "$want" ]]; then
+        echo "tramolo: $dir was configured with another compiler; configuring it anew"
+        rm -rf "$dir"
+    fi
+    CC=$cc CXX=$cxx cmake -S . -B "$dir" "$@" > /dev/null
+}
+
+# run_tests NAME DIR CTEST-OPTIONS...: runs ctest in DIR and keeps its summary line; a failure is counted,
+# and the script goes on to the other builds so that the summary covers them all.
+run_tests() {
+    local name=$1 dir=$2
+    shift 2
+    local junit=$PWD/$dir/junit.xml
+    rm -f "$junit"
+    if ! ctest --test-dir "$dir" --output-on-failure --no-tests=error --output-junit "$junit" "$@"; then
+        failed=1
+    fi
+    summaries+=("$(python3 scripts/ctest-summary.py "$name" "$junit")")
+}
 
 echo "== build (warnings are errors)"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRAMOLO_WERROR=ON > /dev/null
+configure build cc c++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRAMOLO_WERROR=ON -DTRAMOLO_TESTS=ON \
+    -DTRAMOLO_BENCH=ON -DTRAMOLO_SANITIZE=OFF -DTRAMOLO_FUZZ=OFF
 cmake --build build -j"$jobs"
 echo "== tests"
-ctest --test-dir build --output-on-failure -j"$jobs"
+run_tests "build" build -j"$jobs"
 
-echo "== sanitizer build"
-cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTRAMOLO_WERROR=ON -DTRAMOLO_SANITIZE=ON \
-      -DTRAMOLO_BENCH=OFF > /dev/null
+echo "== sanitizer build (clang, warnings are errors)"
+configure build-sanitize clang clang++ -DCMAKE_BUILD_TYPE=Debug -DTRAMOLO_WERROR=ON -DTRAMOLO_TESTS=ON \
+    -DTRAMOLO_BENCH=OFF -DTRAMOLO_SANITIZE=ON -DTRAMOLO_FUZZ=OFF
 cmake --build build-sanitize -j"$jobs"
 echo "== tests under the sanitizers"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    ctest --test-dir build-sanitize --output-on-failure -j"$jobs" -L unit
+    run_tests "build-sanitize" build-sanitize -j"$jobs" -L unit
 
 echo "== fuzz targets over their seed corpora"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DTRAMOLO_FUZZ=ON -DTRAMOLO_TESTS=OFF \
-      -DTRAMOLO_BENCH=OFF > /dev/null
+configure build-fuzz clang clang++ -DCMAKE_BUILD_TYPE=Debug -DTRAMOLO_WERROR=ON -DTRAMOLO_TESTS=OFF \
+    -DTRAMOLO_BENCH=OFF -DTRAMOLO_SANITIZE=OFF -DTRAMOLO_FUZZ=ON
 cmake --build build-fuzz -j"$jobs"
-ctest --test-dir build-fuzz --output-on-failure -L fuzz
+run_tests "build-fuzz" build-fuzz -L fuzz
+
+echo "== summary"
+printf '%s\n' "${summaries[@]}"
+python3 - "${summaries[@]}" <<'PY'
+import re, sys
+total = [0, 0, 0]
+for line in sys.argv[1:]:
+    found = re.search(r"(\d+) passed, (\d+) failed, (\d+) skipped", line)
+    if found:
+        total = [t + int(n) for t, n in zip(total, found.groups())]
+print(f"all: {total[0]} passed, {total[1]} failed, {total[2]} skipped")
+PY
+exit "$failed"
