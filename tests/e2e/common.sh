@@ -2,6 +2,9 @@
 # Shared helpers of the window tests: a virtual X server on a free display, the game started on it, its
 # window found by title, and everything ended again when the script exits.
 # A test script sources this file after setting test_name, then calls start_xvfb and start_game.
+#
+# Nothing here sleeps a fixed time and hopes: every step waits for the condition it needs, polling, until a
+# deadline generous enough for a machine whose cores are all busy, and fails there saying what never came.
 set -euo pipefail
 
 game=$1
@@ -18,6 +21,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Seconds any one awaited condition may take.
+deadline=${TRAMOLO_E2E_DEADLINE:-60}
+
 fail() {
     echo "$test_name: FAIL: $*" >&2
     if [[ -s $work/game.err ]]; then echo "game stderr: $(cat "$work/game.err")" >&2; fi
@@ -30,33 +36,56 @@ start_xvfb() {
     command -v xdotool >/dev/null || fail "xdotool not found"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
-    for _ in $(seq 100); do
-        [[ -s $work/display ]] && break
+    xvfb_ready() {
         kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-        sleep 0.1
-    done
-    [[ -s $work/display ]] || fail "Xvfb gave no display number"
+        [[ -s $work/display ]]
+    }
+    wait_for "$deadline" "Xvfb giving its display number" xvfb_ready
     export DISPLAY=:$(tr -d '\n' <"$work/display")
     unset SDL_VIDEODRIVER WAYLAND_DISPLAY
 }
 
-# Starts the game on the virtual display and sets window to the id of its window.
+# wait_for SECONDS WHAT COMMAND...: runs COMMAND every 0.2 s until it succeeds; fails at the deadline with
+# "WHAT: not within SECONDS s", and what COMMAND last put into why, if anything.
+wait_for() {
+    local seconds=$1 what=$2
+    shift 2
+    local end=$((SECONDS + seconds))
+    why=
+    until "$@"; do
+        ((SECONDS < end)) || fail "$what: not within $seconds s${why:+ (still missing: $why)}"
+        sleep 0.2
+    done
+}
+
+# Sets window to the id of the game's window once it exists.
+find_window() {
+    window=$(xdotool search --name '^tramolo' 2>/dev/null | head -n 1) || true
+    if [[ -z $window ]] && ! kill -0 "$game_pid" 2>/dev/null; then fail "the game ended before its window appeared"; fi
+    [[ -n $window ]]
+}
+
+# True once the window shows the game's frames: a client area of the drawing area's size, mostly white.
+frames_shown() {
+    /usr/bin/import -window "$window" "png:$work/first.png" 2>/dev/null || return 1
+    [[ $(image_size "$work/first.png") == "596 572" ]] || return 1
+    local white
+    white=$(count_colour "$work/first.png" 255,255,255)
+    ((white * 2 > 596 * 572))
+}
+
+# Starts the game on the virtual display, sets window to the id of its window and waits for its first frames.
 start_game() {
     "$game" >"$work/game.out" 2>"$work/game.err" &
     game_pid=$!
-    window=$(timeout 20 xdotool search --sync --name '^tramolo' 2>/dev/null | head -n 1) || true
-    [[ -n $window ]] || fail "no tramolo window within 20 s"
-    # Let a few frames reach the window.
-    sleep 1
+    wait_for "$deadline" "a tramolo window" find_window
+    wait_for "$deadline" "the game's frames in its window" frames_shown
 }
 
-# Waits up to 10 s for the game to end and sets game_rc to its exit code.
+# Waits for the game to end and sets game_rc to its exit code.
 wait_for_exit() {
-    for _ in $(seq 100); do
-        kill -0 "$game_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$game_pid" 2>/dev/null && fail "the game did not end within 10 s"
+    game_ended() { ! kill -0 "$game_pid" 2>/dev/null; }
+    wait_for "$deadline" "the end of the game" game_ended
     game_rc=0
     wait "$game_pid" || game_rc=$?
     game_pid=

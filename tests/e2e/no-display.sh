@@ -6,7 +6,7 @@ source "$(dirname "$0")/common.sh"
 
 # Nothing that could lead to an X or Wayland server: one line from the game and nothing else.
 rc=0
-env -u DISPLAY -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR timeout 20 "$game" \
+env -u DISPLAY -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR timeout "$deadline" "$game" \
     >"$work/game.out" 2>"$work/game.err" || rc=$?
 [[ $rc -eq 1 ]] || fail "exit code without a display was $rc, not 1"
 [[ $(grep -c . "$work/game.err" || true) -eq 1 ]] || fail "not one line on stderr: $(cat "$work/game.err")"
@@ -16,7 +16,7 @@ grep -qi '^tramolo: .*display' "$work/game.err" || fail "stderr does not say the
 mkdir "$work/runtime"
 chmod 700 "$work/runtime"
 rc=0
-env -u DISPLAY -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY XDG_RUNTIME_DIR="$work/runtime" timeout 20 "$game" \
+env -u DISPLAY -u SDL_VIDEODRIVER -u WAYLAND_DISPLAY XDG_RUNTIME_DIR="$work/runtime" timeout "$deadline" "$game" \
     >"$work/game.out" 2>"$work/game.err" || rc=$?
 [[ $rc -eq 1 ]] || fail "exit code with only an empty runtime directory was $rc, not 1"
 [[ $(grep -c '^tramolo: .*display' "$work/game.err" || true) -eq 1 ]] || fail "no reason on stderr"

@@ -143,7 +143,32 @@ def command_colourdiff(args):
     print(len(box(a) ^ box(b)))
 
 
-COMMANDS = {"match": command_match, "count": command_count, "rows": command_rows,
+def command_has(args):
+    """has IMAGE COLOUR[:X0,Y0,X1,Y1[:LEAST]]...: exit status 0 when the image holds at least LEAST (default 1)
+    pixels of each colour, within its rectangle (default: the whole shared area); 1 otherwise."""
+    picture = Picture(args[0])
+    for wanted in args[1:]:
+        parts = wanted.split(":")
+        colour = parse_colour(parts[0])
+        x0, y0, x1, y1 = clip(*(int(v) for v in parts[1].split(","))) if len(parts) > 1 else clip(0, 0, 600, 600)
+        least = int(parts[2]) if len(parts) > 2 else 1
+        found = sum(1 for x, y in picture.positions(colour) if x0 <= x < x1 and y0 <= y < y1)
+        if found < least:
+            raise SystemExit(1)
+
+
+def command_apart(args):
+    """apart IMAGE COLOUR NEAR CELL RADIUS: cells (of CELL pixels) holding the colour with no cell of the NEAR
+    colour within RADIUS cells either way."""
+    picture = Picture(args[0])
+    size, radius = int(args[3]), int(args[4])
+    mine, others = cells(picture, parse_colour(args[1]), size), cells(picture, parse_colour(args[2]), size)
+    close = lambda c: any((c[0] + dx, c[1] + dy) in others
+                          for dx in range(-radius, radius + 1) for dy in range(-radius, radius + 1))
+    print(sum(1 for c in mine if not close(c)))
+
+
+COMMANDS = {"match": command_match, "has": command_has, "apart": command_apart, "count": command_count, "rows": command_rows,
             "rowdiff": command_rowdiff, "pixeldiff": command_pixeldiff,
             "colourdiff": command_colourdiff}
 

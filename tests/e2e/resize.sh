@@ -8,14 +8,16 @@ start_xvfb
 start_game
 xdotool windowmove "$window" 0 0
 xdotool windowsize "$window" 800 700
-sleep 1
-screenshot "$work/shot.png"
-size=$(image_size "$work/shot.png")
-[[ $size == "800 700" ]] || fail "the window is $size after resizing, not 800 700"
-right=$(count_colour "$work/shot.png" 240,240,240 204x700+596+0)
-below=$(count_colour "$work/shot.png" 240,240,240 596x128+0+572)
-((right == 204 * 700)) || fail "right of the drawing area only $right pixels are grey"
-((below == 596 * 128)) || fail "below the drawing area only $below pixels are grey"
+# The larger window counts once the game has copied a frame into it and painted the rest grey.
+resized() {
+    why="a screenshot" && screenshot "$work/shot.png" &&
+        why="an 800 x 700 window" && [[ $(image_size "$work/shot.png") == "800 700" ]] &&
+        why="grey right of the drawing area" &&
+        (($(count_colour "$work/shot.png" 240,240,240 204x700+596+0) == 204 * 700)) &&
+        why="grey below the drawing area" &&
+        (($(count_colour "$work/shot.png" 240,240,240 596x128+0+572) == 596 * 128))
+}
+wait_for "$deadline" "the resized window" resized
 for crop in 596x2+0+570 2x572+594+0; do
     grey=$(count_colour "$work/shot.png" 240,240,240 "$crop")
     ((grey == 0)) || fail "$grey grey pixels at the drawing area's edge $crop"
