@@ -10,25 +10,33 @@
 #include "world/DatenStruktur.h"
 #include "world/World.h"
 
+// Each entry is made from the function itself, so a step's name is always the name of what runs.
+#define FRAME_STEP(step) TFrameStep{#step, step, false}
+// The 3D view: not called while the line view is on.
+#define FRAME_STEP_OUTSIDE_LINE_VIEW(step) TFrameStep{#step, step, true}
+
 // One pass runs these in this order; each sees what the earlier ones wrote.
 const TFrameStep FrameSteps[FrameStepCount] = {
-    {"MeasureFrameRate", MeasureFrameRate, false},
-    {"HandleInput", HandleInput, false},
-    {"UpdateDrivingForces", UpdateDrivingForces, false},
-    {"ApplyResistanceAndWheels", ApplyResistanceAndWheels, false},
-    {"MoveActors", MoveActors, false},
-    {"TrackCamera", TrackCamera, false},
-    {"BuildProbeLines", BuildProbeLines, false},
-    {"SteerComputerActors", SteerComputerActors, false},
-    {"AutoChangePreset", AutoChangePreset, false},
-    {"BuildActorLines", BuildActorLines, false},
-    {"BuildQuadrantLines", BuildQuadrantLines, false},
-    {"TestSurfaces", TestSurfaces, false},
-    {"CountCheckpoints", CountCheckpoints, false},
-    {"HandleWallContacts", HandleWallContacts, false},
-    {"DrawWorldView", DrawWorldView, true},
-    {"DrawHud", DrawHud, false},
+    FRAME_STEP(MeasureFrameRate),
+    FRAME_STEP(HandleInput),
+    FRAME_STEP(UpdateDrivingForces),
+    FRAME_STEP(ApplyResistanceAndWheels),
+    FRAME_STEP(MoveActors),
+    FRAME_STEP(TrackCamera),
+    FRAME_STEP(BuildProbeLines),
+    FRAME_STEP(SteerComputerActors),
+    FRAME_STEP(AutoChangePreset),
+    FRAME_STEP(BuildActorLines),
+    FRAME_STEP(BuildQuadrantLines),
+    FRAME_STEP(TestSurfaces),
+    FRAME_STEP(CountCheckpoints),
+    FRAME_STEP(HandleWallContacts),
+    FRAME_STEP_OUTSIDE_LINE_VIEW(DrawWorldView),
+    FRAME_STEP(DrawHud),
 };
+
+#undef FRAME_STEP
+#undef FRAME_STEP_OUTSIDE_LINE_VIEW
 
 constexpr uint32_t PassSleepMs = 2;
 constexpr uint32_t RedrawOnResize = 3; // CS_HREDRAW | CS_VREDRAW
