@@ -114,6 +114,37 @@ TEST_F(Laps, TurningRoundAfterTheFirstCheckpointStillAllowsALap) {
     EXPECT_TRUE(Message.empty());
 }
 
+// A game ended while actor 0's finish line was spent and its tally locked (a whole lap driven the wrong
+// way): the next race starts every car afresh, so both the warning and the lap count work again.
+TEST_F(Laps, ARaceAfterALockedTallyWarnsAndCountsAgain) {
+    ResetPlatformState();
+    DemoMode = 0;
+    BuildWorld();
+    Pass(51, 0);
+    Pass(0, 42);
+    Pass(0, 53);
+    Pass(0, 62);
+    Pass(51, 0);
+    EXPECT_EQ(Actors[0].CheckpointTally, 157);
+    EXPECT_EQ(Actors[0].FinishHandled, 1);
+    EXPECT_EQ(Actors[0].Laps, 1); // locked: the tally can never again be exactly 62
+
+    BuildWorld(); // ENTER twice: a new race
+    for (const TActor& actor : Actors) {
+        EXPECT_EQ(actor.CheckpointTally, 0);
+        EXPECT_EQ(actor.FinishHandled, 0);
+        EXPECT_EQ(actor.CheckpointSeen[62], 0);
+    }
+    Message.clear();
+    Pass(51, 0); // backwards over the finish line first: warned
+    EXPECT_EQ(Message, TextWrongDirection);
+    Pass(0, 62);
+    Pass(0, 53);
+    Pass(0, 42);
+    Pass(51, 0);
+    EXPECT_EQ(Actors[0].Laps, 2);
+}
+
 // ---- Wall contacts ---------------------------------------------------------------------------------------
 
 constexpr int32_t Cell = 51;
