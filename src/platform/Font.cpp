@@ -31,11 +31,36 @@ static int32_t GlyphCount;
 static uint8_t MaskPool[MaskPoolBytes];
 static int32_t MaskPoolUsed;
 static TFontGlyph SpareGlyph; // handed out when the cache is full
+// Without a face every visible character shows as an empty cell: this hollow box, once in the pool.
+constexpr int32_t EmptyCellWidth = FallbackAdvance - 1;
+constexpr int32_t EmptyCellHeight = FallbackLineHeight - 4;
+constexpr int32_t EmptyCellTop = 2;
+static int32_t EmptyCellMask = -1;
 
 static void ClearCache() {
     std::memset(SlotUsed, 0, sizeof SlotUsed);
     GlyphCount = 0;
     MaskPoolUsed = 0;
+    EmptyCellMask = -1;
+}
+
+static void GiveEmptyCell(TFontGlyph* glyph) {
+    if (glyph->CodePoint <= ' ' || glyph->CodePoint == 0xA0) return; // blanks stay blank
+    if (EmptyCellMask < 0) {
+        uint8_t* mask = MaskPool + MaskPoolUsed;
+        for (int32_t y = 0; y < EmptyCellHeight; y++) {
+            for (int32_t x = 0; x < EmptyCellWidth; x++) {
+                const bool edge = x == 0 || y == 0 || x == EmptyCellWidth - 1 || y == EmptyCellHeight - 1;
+                mask[y * EmptyCellWidth + x] = edge ? 255 : 0;
+            }
+        }
+        EmptyCellMask = MaskPoolUsed;
+        MaskPoolUsed += EmptyCellWidth * EmptyCellHeight;
+    }
+    glyph->OffsetY = EmptyCellTop;
+    glyph->Width = EmptyCellWidth;
+    glyph->Height = EmptyCellHeight;
+    glyph->MaskStart = EmptyCellMask;
 }
 
 static void CloseFace() {
@@ -135,7 +160,10 @@ static void RenderGlyph(TFontGlyph* glyph, bool keepMask) {
     glyph->Width = 0;
     glyph->Height = 0;
     glyph->MaskStart = -1;
-    if (Face == nullptr) return;
+    if (Face == nullptr) {
+        GiveEmptyCell(glyph);
+        return;
+    }
     int minX = 0;
     int maxX = 0;
     int minY = 0;

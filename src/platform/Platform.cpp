@@ -8,10 +8,26 @@ static TWindowClass RegisteredClass;
 static int32_t ClassRegistered;
 static int32_t WindowHandle;
 
-// A fixed ring of messages: posting never allocates.
+// A fixed ring of messages: posting never allocates. Each slot keeps what kind of message it holds, so that
+// a full queue knows what it can drop.
+enum TQueuedKind : uint8_t {
+    KindKept,       // must reach the window procedure
+    KindUnchanging, // changes nothing when taken: droppable first
+    KindKeyDown,    // a key going down
+    KindKeyUp,      // that key going up again
+};
 static TMsg Queue[MessageQueueCapacity];
+static TQueuedKind QueueKind[MessageQueueCapacity];
 static int32_t QueueHead;
 static int32_t QueueLength;
+// Whether each key is down once every queued message has been taken; and the close requests waiting.
+static bool KeyDownAtTail[256];
+static int32_t ClosesQueued;
+static TMessageQueueDrops Drops;
+// Room for the compaction of a full queue.
+static TMsg Compacted[MessageQueueCapacity];
+static TQueuedKind CompactedKind[MessageQueueCapacity];
+static bool Remove[MessageQueueCapacity];
 
 void SelectPlatform(const TPlatformBackend* backend) {
     Backend = backend;
@@ -20,10 +36,97 @@ const TPlatformBackend* ActivePlatform() {
     return Backend;
 }
 
+static TQueuedKind KindOf(const TMsg& msg) {
+    const bool keyInTable = msg.wParam < 256;
+    switch (msg.message) {
+    case WM_KEYDOWN:
+        return !keyInTable || KeyDownAtTail[msg.wParam] ? KindUnchanging : KindKeyDown;
+    case WM_KEYUP:
+        return !keyInTable || !KeyDownAtTail[msg.wParam] ? KindUnchanging : KindKeyUp;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        return KindUnchanging; // the window procedure does not record them
+    case WM_CLOSE:
+        return ClosesQueued > 0 ? KindUnchanging : KindKept; // the first one destroys the window
+    default:
+        return KindKept;
+    }
+}
+
+static int32_t Slot(int32_t i) {
+    return (QueueHead + i) % MessageQueueCapacity;
+}
+
+// Keeps the messages not marked in Remove, in their order, from the head of the ring.
+static void CompactQueue() {
+    int32_t kept = 0;
+    for (int32_t i = 0; i < QueueLength; i++) {
+        if (Remove[i]) {
+            if (Queue[Slot(i)].message == WM_CLOSE && QueueKind[Slot(i)] == KindKept) ClosesQueued--;
+            continue;
+        }
+        Compacted[kept] = Queue[Slot(i)];
+        CompactedKind[kept] = QueueKind[Slot(i)];
+        kept++;
+    }
+    for (int32_t i = 0; i < kept; i++) {
+        Queue[i] = Compacted[i];
+        QueueKind[i] = CompactedKind[i];
+    }
+    QueueHead = 0;
+    QueueLength = kept;
+}
+
+// Drops every message that changes nothing.
+static void DropUnchanging() {
+    for (int32_t i = 0; i < QueueLength; i++) {
+        Remove[i] = QueueKind[Slot(i)] == KindUnchanging;
+        if (Remove[i]) Drops.Unchanging++;
+    }
+    CompactQueue();
+}
+
+// Drops whole key presses, oldest key-up first, until a quarter of the queue is free. A key whose key-up is
+// not queued stays down.
+static void DropPresses() {
+    int32_t pendingDown[256];
+    for (int32_t& at : pendingDown)
+        at = -1;
+    int32_t room = MessageQueueCapacity - QueueLength;
+    for (int32_t i = 0; i < QueueLength; i++) {
+        Remove[i] = false;
+        const TMsg& msg = Queue[Slot(i)];
+        const TQueuedKind kind = QueueKind[Slot(i)];
+        if (kind == KindKeyDown) pendingDown[msg.wParam] = i;
+        if (kind != KindKeyUp || pendingDown[msg.wParam] < 0 || room >= MessageQueueCapacity / 4) continue;
+        Remove[pendingDown[msg.wParam]] = true;
+        Remove[i] = true;
+        pendingDown[msg.wParam] = -1;
+        room += 2;
+        Drops.Presses++;
+    }
+    CompactQueue();
+}
+
 int32_t PostMessageToQueue(const TMsg& msg) {
-    if (QueueLength >= MessageQueueCapacity) return 0;
-    Queue[(QueueHead + QueueLength) % MessageQueueCapacity] = msg;
+    const TQueuedKind kind = KindOf(msg);
+    if (QueueLength >= MessageQueueCapacity && kind != KindUnchanging) DropUnchanging();
+    if (QueueLength >= MessageQueueCapacity && kind != KindUnchanging) DropPresses();
+    if (QueueLength >= MessageQueueCapacity) {
+        if (kind == KindUnchanging)
+            Drops.Unchanging++;
+        else if (kind == KindKeyDown)
+            Drops.Presses++;
+        else
+            Drops.Kept++;
+        return 0;
+    }
+    Queue[Slot(QueueLength)] = msg;
+    QueueKind[Slot(QueueLength)] = kind;
     QueueLength++;
+    if (kind == KindKeyDown) KeyDownAtTail[msg.wParam] = true;
+    if (kind == KindKeyUp) KeyDownAtTail[msg.wParam] = false;
+    if (msg.message == WM_CLOSE && kind == KindKept) ClosesQueued++;
     return 1;
 }
 
@@ -34,6 +137,22 @@ int32_t MessageQueueLength() {
 void ClearMessageQueue() {
     QueueHead = 0;
     QueueLength = 0;
+    for (bool& down : KeyDownAtTail)
+        down = false;
+    ClosesQueued = 0;
+    Drops = TMessageQueueDrops{};
+}
+
+TMessageQueueDrops MessageQueueDrops() {
+    return Drops;
+}
+
+void DescribeMessageQueueDrops(const TMessageQueueDrops& drops, char* text, size_t size) {
+    std::snprintf(text, size,
+                  "the message queue was full: dropped %llu messages that changed nothing (auto-repeats, "
+                  "system keys), %llu key presses, %llu other messages",
+                  (unsigned long long)drops.Unchanging, (unsigned long long)drops.Presses,
+                  (unsigned long long)drops.Kept);
 }
 
 int32_t GameWindowHandle() {
@@ -66,6 +185,7 @@ int32_t PeekMessageA(TMsg* msg) {
     if (Backend != nullptr) Backend->PumpEvents();
     if (QueueLength == 0) return 0;
     *msg = Queue[QueueHead];
+    if (msg->message == WM_CLOSE && QueueKind[QueueHead] == KindKept) ClosesQueued--;
     QueueHead = (QueueHead + 1) % MessageQueueCapacity;
     QueueLength--;
     return 1;

@@ -4,6 +4,7 @@
 // HeadlessPlatform.cpp). Game code calls only the functions below; it never sees SDL.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "Canvas.h"
@@ -97,11 +98,24 @@ void CopyFrameToWindow(const TCanvas* frame, TRect rect);
 void ReleaseWindowCanvas();
 int32_t ContinueLoop();
 
-// The message queue both backends share. Posting to a full queue drops the message.
+// The message queue both backends share. A full queue makes room by dropping what changes the least:
+// first the messages that change nothing (auto-repeat key-downs of a key that is down anyway, key-ups of a
+// key that is up, system keys, a second close request), then whole key presses whose key-up waits behind
+// their key-down. A key-up that releases a key, a close request and the quit message are never dropped.
 constexpr int32_t MessageQueueCapacity = 4096;
+// 1 when the message was queued, 0 when it was dropped (and counted).
 int32_t PostMessageToQueue(const TMsg& msg);
 int32_t MessageQueueLength();
 void ClearMessageQueue();
+// What a full queue has dropped since it was last cleared.
+struct TMessageQueueDrops {
+    uint64_t Unchanging; // messages that would have changed nothing
+    uint64_t Presses;    // key presses, each a key-down and its key-up (or a key-down that found no room)
+    uint64_t Kept;       // messages that had to be kept but found no room: never expected
+};
+TMessageQueueDrops MessageQueueDrops();
+// One line (no newline) saying what was dropped, for the backends' and the runner's reports.
+void DescribeMessageQueueDrops(const TMessageQueueDrops& drops, char* text, size_t size);
 // Forgets the registered class, the window and the queue (between test cases).
 void ResetPlatformState();
 // The handle of the game window, 0 before it exists and after it was destroyed.

@@ -1,10 +1,9 @@
-// PNG output of a canvas through libpng: 8-bit RGB, written to a temporary file beside the target and then
-// renamed over it, so a reader never sees half a picture and a failure leaves nothing behind.
+// PNG output of a canvas through libpng: 8-bit RGB, written to a part file beside the target and then
+// renamed over it, so a reader never sees half a picture and a failure leaves nothing behind; or, for a
+// device or a pipe, written to it directly.
 #include "platform/PngFile.h"
 
 #include <png.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <csetjmp>
@@ -54,28 +53,16 @@ static bool EncodePng(FILE* file, const TCanvas* canvas, png_bytep row) {
     return true;
 }
 
-bool WriteCanvasPng(const TCanvas* canvas, const char* path, char* error, size_t errorSize) {
+bool WriteCanvasPng(const TCanvas* canvas, const char* path, const char* partPath, char* error,
+                    size_t errorSize) {
     if (canvas == nullptr || canvas->Pixels == nullptr || canvas->Width <= 0 || canvas->Height <= 0) {
         std::snprintf(error, errorSize, "cannot write %s: the canvas is empty", path);
         return false;
     }
-    char temporary[4096];
-    const int length = std::snprintf(temporary, sizeof temporary, "%s.XXXXXX", path);
-    if (length < 0 || (size_t)length >= sizeof temporary) {
-        std::snprintf(error, errorSize, "cannot write %s: the path is too long", path);
-        return false;
-    }
-    const int descriptor = mkstemp(temporary);
-    if (descriptor < 0) {
-        std::snprintf(error, errorSize, "cannot create %s: %s", temporary, std::strerror(errno));
-        return false;
-    }
-    fchmod(descriptor, 0644); // a picture for anyone to look at, not a private temporary
-    FILE* file = fdopen(descriptor, "wb");
+    const char* target = partPath != nullptr ? partPath : path;
+    FILE* file = std::fopen(target, "wb");
     if (file == nullptr) {
-        std::snprintf(error, errorSize, "cannot open %s: %s", temporary, std::strerror(errno));
-        close(descriptor);
-        std::remove(temporary);
+        std::snprintf(error, errorSize, "cannot create %s: %s", target, std::strerror(errno));
         return false;
     }
     png_bytep row = (png_bytep)std::malloc((size_t)canvas->Width * 3);
@@ -90,12 +77,12 @@ bool WriteCanvasPng(const TCanvas* canvas, const char* path, char* error, size_t
         std::snprintf(PngReason, sizeof PngReason, "%s", std::strerror(errno));
         written = false;
     }
-    if (written && std::rename(temporary, path) != 0) {
+    if (written && partPath != nullptr && std::rename(partPath, path) != 0) {
         std::snprintf(PngReason, sizeof PngReason, "cannot rename to %s: %s", path, std::strerror(errno));
         written = false;
     }
     if (!written) {
-        std::remove(temporary);
+        if (partPath != nullptr) std::remove(partPath);
         std::snprintf(error, errorSize, "cannot write %s: %s", path, PngReason);
         return false;
     }

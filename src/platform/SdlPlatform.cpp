@@ -24,6 +24,7 @@ static int32_t ClientWidth;
 static int32_t ClientHeight;
 static bool VideoStarted;
 static bool ClosePosted;
+static uint64_t ReportedDrops;
 
 static bool IsSet(const char* name) {
     const char* value = std::getenv(name);
@@ -93,19 +94,39 @@ static bool CreatePresenter() {
     return Texture != nullptr;
 }
 
+// The display the environment names, for the messages: "X display ":1"" and the like.
+static void NameDisplay(char* text, size_t size) {
+    const bool wayland = IsSet("WAYLAND_DISPLAY");
+    const bool x11 = IsSet("DISPLAY");
+    if (wayland && x11) {
+        std::snprintf(text, size, "Wayland display \"%s\" or X display \"%s\"",
+                      std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"));
+    } else if (wayland) {
+        std::snprintf(text, size, "Wayland display \"%s\"", std::getenv("WAYLAND_DISPLAY"));
+    } else if (x11) {
+        std::snprintf(text, size, "X display \"%s\"", std::getenv("DISPLAY"));
+    } else {
+        std::snprintf(text, size, "display (neither DISPLAY nor WAYLAND_DISPLAY names one)");
+    }
+}
+
 static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t height) {
+    char display[512];
+    NameDisplay(display, sizeof display);
     if (!DisplayReachable()) {
         std::fprintf(stderr, "tramolo: no display to open the window on (DISPLAY is not set)\n");
         return 0;
     }
+    // With only an X display named, SDL is not let try Wayland first, which would only add complaints.
+    if (!IsSet("SDL_VIDEODRIVER") && !IsSet("WAYLAND_DISPLAY") && IsSet("DISPLAY"))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "tramolo: no display to open the window on (%s)\n", SDL_GetError());
+        std::fprintf(stderr, "tramolo: cannot open the %s: %s\n", display, SDL_GetError());
         return 0;
     }
     VideoStarted = true;
     if (!DriverShowsWindow()) {
-        std::fprintf(stderr,
-                     "tramolo: no display to open the window on (only the \"%s\" video driver works)\n",
+        std::fprintf(stderr, "tramolo: cannot open the %s: only the \"%s\" video driver works\n", display,
                      SDL_GetCurrentVideoDriver() != nullptr ? SDL_GetCurrentVideoDriver() : "no");
         ShutDownVideo();
         return 0;
@@ -122,6 +143,7 @@ static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t hei
     }
     IgnoreUnreadEvents();
     ClosePosted = false;
+    ReportedDrops = 0;
     return WindowHandleValue;
 }
 
@@ -154,7 +176,7 @@ static void SdlGetCursorPos(TPoint* point) {
     point->y = y;
 }
 
-static void PostToWindow(uint32_t message, uint32_t wParam, int32_t lParam) {
+static int32_t PostToWindow(uint32_t message, uint32_t wParam, int32_t lParam) {
     TMsg msg{};
     msg.hwnd = GameWindowHandle();
     msg.message = message;
@@ -162,7 +184,7 @@ static void PostToWindow(uint32_t message, uint32_t wParam, int32_t lParam) {
     msg.lParam = lParam;
     msg.time = SdlGetTickCount();
     SdlGetCursorPos(&msg.pt);
-    PostMessageToQueue(msg);
+    return PostMessageToQueue(msg);
 }
 
 // A key event as the classic desktop reports it: the virtual-key code, and in lParam the repeat count 1,
@@ -184,10 +206,21 @@ static void PostKey(const SDL_KeyboardEvent& key) {
     PostToWindow(message, (uint32_t)virtualKey, (int32_t)flags);
 }
 
+// A close request that found no room in the queue can be made again.
 static void PostClose() {
     if (ClosePosted || GameWindowHandle() == 0) return;
-    ClosePosted = true;
-    PostToWindow(WM_CLOSE, 0, 0);
+    ClosePosted = PostToWindow(WM_CLOSE, 0, 0) != 0;
+}
+
+// What a flood of input made the queue drop is told once the flood has been worked off, or at the end.
+static void ReportDrops(bool atEnd) {
+    const TMessageQueueDrops drops = MessageQueueDrops();
+    const uint64_t total = drops.Unchanging + drops.Presses + drops.Kept;
+    if (total == ReportedDrops || (!atEnd && MessageQueueLength() > 0)) return;
+    ReportedDrops = total;
+    char line[256];
+    DescribeMessageQueueDrops(drops, line, sizeof line);
+    std::fprintf(stderr, "tramolo: %s\n", line);
 }
 
 static void SdlPumpEvents() {
@@ -209,6 +242,7 @@ static void SdlPumpEvents() {
             break;
         }
     }
+    ReportDrops(false);
 }
 
 // Shows rect of the frame at client position (x - 2, y - 26), one to one; the rest of a larger window is
@@ -233,6 +267,7 @@ static void SdlCopyToWindow(const TCanvas* frame, TRect rect) {
 }
 
 static void SdlReleaseGameWindow() {
+    ReportDrops(true);
     DestroyWindowParts();
     ShutDownVideo();
 }

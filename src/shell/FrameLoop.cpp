@@ -10,10 +10,13 @@
 #include "world/DatenStruktur.h"
 #include "world/World.h"
 
+constexpr TFrameStep MakeStep(const char* name, void (*run)(), bool skippedInLineView) {
+    return TFrameStep{name, run, skippedInLineView};
+}
 // Each entry is made from the function itself, so a step's name is always the name of what runs.
-#define FRAME_STEP(step) TFrameStep{#step, step, false}
+#define FRAME_STEP(step) MakeStep(#step, step, false)
 // The 3D view: not called while the line view is on.
-#define FRAME_STEP_OUTSIDE_LINE_VIEW(step) TFrameStep{#step, step, true}
+#define FRAME_STEP_OUTSIDE_LINE_VIEW(step) MakeStep(#step, step, true)
 
 // One pass runs these in this order; each sees what the earlier ones wrote.
 const TFrameStep FrameSteps[FrameStepCount] = {

@@ -308,8 +308,20 @@ TEST_F(CanvasTextTest, MissingFontStillPaintsTheCell) {
     EXPECT_GT(cell.Right, cell.Left);
     EXPECT_EQ(DrawnCount(), (cell.Right - cell.Left) * (cell.Bottom - cell.Top));
     EXPECT_EQ(CanvasPixel(&canvas, 3, 4), PixelFromColor(Yellow));
+    // On the display's white, every character but a blank shows as an empty box.
+    CanvasSetBrushColor(&canvas, White);
+    CanvasTextOut(&canvas, 3, 20, "ab c");
+    const int32_t advance = FontTextWidth("a");
+    for (int32_t i = 0; i < 4; i++) {
+        const TRect character{3 + i * advance, 20, 3 + (i + 1) * advance, 20 + FontLineHeight()};
+        if (i == 2)
+            EXPECT_EQ(InkPixels(character), 0) << "the blank";
+        else
+            EXPECT_GT(InkPixels(character), FontLineHeight()) << "character " << i;
+    }
     // The default face comes back on request.
     EXPECT_TRUE(FontUseFile(nullptr));
+    CanvasFillRect(&canvas, TRect{0, 0, 200, 40});
     CanvasTextOut(&canvas, 3, 20, "Räder");
     EXPECT_GT(InkPixels(Cell(3, 20, "Räder")), 10);
 }

@@ -60,6 +60,7 @@ TEST_F(KeyMapTest, GameKeysGetTheirCodes) {
     EXPECT_EQ(VirtualKeyFromScancode(ScanF12), 123);
     EXPECT_EQ(VirtualKeyFromScancode(ScanA), 'A');
     EXPECT_EQ(VirtualKeyFromScancode(ScanZ), 'Z');
+    EXPECT_EQ(VirtualKeyFromScancode(ScanS), 'S'); // brake and reverse
     EXPECT_EQ(VirtualKeyFromScancode(Scan1), '1');
     EXPECT_EQ(VirtualKeyFromScancode(Scan0), '0');
     EXPECT_EQ(VirtualKeyFromScancode(ScanSpace), 32);

@@ -82,7 +82,8 @@ TEST_F(PngFileTest, WrittenPixelsReadBackUnchanged) {
     }
     const std::string path = dir + "/frame.png";
     char error[256] = "";
-    ASSERT_TRUE(WriteCanvasPng(&canvas, path.c_str(), error, sizeof error)) << error;
+    ASSERT_TRUE(WriteCanvasPng(&canvas, path.c_str(), (path + ".part").c_str(), error, sizeof error))
+        << error;
     const TReadImage image = ReadPng(path);
     ASSERT_EQ(image.width, 7u);
     ASSERT_EQ(image.height, 5u);
@@ -105,7 +106,7 @@ TEST_F(PngFileTest, UnwritablePathFailsWithAReason) {
     CanvasCreate(&canvas, 4, 4);
     const std::string path = dir + "/missing/frame.png";
     char error[256] = "";
-    EXPECT_FALSE(WriteCanvasPng(&canvas, path.c_str(), error, sizeof error));
+    EXPECT_FALSE(WriteCanvasPng(&canvas, path.c_str(), (path + ".part").c_str(), error, sizeof error));
     const std::string reason = error;
     EXPECT_NE(reason.find("missing"), std::string::npos) << reason;
     EXPECT_EQ(reason.find('\n'), std::string::npos);
@@ -124,10 +125,25 @@ TEST_F(PngFileTest, FailedRenameLeavesNoTemporaryFile) {
     ASSERT_NE(keep, nullptr);
     std::fclose(keep);
     char error[256] = "";
-    EXPECT_FALSE(WriteCanvasPng(&canvas, target.c_str(), error, sizeof error));
+    EXPECT_FALSE(WriteCanvasPng(&canvas, target.c_str(), (target + ".part").c_str(), error, sizeof error));
     EXPECT_NE(std::string(error), "");
     EXPECT_EQ(Entries(), std::vector<std::string>{"taken"});
     std::remove(inside.c_str());
+    CanvasFree(&canvas);
+}
+
+TEST_F(PngFileTest, ADeviceIsWrittenStraightAndAFullOneFailsWithAReason) {
+    TCanvas canvas{};
+    CanvasCreate(&canvas, 4, 4);
+    char error[256] = "";
+    EXPECT_TRUE(WriteCanvasPng(&canvas, "/dev/null", nullptr, error, sizeof error)) << error;
+    EXPECT_FALSE(WriteCanvasPng(&canvas, "/dev/full", nullptr, error, sizeof error));
+    EXPECT_NE(std::string(error).find("/dev/full"), std::string::npos) << error;
+    // Neither a part file nor a replaced device node.
+    struct stat status;
+    ASSERT_EQ(stat("/dev/null", &status), 0);
+    EXPECT_TRUE(S_ISCHR(status.st_mode));
+    EXPECT_NE(access("/dev/null.part", F_OK), 0);
     CanvasFree(&canvas);
 }
 

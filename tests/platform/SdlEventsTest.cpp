@@ -17,6 +17,7 @@ constexpr int32_t ScanQ = 20, KeyQ = 'q';
 constexpr int32_t ScanF10 = 67, KeyF10 = 0x40000043;
 constexpr int32_t ScanKeypadEnter = 88, KeyKeypadEnter = 0x40000058;
 constexpr int32_t ScanUp = 82, KeyUp = 0x40000052;
+constexpr int32_t ScanA = 4, KeyA = 'a';
 
 class SdlEvents : public ::testing::Test {
   protected:
@@ -74,7 +75,7 @@ TEST_F(SdlEvents, AltKeysAndF10AreSystemKeysTheTableNeverSees) {
         EXPECT_EQ(msg.message, WM_SYSKEYDOWN);
         DispatchMessageA(&msg);
     }
-    EXPECT_EQ(KeyState['Q'], 0);
+    EXPECT_EQ(KeyState[81], 0); // Q
     EXPECT_EQ(KeyState[121], 0);
     EXPECT_EQ(LastKey, 0);
 }
@@ -110,6 +111,42 @@ TEST_F(SdlEvents, TheCloseRequestDestroysTheWindowAndPostsTheQuitMessage) {
     ASSERT_TRUE(Take(&msg));
     EXPECT_EQ(msg.message, WM_QUIT);
     EXPECT_EQ(msg.wParam, 0u);
+}
+
+TEST_F(SdlEvents, AFloodOfTypedKeysLeavesNoKeyDownAndTheCloseStillArrives) {
+    // Up held, 15000 letters typed as fast as a tool types them, Up let go, then the window is closed.
+    ASSERT_TRUE(SdlPushKeyEvent(ScanUp, KeyUp, true, false, false));
+    for (int32_t i = 0; i < 15000; i++) {
+        ASSERT_TRUE(SdlPushKeyEvent(ScanA + i % 26, KeyA + i % 26, true, false, false));
+        ASSERT_TRUE(SdlPushKeyEvent(ScanA + i % 26, KeyA + i % 26, false, false, false));
+    }
+    ASSERT_TRUE(SdlPushKeyEvent(ScanUp, KeyUp, false, false, false));
+    ASSERT_TRUE(SdlPushCloseRequest());
+    TMsg msg{};
+    bool closed = false;
+    while (Take(&msg)) {
+        closed = closed || msg.message == WM_CLOSE;
+        DispatchMessageA(&msg);
+    }
+    EXPECT_TRUE(closed);
+    for (int32_t key = 0; key < 256; key++)
+        EXPECT_EQ(KeyState[key], 0) << "key " << key << " stays down with no key down";
+    EXPECT_GT(MessageQueueDrops().Presses, 0u);
+}
+
+TEST_F(SdlEvents, ACloseRequestThatFoundNoRoomCanBeMadeAgain) {
+    // A queue full of messages that must all be kept: the first request cannot be posted.
+    for (int32_t i = 0; i < MessageQueueCapacity; i++)
+        PostQuitMessage(0);
+    ASSERT_TRUE(SdlPushCloseRequest());
+    TMsg msg{};
+    while (Take(&msg))
+        EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_EQ(MessageQueueDrops().Kept, 1u);
+    // The window manager asks again, and this time the request gets through.
+    ASSERT_TRUE(SdlPushCloseRequest());
+    ASSERT_TRUE(Take(&msg));
+    EXPECT_EQ(msg.message, WM_CLOSE);
 }
 
 } // namespace

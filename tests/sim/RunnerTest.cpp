@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -163,6 +166,8 @@ TEST_F(RunnerTest, BadInputStopsBeforeTheFirstPassWithCodeTwoAndLeavesNothing) {
         {"--passes"},
         {"--pass-ms", "-1"},
         {"--pass-ms", "1.0000000001"},
+        {"--pass-ms", "4294967296"}, // one beyond what the tick can advance: refused, not wrapped to 0
+        {"--pass-ms", "99999999999999999999"},
         {"--start-tick", "4294967296"},
         {"--cursor-x", "2147483648"},
         {"--fast"},
@@ -259,6 +264,112 @@ TEST_F(RunnerTest, MouseSteeringKeepsItsValueUntilAnArrowKeyIsUsed) {
     EXPECT_NEAR(Number(lines[29], "Steering"), 0.11, 1e-6);
     EXPECT_EQ(Field(lines[29], "MouseSteering"), 0);
     EXPECT_EQ(Number(lines[31], "Steering"), 0.0);
+}
+
+// ---- Input that can't hurt
+// ---------------------------------------------------------------------------------
+
+TEST_F(RunnerTest, AFloodOfKeyDownsNeverCostsTheKeyUpBehindIt) {
+    // A race, the up arrow held, 5000 key-downs of A in one pass, then the up arrow let go.
+    std::string script = "1 down 13\n2 up 13\n20 down 38\n";
+    for (int i = 0; i < 5000; i++)
+        script += "21 down 65\n";
+    script += "21 up 38\n";
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(RunScript(script, {"--passes", "6000"}), 0);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(KeyState[38], 0) << "the up arrow stays down with no key down";
+    EXPECT_EQ(KeyState[65], -1);
+    // No throttle once the key-up is taken in pass 22: from then on the car only rolls out.
+    EXPECT_GT(Number(lines[22], "StepLength"), 0.0);
+    EXPECT_LE(Number(lines[5999], "StepLength"), Number(lines[22], "StepLength"));
+    EXPECT_NE(err.find("tramolo-sim: the message queue was full: dropped "), std::string::npos) << err;
+}
+
+TEST_F(RunnerTest, OutputsThatNameTheScriptOrEachOtherAreRefused) {
+    const std::string script = "3 down 27\n";
+    std::ofstream(scriptPath, std::ios::binary) << script;
+    const std::string dotted = ::testing::TempDir() + "./" + tracePath.substr(::testing::TempDir().size());
+    const std::vector<std::vector<std::string>> cases = {
+        {"--input", scriptPath, "--trace", scriptPath},
+        {"--input", scriptPath, "--png", "2:" + scriptPath},
+        {"--trace", tracePath, "--png", "2:" + dotted},
+        {"--png", "1:" + pngPath, "--png", "2:" + pngPath},
+        {"--trace", pngPath + ".part", "--png", "2:" + pngPath},
+    };
+    for (const std::vector<std::string>& c : cases) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(Run(c), 2) << c[1] << " " << c[3];
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find("name the same file"), std::string::npos) << err;
+        EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+        EXPECT_EQ(ReadFile(scriptPath), script);
+        EXPECT_FALSE(Exists(tracePath) || Exists(pngPath) || Exists(pngPath + ".part")) << c[3];
+    }
+}
+
+TEST_F(RunnerTest, FilesBesideTheOutputsAreLeftAlone) {
+    // A part file that is already there is someone's: the run refuses to start rather than overwrite it.
+    for (const std::string& taken : {tracePath + ".part", pngPath + ".part"}) {
+        std::ofstream(taken) << "keep";
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(Run({"--passes", "3", "--trace", tracePath, "--png", "2:" + pngPath}), 2);
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find("'" + taken + "' exists"), std::string::npos) << err;
+        EXPECT_EQ(ReadFile(taken), "keep");
+        std::remove(taken.c_str());
+    }
+    // Nor does checking that a frame can be written touch any other file beside it.
+    const std::string probe = pngPath + ".probe";
+    std::ofstream(probe) << "keep";
+    EXPECT_EQ(Run({"--passes", "3", "--quiet", "--png", "2:" + pngPath}), 0);
+    EXPECT_EQ(ReadFile(probe), "keep");
+    std::remove(probe.c_str());
+}
+
+TEST_F(RunnerTest, APipeIsWrittenStraightAndStaysAPipe) {
+    const std::string pipe = prefix + "pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    FILE* reader = popen(("wc -l < '" + pipe + "'").c_str(), "r");
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(Run({"--passes", "7", "--quiet", "--trace", pipe}), 0);
+    char count[32] = "";
+    ASSERT_NE(std::fgets(count, sizeof count, reader), nullptr);
+    pclose(reader);
+    EXPECT_EQ(std::atoi(count), 7);
+    struct stat status;
+    ASSERT_EQ(stat(pipe.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    EXPECT_FALSE(Exists(pipe + ".part"));
+    std::remove(pipe.c_str());
+}
+
+TEST_F(RunnerTest, AnEndlessScriptIsRefusedAtItsSizeLimit) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Run({"--input", "/dev/zero", "--trace", tracePath}), 2);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("--input: '/dev/zero' is longer than the 16777216 bytes a script may have"),
+              std::string::npos)
+        << err;
+    EXPECT_FALSE(Exists(tracePath) || Exists(tracePath + ".part"));
+}
+
+TEST_F(RunnerTest, BinaryEndedBySignalLeavesNoPartFileBehind) {
+    for (const char* signal : {"INT", "TERM"}) {
+        // Waits for the part file, then ends the run; the shell prints the runner's status.
+        const std::string command = std::string(TRAMOLO_SIM_PATH) + " --quiet --passes 1000000000 --trace '" +
+                                    tracePath + "' & pid=$!; while [ ! -e '" + tracePath +
+                                    ".part' ]; do sleep 0.05; done; kill -" + signal +
+                                    " $pid; wait $pid; echo $?";
+        FILE* shell = popen(command.c_str(), "r");
+        ASSERT_NE(shell, nullptr);
+        char status[32] = "";
+        ASSERT_NE(std::fgets(status, sizeof status, shell), nullptr);
+        pclose(shell);
+        EXPECT_EQ(std::atoi(status), 128 + (std::string(signal) == "INT" ? SIGINT : SIGTERM)) << signal;
+        EXPECT_FALSE(Exists(tracePath + ".part")) << signal;
+        EXPECT_FALSE(Exists(tracePath)) << signal;
+    }
 }
 
 } // namespace

@@ -38,7 +38,7 @@ class TraceTest : public ::testing::Test {
         ClearGameState();
         path = ::testing::TempDir() + "trace-test-" + std::to_string(getpid()) + ".jsonl";
         trace = std::make_unique<TTraceWriter>();
-        ASSERT_TRUE(TraceOpen(trace.get(), path.c_str(), error, sizeof error)) << error;
+        ASSERT_TRUE(TraceOpen(trace.get(), path.c_str(), true, error, sizeof error)) << error;
     }
     void TearDown() override {
         TraceAbandon(trace.get());
@@ -164,13 +164,13 @@ TEST_F(TraceTest, TraceAppearsOnlyWhenFinishedAndAbandonLeavesNothing) {
     EXPECT_NE(access((path + ".part").c_str(), F_OK), 0);
 
     std::remove(path.c_str());
-    ASSERT_TRUE(TraceOpen(trace.get(), path.c_str(), error, sizeof error));
+    ASSERT_TRUE(TraceOpen(trace.get(), path.c_str(), true, error, sizeof error));
     TraceWritePass(trace.get(), 1);
     TraceAbandon(trace.get());
     EXPECT_NE(access(path.c_str(), F_OK), 0);
     EXPECT_NE(access((path + ".part").c_str(), F_OK), 0);
-    EXPECT_FALSE(TraceOpen(trace.get(), "/nonexistent-dir/trace.jsonl", error, sizeof error));
-    EXPECT_FALSE(TraceOpen(trace.get(), ::testing::TempDir().c_str(), error, sizeof error));
+    EXPECT_FALSE(TraceOpen(trace.get(), "/nonexistent-dir/trace.jsonl", true, error, sizeof error));
+    EXPECT_FALSE(TraceOpen(trace.get(), ::testing::TempDir().c_str(), true, error, sizeof error));
 }
 
 } // namespace

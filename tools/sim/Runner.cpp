@@ -4,12 +4,18 @@
 #include "sim/Runner.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/HeadlessPlatform.h"
@@ -25,10 +31,14 @@ constexpr int64_t MostPasses = 1000000000;
 constexpr uint32_t DefaultStartTick = 100000;
 constexpr uint32_t DefaultPassMs = 10;
 constexpr int32_t MaxPassMsDecimals = 9;
+// Far more than any script a person or the soak generator writes; reading /dev/zero stops here.
+constexpr size_t MostScriptBytes = 16u << 20;
 
 struct TPngRequest {
     uint64_t Pass;
     std::string Path;
+    std::string PartPath; // FILE.part, where a regular file is written until it is complete
+    bool Direct;          // a device or a pipe: written straight, never removed
     bool Written;
 };
 
@@ -52,20 +62,21 @@ struct TSimRun {
     uint64_t TraceEvery;
     std::vector<TPngRequest>* Pngs;
     size_t NextPng;
-    uint64_t DroppedMessages;
     bool Failed;
     char Failure[600];
 };
 
-// Milliseconds as digits with an optional fraction of at most nine digits; the whole part is kept modulo
-// 2^32, which is all the tick counter sees of it.
+// Milliseconds as digits with an optional fraction of at most nine digits; the whole part at most
+// 4294967295, the most the tick counter can advance at once.
 static bool ParsePassMs(const char* text, THeadlessPassMs* passMs) {
-    uint32_t whole = 0;
+    uint64_t whole = 0;
     uint32_t billionths = 0;
     int32_t digits = 0;
     const char* at = text;
-    for (; *at >= '0' && *at <= '9'; at++, digits++)
-        whole = whole * 10u + (uint32_t)(*at - '0');
+    for (; *at >= '0' && *at <= '9'; at++, digits++) {
+        whole = whole * 10u + (uint64_t)(*at - '0');
+        if (whole > UINT32_MAX) return false;
+    }
     if (*at == '.') {
         at++;
         uint32_t scale = BillionthsPerMs;
@@ -77,7 +88,7 @@ static bool ParsePassMs(const char* text, THeadlessPassMs* passMs) {
         }
     }
     if (digits == 0 || *at != '\0') return false;
-    *passMs = THeadlessPassMs{whole, billionths};
+    *passMs = THeadlessPassMs{(uint32_t)whole, billionths};
     return true;
 }
 
@@ -98,7 +109,7 @@ static bool ParsePngOption(const char* text, TSimOptions* options, char* error, 
                       (long long)MostPasses);
         return false;
     }
-    options->Pngs.push_back(TPngRequest{(uint64_t)pass, std::string(colon + 1), false});
+    options->Pngs.push_back(TPngRequest{(uint64_t)pass, std::string(colon + 1), std::string(), false, false});
     return true;
 }
 
@@ -131,8 +142,8 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
             if (!ParsePassMs(value, &options->PassMs)) {
                 std::snprintf(
                     error, errorSize,
-                    "--pass-ms: '%s' is not a number of milliseconds (0 or more, at most %d decimals)", value,
-                    MaxPassMsDecimals);
+                    "--pass-ms: '%s' is not a number of milliseconds from 0 to %u with at most %d decimals",
+                    value, UINT32_MAX, MaxPassMsDecimals);
                 return false;
             }
         } else if (std::strcmp(option, "--start-tick") == 0) {
@@ -181,7 +192,7 @@ static bool ReadInput(const char* path, std::string* text, char* error, size_t e
     }
     char chunk[4096];
     size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+    while (text->size() <= MostScriptBytes && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
         text->append(chunk, got);
     const bool failed = std::ferror(file) != 0;
     if (!standardInput) std::fclose(file);
@@ -189,35 +200,144 @@ static bool ReadInput(const char* path, std::string* text, char* error, size_t e
         std::snprintf(error, errorSize, "--input: reading '%s' failed", path);
         return false;
     }
+    if (text->size() > MostScriptBytes) {
+        std::snprintf(error, errorSize, "--input: '%s' is longer than the %zu bytes a script may have", path,
+                      MostScriptBytes);
+        return false;
+    }
     return true;
 }
 
-// A frame file can be made where it is to go: no directory in its place, and its directory takes a new file.
-static bool CheckPngPath(const std::string& path, char* error, size_t errorSize) {
+// Regular files, and names not taken yet, are written through FILE.part and a rename; anything else (a
+// device, a pipe) is written straight, since renaming onto it would replace it.
+static bool WrittenThroughPart(const char* path) {
     struct stat status;
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
-        std::snprintf(error, errorSize, "--png: '%s' is a directory", path.c_str());
+    return stat(path, &status) != 0 || S_ISREG(status.st_mode);
+}
+
+// A frame file can be made where it is to go: no directory in its place, a device that opens for writing,
+// or a directory that takes its part file, which must not exist yet.
+static bool CheckPngPath(TPngRequest* png, char* error, size_t errorSize) {
+    const char* path = png->Path.c_str();
+    struct stat status;
+    const bool exists = stat(path, &status) == 0;
+    if (exists && S_ISDIR(status.st_mode)) {
+        std::snprintf(error, errorSize, "--png: '%s' is a directory", path);
         return false;
     }
-    const std::string probe = path + ".probe";
-    FILE* file = std::fopen(probe.c_str(), "wb");
-    if (file == nullptr) {
-        std::snprintf(error, errorSize, "--png: '%s' cannot be written", path.c_str());
+    png->Direct = !WrittenThroughPart(path);
+    if (png->Direct) {
+        // A pipe would wait here for its reader; the write itself tells whether it works.
+        if (S_ISFIFO(status.st_mode)) return true;
+        const int descriptor = open(path, O_WRONLY | O_NOCTTY);
+        if (descriptor < 0) {
+            std::snprintf(error, errorSize, "--png: '%s' cannot be written (%s)", path, std::strerror(errno));
+            return false;
+        }
+        close(descriptor);
+        return true;
+    }
+    png->PartPath = png->Path + ".part";
+    // Made and removed again; O_EXCL leaves a file of that name alone.
+    const int descriptor = open(png->PartPath.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (descriptor < 0) {
+        if (errno == EEXIST) {
+            std::snprintf(error, errorSize, "--png: '%s' exists: remove it or name another file",
+                          png->PartPath.c_str());
+        } else {
+            std::snprintf(error, errorSize, "--png: '%s' cannot be written (%s)", path, std::strerror(errno));
+        }
         return false;
     }
-    std::fclose(file);
-    std::remove(probe.c_str());
+    close(descriptor);
+    unlink(png->PartPath.c_str());
     return true;
 }
 
-static void PostScriptedMessage(uint32_t message, uint32_t wParam, TSimRun* run) {
+// What makes two names the same file: device and inode of one that exists, else the real path of its
+// directory and its own name.
+struct TFileIdentity {
+    bool Exists;
+    dev_t Device;
+    ino_t Inode;
+    std::string Name;
+};
+
+static TFileIdentity IdentityOf(const std::string& path) {
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0) return TFileIdentity{true, status.st_dev, status.st_ino, ""};
+    const size_t slash = path.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    char real[PATH_MAX];
+    if (realpath(directory.c_str(), real) == nullptr) return TFileIdentity{false, 0, 0, path};
+    return TFileIdentity{false, 0, 0, std::string(real) + "/" + name};
+}
+
+static bool SameFile(const TFileIdentity& a, const TFileIdentity& b) {
+    if (a.Exists != b.Exists) return false;
+    return a.Exists ? a.Device == b.Device && a.Inode == b.Inode : a.Name == b.Name;
+}
+
+// One file the run reads or writes, by the option that names it.
+struct TNamedFile {
+    std::string Option; // "--input X", "--trace X", "--png P:X"
+    TFileIdentity Identity;
+    bool Output;
+};
+
+// No output may be the script, another output or another output's part file.
+static bool CheckDistinctFiles(const TSimOptions& options, char* error, size_t errorSize) {
+    std::vector<TNamedFile> files;
+    if (options.Input != nullptr && std::strcmp(options.Input, "-") != 0)
+        files.push_back(
+            TNamedFile{std::string("--input ") + options.Input, IdentityOf(options.Input), false});
+    if (options.Trace != nullptr) {
+        const std::string trace = options.Trace;
+        files.push_back(TNamedFile{"--trace " + trace, IdentityOf(trace), true});
+        if (WrittenThroughPart(options.Trace))
+            files.push_back(
+                TNamedFile{"--trace " + trace + " (its part file)", IdentityOf(trace + ".part"), true});
+    }
+    for (const TPngRequest& png : options.Pngs) {
+        const std::string option = "--png " + std::to_string(png.Pass) + ":" + png.Path;
+        files.push_back(TNamedFile{option, IdentityOf(png.Path), true});
+        if (!png.Direct)
+            files.push_back(TNamedFile{option + " (its part file)", IdentityOf(png.PartPath), true});
+    }
+    for (size_t i = 0; i < files.size(); i++) {
+        for (size_t j = i + 1; j < files.size(); j++) {
+            if ((files[i].Output || files[j].Output) && SameFile(files[i].Identity, files[j].Identity)) {
+                std::snprintf(error, errorSize, "%s and %s name the same file", files[i].Option.c_str(),
+                              files[j].Option.c_str());
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The part files that exist while the run goes on: the trace's and that of the frame being written. A
+// signal that ends the run removes them before the process ends as the signal says.
+static const char* volatile PartFiles[2];
+constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+static void RemovePartFilesAndEnd(int signal) {
+    for (const char* part : PartFiles) {
+        if (part != nullptr) unlink(part);
+    }
+    std::signal(signal, SIG_DFL);
+    raise(signal);
+}
+
+static void PostScriptedMessage(uint32_t message, uint32_t wParam) {
     TMsg msg{};
     msg.hwnd = GameWindowHandle();
     msg.message = message;
     msg.wParam = wParam;
     msg.time = GetTickCount();
     GetCursorPos(&msg.pt);
-    if (PostMessageToQueue(msg) == 0) run->DroppedMessages++;
+    PostMessageToQueue(msg);
 }
 
 // Before pass p polls: its events join the queue in script order.
@@ -229,22 +349,22 @@ static void FeedScript(uint64_t pass, void* context) {
         if (event.Pass < pass) continue;
         switch (event.Verb) {
         case ScriptKeyDown:
-            PostScriptedMessage(WM_KEYDOWN, (uint32_t)event.Value, run);
+            PostScriptedMessage(WM_KEYDOWN, (uint32_t)event.Value);
             break;
         case ScriptKeyUp:
-            PostScriptedMessage(WM_KEYUP, (uint32_t)event.Value, run);
+            PostScriptedMessage(WM_KEYUP, (uint32_t)event.Value);
             break;
         case ScriptSysKeyDown:
-            PostScriptedMessage(WM_SYSKEYDOWN, (uint32_t)event.Value, run);
+            PostScriptedMessage(WM_SYSKEYDOWN, (uint32_t)event.Value);
             break;
         case ScriptSysKeyUp:
-            PostScriptedMessage(WM_SYSKEYUP, (uint32_t)event.Value, run);
+            PostScriptedMessage(WM_SYSKEYUP, (uint32_t)event.Value);
             break;
         case ScriptMouse:
             HeadlessSetCursorX(event.Value);
             break;
         case ScriptClose:
-            PostScriptedMessage(WM_CLOSE, 0, run);
+            PostScriptedMessage(WM_CLOSE, 0);
             break;
         }
     }
@@ -258,7 +378,11 @@ static void RecordPass(uint64_t pass, const TCanvas* frame, void* context) {
     for (; run->NextPng < pngs.size() && pngs[run->NextPng].Pass <= pass && !run->Failed; run->NextPng++) {
         TPngRequest& png = pngs[run->NextPng];
         char reason[400];
-        if (!WriteCanvasPng(frame, png.Path.c_str(), reason, sizeof reason)) {
+        const char* part = png.Direct ? nullptr : png.PartPath.c_str();
+        PartFiles[1] = part;
+        const bool written = WriteCanvasPng(frame, png.Path.c_str(), part, reason, sizeof reason);
+        PartFiles[1] = nullptr;
+        if (!written) {
             std::snprintf(run->Failure, sizeof run->Failure, "--png %llu:%s: %s",
                           (unsigned long long)png.Pass, png.Path.c_str(), reason);
             run->Failed = true;
@@ -293,14 +417,24 @@ int RunSimulator(int argc, char** argv) {
             return FailBadInput(error);
         }
     }
-    for (const TPngRequest& png : options.Pngs) {
-        if (!CheckPngPath(png.Path, error, sizeof error)) return FailBadInput(error);
+    for (TPngRequest& png : options.Pngs) {
+        if (!CheckPngPath(&png, error, sizeof error)) return FailBadInput(error);
     }
+    if (!CheckDistinctFiles(options, error, sizeof error)) return FailBadInput(error);
     std::unique_ptr<TTraceWriter> trace;
     if (options.Trace != nullptr) {
         trace = std::make_unique<TTraceWriter>();
-        if (!TraceOpen(trace.get(), options.Trace, error, sizeof error)) return FailBadInput(error);
+        if (!TraceOpen(trace.get(), options.Trace, WrittenThroughPart(options.Trace), error, sizeof error))
+            return FailBadInput(error);
     }
+    PartFiles[0] = trace != nullptr && trace->ThroughPart ? trace->PartPath : nullptr;
+    PartFiles[1] = nullptr;
+    struct sigaction ending {};
+    ending.sa_handler = RemovePartFilesAndEnd;
+    sigemptyset(&ending.sa_mask);
+    struct sigaction previous[std::size(EndingSignals)];
+    for (size_t i = 0; i < std::size(EndingSignals); i++)
+        sigaction(EndingSignals[i], &ending, &previous[i]);
 
     TSimRun run{};
     run.Events = &events;
@@ -328,16 +462,21 @@ int RunSimulator(int argc, char** argv) {
         run.Failed = true;
         std::snprintf(run.Failure, sizeof run.Failure, "%s", error);
     }
+    if (run.Failed && trace != nullptr) TraceAbandon(trace.get());
+    PartFiles[0] = nullptr;
+    for (size_t i = 0; i < std::size(EndingSignals); i++)
+        sigaction(EndingSignals[i], &previous[i], nullptr);
     if (run.Failed) {
-        if (trace != nullptr) TraceAbandon(trace.get());
         for (const TPngRequest& png : options.Pngs) {
-            if (png.Written) std::remove(png.Path.c_str());
+            if (png.Written && !png.Direct) std::remove(png.Path.c_str());
         }
         return FailBadInput(run.Failure);
     }
-    if (run.DroppedMessages > 0) {
-        std::fprintf(stderr, "tramolo-sim: %llu scripted messages were dropped: the queue was full\n",
-                     (unsigned long long)run.DroppedMessages);
+    const TMessageQueueDrops drops = MessageQueueDrops();
+    if (drops.Unchanging + drops.Presses + drops.Kept > 0) {
+        char line[256];
+        DescribeMessageQueueDrops(drops, line, sizeof line);
+        std::fprintf(stderr, "tramolo-sim: %s\n", line);
     }
     for (size_t i = run.NextPng; i < options.Pngs.size(); i++) {
         std::fprintf(stderr, "tramolo-sim: the run ended after pass %llu, before --png %llu:%s\n",

@@ -2,6 +2,7 @@
 // so a pass allocates nothing. Numbers are formatted independently of the locale the game sets.
 #include "sim/Trace.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -308,10 +309,11 @@ void TraceWritePass(TTraceWriter* trace, uint64_t pass) {
     AppendLiteral(trace, "]}\n");
 }
 
-bool TraceOpen(TTraceWriter* trace, const char* path, char* error, size_t errorSize) {
+bool TraceOpen(TTraceWriter* trace, const char* path, bool throughPart, char* error, size_t errorSize) {
     trace->File = nullptr;
     trace->Length = 0;
     trace->Failed = false;
+    trace->ThroughPart = throughPart;
     const int pathLength = std::snprintf(trace->Path, sizeof trace->Path, "%s", path);
     const int partLength = std::snprintf(trace->PartPath, sizeof trace->PartPath, "%s.part", path);
     if (pathLength < 0 || partLength < 0 || (size_t)partLength >= sizeof trace->PartPath) {
@@ -323,9 +325,16 @@ bool TraceOpen(TTraceWriter* trace, const char* path, char* error, size_t errorS
         std::snprintf(error, errorSize, "--trace: '%s' cannot be written", path);
         return false;
     }
-    trace->File = std::fopen(trace->PartPath, "wb");
+    // "x": a part file that is already there belongs to someone else, or to a run that was killed.
+    trace->File = std::fopen(throughPart ? trace->PartPath : trace->Path, throughPart ? "wbx" : "wb");
     if (trace->File == nullptr) {
-        std::snprintf(error, errorSize, "--trace: '%s' cannot be written", trace->PartPath);
+        if (throughPart && errno == EEXIST) {
+            std::snprintf(error, errorSize, "--trace: '%s' exists: remove it or name another trace",
+                          trace->PartPath);
+        } else {
+            std::snprintf(error, errorSize, "--trace: '%s' cannot be written (%s)",
+                          throughPart ? trace->PartPath : trace->Path, std::strerror(errno));
+        }
         return false;
     }
     return true;
@@ -336,8 +345,10 @@ bool TraceFinish(TTraceWriter* trace, char* error, size_t errorSize) {
     FlushBuffer(trace);
     const bool closed = std::fclose(trace->File) == 0;
     trace->File = nullptr;
-    if (trace->Failed || !closed || std::rename(trace->PartPath, trace->Path) != 0) {
-        std::remove(trace->PartPath);
+    const bool kept =
+        !trace->Failed && closed && (!trace->ThroughPart || std::rename(trace->PartPath, trace->Path) == 0);
+    if (!kept) {
+        if (trace->ThroughPart) std::remove(trace->PartPath);
         std::snprintf(error, errorSize, "--trace: writing '%s' failed", trace->Path);
         return false;
     }
@@ -348,5 +359,5 @@ void TraceAbandon(TTraceWriter* trace) {
     if (trace->File == nullptr) return;
     std::fclose(trace->File);
     trace->File = nullptr;
-    std::remove(trace->PartPath);
+    if (trace->ThroughPart) std::remove(trace->PartPath);
 }

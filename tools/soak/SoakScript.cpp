@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -25,28 +26,38 @@ uint32_t Below(uint32_t n) {
     return (uint32_t)(Next() % n);
 }
 
-bool ParseCount(const char* text, uint64_t* value) {
+// Digits only, within low..high: no sign, no blanks, nothing that strtoull would wrap.
+bool ParseCount(const char* text, uint64_t low, uint64_t high, uint64_t* value) {
+    for (const char* c = text; *c != '\0'; c++) {
+        if (*c < '0' || *c > '9') return false;
+    }
     char* end = nullptr;
     errno = 0;
     const unsigned long long v = std::strtoull(text, &end, 10);
-    if (errno != 0 || end == text || *end != 0 || text[0] == '-') return false;
+    if (errno != 0 || end == text || *end != 0 || v < low || v > high) return false;
     *value = v;
     return true;
 }
+
+// The runner runs at most this many passes.
+constexpr uint64_t MostPasses = 1000000000;
 
 } // namespace
 
 int main(int argc, char** argv) {
     uint64_t seed = 0, passes = 0;
-    if (argc != 3 || !ParseCount(argv[1], &seed) || !ParseCount(argv[2], &passes) || passes < 2) {
-        std::fprintf(stderr, "usage: tramolo-soak-script SEED PASSES (PASSES at least 2)\n");
+    if (argc != 3 || !ParseCount(argv[1], 0, UINT64_MAX, &seed) ||
+        !ParseCount(argv[2], 2, MostPasses, &passes)) {
+        std::fprintf(stderr,
+                     "usage: tramolo-soak-script SEED PASSES (SEED from 0 to %llu, PASSES from 2 to %llu)\n",
+                     (unsigned long long)UINT64_MAX, (unsigned long long)MostPasses);
         return 2;
     }
     State = seed * 0x9E3779B97F4A7C15ULL + 1;
     std::printf("# soak script, seed %llu, %llu passes\n", (unsigned long long)seed,
                 (unsigned long long)passes);
     uint64_t pass = 1;
-    while (pass < passes) {
+    while (pass < passes && std::ferror(stdout) == 0) {
         const uint32_t roll = Below(1000);
         if (roll < 3) {
             // A storm: one key pressed again and again, ENTER or a function key.
@@ -69,5 +80,10 @@ int main(int argc, char** argv) {
         pass += 1 + Below(3);
     }
     std::printf("%llu close\n", (unsigned long long)passes);
+    // A script cut short would soak less than was asked for, and say nothing.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        std::fprintf(stderr, "tramolo-soak-script: writing the script failed: %s\n", std::strerror(errno));
+        return 1;
+    }
     return 0;
 }

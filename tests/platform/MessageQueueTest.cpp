@@ -1,0 +1,121 @@
+// The message queue both backends share, flooded: a full queue drops what changes the least, and never a
+// key-up that releases a key, a close request or the quit message.
+#include <gtest/gtest.h>
+
+#include "platform/Platform.h"
+#include "shell/Shell.h"
+#include "world/DatenStruktur.h"
+
+namespace {
+
+constexpr uint32_t KeyUp = 38, KeyA = 65;
+
+TMsg Message(uint32_t message, uint32_t wParam) {
+    TMsg msg{};
+    msg.hwnd = 1;
+    msg.message = message;
+    msg.wParam = wParam;
+    return msg;
+}
+
+class MessageQueue : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ClearGameState();
+        ResetPlatformState();
+    }
+    // Takes every queued message into the window procedure, as the frame loop would over many passes;
+    // returns how many closes and quits came through.
+    static int32_t TakeAll() {
+        int32_t closesAndQuits = 0;
+        TMsg msg{};
+        while (PeekMessageA(&msg) != 0) {
+            if (msg.message == WM_CLOSE || msg.message == WM_QUIT) closesAndQuits++;
+            WindowProc(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+        }
+        return closesAndQuits;
+    }
+};
+
+TEST_F(MessageQueue, AFloodOfAutoRepeatsNeverCostsTheKeyUpBehindIt) {
+    // Up held while A auto-repeats far beyond the queue's size; then Up is let go.
+    EXPECT_EQ(PostMessageToQueue(Message(WM_KEYDOWN, KeyUp)), 1);
+    for (int i = 0; i < 3 * MessageQueueCapacity; i++)
+        PostMessageToQueue(Message(WM_KEYDOWN, KeyA));
+    EXPECT_EQ(PostMessageToQueue(Message(WM_KEYUP, KeyUp)), 1);
+    EXPECT_LE(MessageQueueLength(), MessageQueueCapacity);
+    TakeAll();
+    EXPECT_EQ(KeyState[KeyUp], 0); // released: no throttle with no key down
+    EXPECT_EQ(KeyState[KeyA], -1); // still held: dropping its repeats changed nothing
+    const TMessageQueueDrops drops = MessageQueueDrops();
+    EXPECT_GT(drops.Unchanging, (uint64_t)MessageQueueCapacity);
+    EXPECT_EQ(drops.Presses, 0u);
+    EXPECT_EQ(drops.Kept, 0u);
+}
+
+TEST_F(MessageQueue, AFloodOfTypedKeysDropsWholePressesButNeverAReleaseOrTheClose) {
+    // xdotool's "keydown Up; type 15000 letters; keyup Up", then the window's close request.
+    PostMessageToQueue(Message(WM_KEYDOWN, KeyUp));
+    for (int i = 0; i < 15000; i++) {
+        const uint32_t letter = KeyA + (uint32_t)(i % 26);
+        PostMessageToQueue(Message(WM_KEYDOWN, letter));
+        PostMessageToQueue(Message(WM_KEYUP, letter));
+    }
+    EXPECT_EQ(PostMessageToQueue(Message(WM_KEYUP, KeyUp)), 1);
+    EXPECT_EQ(PostMessageToQueue(Message(WM_CLOSE, 0)), 1);
+    // Up went down before the flood and is released after it: taken in between, it is still down.
+    TMsg first{};
+    ASSERT_NE(PeekMessageA(&first), 0);
+    EXPECT_EQ(first.message, WM_KEYDOWN);
+    EXPECT_EQ(first.wParam, KeyUp);
+    WindowProc(first.hwnd, first.message, first.wParam, first.lParam);
+    EXPECT_EQ(TakeAll(), 1);
+    for (uint32_t key = 0; key < 256; key++)
+        EXPECT_EQ(KeyState[key], 0) << "key " << key << " stays down with no key down";
+    const TMessageQueueDrops drops = MessageQueueDrops();
+    EXPECT_GT(drops.Presses, 10000u);
+    EXPECT_EQ(drops.Kept, 0u);
+}
+
+TEST_F(MessageQueue, AKeyUpBehindAFullQueueOfPressesKeepsTheOrderOfWhatIsLeft) {
+    // A held, then presses of B and C filling the queue, then A let go and pressed again.
+    PostMessageToQueue(Message(WM_KEYDOWN, KeyA));
+    for (int i = 0; i < MessageQueueCapacity; i++)
+        PostMessageToQueue(Message(i % 2 == 0 ? WM_KEYDOWN : WM_KEYUP, 66 + (uint32_t)(i / 2 % 2)));
+    PostMessageToQueue(Message(WM_KEYUP, KeyA));
+    PostMessageToQueue(Message(WM_KEYDOWN, KeyA));
+    // What is left still pairs every press: each key-down before its key-up.
+    int32_t down[256] = {};
+    TMsg msg{};
+    while (PeekMessageA(&msg) != 0) {
+        if (msg.message == WM_KEYDOWN) {
+            EXPECT_EQ(down[msg.wParam], 0) << "a second key-down of " << msg.wParam;
+            down[msg.wParam] = 1;
+        } else {
+            EXPECT_EQ(down[msg.wParam], 1) << "a key-up of " << msg.wParam << " before its key-down";
+            down[msg.wParam] = 0;
+        }
+        WindowProc(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+    }
+    EXPECT_EQ(KeyState[KeyA], -1);
+    EXPECT_EQ(KeyState[66], 0);
+    EXPECT_EQ(KeyState[67], 0);
+}
+
+TEST_F(MessageQueue, TheQuitMessageFindsRoomInAQueueFullOfKeys) {
+    for (int i = 0; i < MessageQueueCapacity + 100; i++)
+        PostMessageToQueue(Message(i % 2 == 0 ? WM_KEYDOWN : WM_KEYUP, KeyA));
+    PostQuitMessage(0);
+    EXPECT_EQ(TakeAll(), 1);
+    EXPECT_EQ(MessageQueueDrops().Kept, 0u);
+}
+
+TEST_F(MessageQueue, BelowItsSizeEveryMessageIsKeptAutoRepeatsIncluded) {
+    for (int i = 0; i < 10; i++)
+        EXPECT_EQ(PostMessageToQueue(Message(WM_KEYDOWN, 13)), 1);
+    EXPECT_EQ(MessageQueueLength(), 10);
+    const TMessageQueueDrops drops = MessageQueueDrops();
+    EXPECT_EQ(drops.Unchanging + drops.Presses + drops.Kept, 0u);
+}
+
+} // namespace
