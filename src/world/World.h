@@ -6,6 +6,9 @@
 // Sets up one whole game: screen geometry, timing and mouse baselines, grid, models, cars, collision-line
 // stores, track and starting camera. DemoMode selects the demonstration or the race variant.
 void BuildWorld();
+// Binds the model catalogue into the first entries of Objects, which must be sized: one of BuildWorld's
+// steps, and the way the tests' small worlds get the game's own models.
+void BuildModels();
 
 // The constant model tables, bound into Objects by BuildWorld.
 extern const float QuaderVertices[];

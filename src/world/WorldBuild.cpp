@@ -236,6 +236,8 @@ void SizeLineStores(std::vector<TKollisionsLinien>& store, int32_t entries, int3
         ResizeArray(list.Lines, slots);
 }
 
+} // namespace
+
 void BuildModels() {
     for (int32_t i = 0; i < ModelsDefined; i++) {
         BuildObject = i;
@@ -252,6 +254,8 @@ void BuildModels() {
             model.Parts[(size_t)p] = def.Parts[p];
     }
 }
+
+namespace {
 
 void SetPlacement(TPlacement& placement, float x, float y, float z, float angleZ, int32_t objectIndex) {
     placement.X = x;

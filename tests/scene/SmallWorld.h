@@ -1,5 +1,5 @@
 // A small hand-made world for the tests of the line passes, the computer drivers, the surface test and the
-// laps: the nine built-in models, an empty 10 x 10 grid with its line stores, and a few cars placed by hand.
+// laps: the game's own nine models, an empty 10 x 10 grid with its line stores, and a few cars placed by hand.
 #pragma once
 
 #include <cmath>
@@ -11,6 +11,7 @@
 
 namespace smallworld {
 
+// A model of the test's own, in a slot beyond the game's nine.
 inline void DefineModel(int32_t index, uint8_t type, const float* vertices, float hitRadius,
                         std::initializer_list<TModelPart> parts) {
     TObjekt& model = Objects[(size_t)index];
@@ -21,12 +22,12 @@ inline void DefineModel(int32_t index, uint8_t type, const float* vertices, floa
     model.Parts.assign(parts.begin(), parts.end());
 }
 
-// Model indices in Objects.
+// Model indices in Objects: the positions in the game's catalogue that its cells refer to.
 constexpr int32_t ModelQuader = 0, ModelAkteur = 1, ModelBorder = 2, ModelStraightRoad = 3,
                   ModelCurveRoad = 4, ModelStartCheckpoint = 5, ModelWayCheckpoint = 6,
                   ModelStraightIdeal = 7, ModelCurveIdeal = 8;
 
-// Sizes every array as the world construction does, defines the models and leaves every cell empty.
+// Sizes every array as the world construction does, binds the game's models and leaves every cell empty.
 inline void MakeSmallWorld(int32_t actorCount) {
     ScreenCentreX = 300.0f;
     ScreenCentreY = 300.0f;
@@ -46,24 +47,7 @@ inline void MakeSmallWorld(int32_t actorCount) {
     for (TKollisionsLinien& list : ProbeLines)
         ResizeArray(list.Lines, 20);
 
-    DefineModel(ModelQuader, 11, QuaderVertices, 0,
-                {{0, RGBColor(255, 10, 10), QuaderOutline}, {1, RGBColor(255, 10, 10), QuaderFaces}});
-    DefineModel(ModelAkteur, 10, AkteurVertices, 0,
-                {{0, RGBColor(0, 255, 0), AkteurOutline},
-                 {1, RGBColor(0, 180, 0), AkteurFaces},
-                 {3, RGBColor(255, 50, 50), AkteurProbe}});
-    DefineModel(ModelBorder, 12, BorderVertices, 0, {{1, RGBColor(60, 60, 60), BorderLine}});
-    DefineModel(ModelStraightRoad, 9, StraightRoadVertices, 30,
-                {{1, RGBColor(0, 0, 255), StraightRoadFaces}});
-    DefineModel(ModelCurveRoad, 9, CurveRoadVertices, 30, {{1, RGBColor(0, 0, 255), CurveRoadFaces}});
-    DefineModel(ModelStartCheckpoint, 1, CheckpointVertices, 100,
-                {{2, RGBColor(0, 255, 255), CheckpointRectangle}});
-    DefineModel(ModelWayCheckpoint, 2, CheckpointVertices, 100,
-                {{2, RGBColor(0, 255, 255), CheckpointRectangle}});
-    DefineModel(ModelStraightIdeal, 13, StraightIdealLineVertices, 30,
-                {{2, RGBColor(0, 200, 200), StraightIdealLine}});
-    DefineModel(ModelCurveIdeal, 13, CurveIdealLineVertices, 30,
-                {{2, RGBColor(0, 200, 200), CurveIdealLine}});
+    BuildModels();
 
     for (int32_t q = 0; q < 100; q++) {
         Quadrants[(size_t)q].OriginX = (q % 10) * 500;
