@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <vector>
 
 #include "shell/Texts.h"
 #include "world/DatenStruktur.h"
@@ -121,42 +122,92 @@ TEST_F(WorldBuild, TrackCellsHoldTheirPiecesAndTheRestHoldFour) {
     EXPECT_EQ(CheckpointSum, 157);
 }
 
-TEST_F(WorldBuild, TheNineModelsFollowTheCatalogue) {
-    Build(1);
-    ASSERT_EQ(Objects.size(), 20u);
-    EXPECT_STREQ(Objects[3].Name, "GERADE STRASSE");
-    EXPECT_EQ(Objects[3].ObjectType, 9);
-    EXPECT_EQ(Objects[3].HitRadius, 30.0f);
-    EXPECT_EQ(Objects[3].Vertices, StraightRoadVertices);
+// The vertex tables and their sizes, to find how many vertices a bound model has.
+int32_t VertexCountOf(const float* vertices) {
+    const struct {
+        const float* Table;
+        int32_t Count;
+    } tables[] = {
+        {QuaderVertices, QuaderVertexCount},
+        {AkteurVertices, AkteurVertexCount},
+        {BorderVertices, BorderVertexCount},
+        {StraightRoadVertices, StraightRoadVertexCount},
+        {CurveRoadVertices, CurveRoadVertexCount},
+        {CheckpointVertices, CheckpointVertexCount},
+        {StraightIdealLineVertices, StraightIdealLineVertexCount},
+        {CurveIdealLineVertices, CurveIdealLineVertexCount},
+    };
+    for (const auto& t : tables) {
+        if (t.Table == vertices) return t.Count;
+    }
+    return -1;
+}
 
-    const TObjekt& car = Objects[1];
-    EXPECT_STREQ(car.Name, "Akteur");
+TEST_F(WorldBuild, EveryPlacedModelIsBoundToTablesThatFitTogether) {
+    // Whatever the catalogue holds: each model a cell places or a car uses has a vertex table, all its
+    // parts, and index lists that stay inside that table.
+    Build(0);
+    std::vector<int32_t> used;
+    for (const TQuadrant& cell : Quadrants)
+        for (int32_t p = 0; p < cell.PlacementCount; p++)
+            used.push_back(cell.Placements[(size_t)p].ObjectIndex);
+    for (const TActor& actor : Actors)
+        used.push_back(actor.ModelIndex);
+    for (int32_t index : used) {
+        ASSERT_GE(index, 0);
+        ASSERT_LT((size_t)index, Objects.size());
+        const TObjekt& model = Objects[(size_t)index];
+        const int32_t vertexCount = VertexCountOf(model.Vertices);
+        ASSERT_GT(vertexCount, 0) << "model " << index;
+        ASSERT_EQ(model.Parts.size(), (size_t)model.PartCount) << "model " << index;
+        ASSERT_GT(model.PartCount, 0) << "model " << index;
+        for (const TModelPart& part : model.Parts) {
+            ASSERT_NE(part.Indices, nullptr);
+            int32_t k = 0;
+            for (; k < MaxListEntries && part.Indices[k] != ListEnd; k++) {
+                EXPECT_GE(part.Indices[k], PolygonEnd) << "model " << index;
+                EXPECT_LT(part.Indices[k], vertexCount) << "model " << index;
+            }
+            EXPECT_LT(k, MaxListEntries) << "model " << index << ": a list without its end";
+        }
+    }
+}
+
+TEST_F(WorldBuild, TheModelsCarryTheKindsTheStepsReadThemBy) {
+    Build(0);
+    // The cars' model has what the line passes and the 3D view take from it: an outline, faces, a probe.
+    const TObjekt& car = Objects[(size_t)Actors[0].ModelIndex];
     EXPECT_EQ(car.ObjectType, 10);
-    EXPECT_EQ(car.HitRadius, 0.0f);
-    ASSERT_EQ(car.PartCount, 3);
-    ASSERT_EQ(car.Parts.size(), 3u);
-    EXPECT_EQ(car.Parts[0].PartKind, 0);
-    EXPECT_EQ(car.Parts[0].Indices, AkteurOutline);
-    EXPECT_EQ(car.Parts[1].Color, 0x00B400);
-    EXPECT_EQ(car.Parts[1].Indices, AkteurFaces);
-    EXPECT_EQ(car.Parts[2].PartKind, 3);
-    EXPECT_EQ(car.Parts[2].Color, 50 << 16 | 50 << 8 | 255);
-
-    // The two checkpoints differ only in name and type.
-    EXPECT_EQ(Objects[5].ObjectType, 1);
-    EXPECT_EQ(Objects[6].ObjectType, 2);
-    EXPECT_STREQ(Objects[6].Name, "WAY-CHECKPOINT");
-    EXPECT_EQ(Objects[5].Vertices, Objects[6].Vertices);
-    EXPECT_EQ(Objects[5].Parts[0].Indices, Objects[6].Parts[0].Indices);
-    EXPECT_EQ(Objects[6].HitRadius, 100.0f);
-    EXPECT_EQ(Objects[8].Parts[0].Indices, CurveIdealLine);
-    EXPECT_EQ(Objects[8].ObjectType, 13);
-    EXPECT_EQ(Objects[0].Parts[1].Color, 10 << 16 | 10 << 8 | 255);
-    EXPECT_EQ(Objects[2].Parts[0].Color, 60 << 16 | 60 << 8 | 60);
+    bool outline = false, faces = false, probe = false;
+    for (const TModelPart& part : car.Parts) {
+        outline = outline || part.PartKind == 0;
+        faces = faces || part.PartKind == 1;
+        probe = probe || part.PartKind == 3;
+    }
+    EXPECT_TRUE(outline && faces && probe);
+    // Every cell's first four places are solid (obstacles and the border); a track cell's further places are
+    // ground the contact test reads (road, start or way checkpoint) or the ideal line the drivers follow.
+    int32_t starts = 0, wayCheckpoints = 0;
+    for (const TQuadrant& cell : Quadrants) {
+        for (int32_t p = 0; p < cell.PlacementCount; p++) {
+            const uint8_t type = Objects[(size_t)cell.Placements[(size_t)p].ObjectIndex].ObjectType;
+            if (p < 4) {
+                EXPECT_TRUE(type == 11 || type == 12) << (int)type;
+            } else {
+                EXPECT_TRUE(type == 1 || type == 2 || type == 9 || type == 13) << (int)type;
+            }
+            starts += type == 1;
+            wayCheckpoints += type == 2;
+        }
+    }
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(wayCheckpoints, 3);
 
     // Names are padded with zero bytes to the end of the field.
-    for (size_t i = std::strlen(Objects[4].Name); i < sizeof Objects[4].Name; i++)
-        EXPECT_EQ(Objects[4].Name[i], 0);
+    for (const TObjekt& model : Objects) {
+        for (size_t i = std::strlen(model.Name); i < sizeof model.Name; i++)
+            EXPECT_EQ(model.Name[i], 0);
+    }
 }
 
 TEST_F(WorldBuild, ModelsBeyondTheNinthStayEmpty) {
