@@ -58,15 +58,17 @@ wait_for() {
     done
 }
 
-# Sets window to the id of the game's window once it exists.
+# Sets window to the id of the game's window once it is shown. SDL may make the window anew while it sets up
+# its renderer, so only a mapped window counts.
 find_window() {
-    window=$(xdotool search --name '^tramolo' 2>/dev/null | head -n 1) || true
+    window=$(xdotool search --onlyvisible --name '^tramolo' 2>/dev/null | head -n 1) || true
     if [[ -z $window ]] && ! kill -0 "$game_pid" 2>/dev/null; then fail "the game ended before its window appeared"; fi
     [[ -n $window ]]
 }
 
 # True once the window shows the game's frames: a client area of the drawing area's size, mostly white.
 frames_shown() {
+    find_window || return 1
     /usr/bin/import -window "$window" "png:$work/first.png" 2>/dev/null || return 1
     [[ $(image_size "$work/first.png") == "596 572" ]] || return 1
     local white
