@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit and runner tests and the
 # real-window tests under Xvfb; the unit tests again in a clang build with AddressSanitizer and
-# UndefinedBehaviorSanitizer (tests included, warnings as errors); the fuzz targets over their seed corpora.
+# UndefinedBehaviorSanitizer (tests included, warnings as errors), all but the long pass-rate and clock runs,
+# with a shorter soak; the fuzz targets over their seed corpora.
 # Each build is configured with exactly the options it needs, whatever configured it before (play.sh, a
 # release build, an old cache), and every ctest call fails when it finds no test. The last lines say, build
 # by build, how many tests ran, passed, failed and were skipped, and why each skip happened.
@@ -53,7 +54,7 @@ configure build-sanitize clang clang++ -DCMAKE_BUILD_TYPE=Debug -DTRAMOLO_WERROR
 cmake --build build-sanitize -j"$jobs"
 echo "== tests under the sanitizers"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    run_tests "build-sanitize" build-sanitize -j"$jobs" -L unit
+    run_tests "build-sanitize" build-sanitize -j"$jobs" -L unit -LE long
 
 echo "== fuzz targets over their seed corpora"
 configure build-fuzz clang clang++ -DCMAKE_BUILD_TYPE=Debug -DTRAMOLO_WERROR=ON -DTRAMOLO_TESTS=OFF \

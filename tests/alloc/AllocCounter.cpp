@@ -15,12 +15,22 @@ void* __libc_memalign(size_t alignment, size_t size);
 void __libc_free(void* pointer);
 }
 
+// AddressSanitizer brings its own allocator, which these definitions would replace: gcc and clang say so
+// in different ways.
+#if defined(__SANITIZE_ADDRESS__)
+#define TRAMOLO_OWN_ALLOCATOR 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TRAMOLO_OWN_ALLOCATOR 1
+#endif
+#endif
+
 static std::atomic<uint64_t> Count;
 static std::atomic<bool> Counting;
 // With TRAMOLO_ALLOC_ABORT set, the first counted allocation aborts, so a debugger shows where it came from.
 static bool AbortOnAllocation;
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TRAMOLO_OWN_ALLOCATOR)
 bool AllocationCountingAvailable() {
     return false;
 }
@@ -41,7 +51,7 @@ void SetAllocationCounting(bool on) {
     Counting.store(on);
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(TRAMOLO_OWN_ALLOCATOR)
 static void Note() {
     if (!Counting.load(std::memory_order_relaxed)) return;
     if (AbortOnAllocation) std::abort();

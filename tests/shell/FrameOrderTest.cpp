@@ -351,8 +351,14 @@ struct TLayering {
     int WrongOnTop = 0;
 };
 
-void RunPassLookingAtLayers(TLayering* layering, std::vector<uint32_t>& before, std::vector<uint8_t>& drawn,
-                            std::vector<int8_t>& last) {
+struct TLayerPixels {
+    std::vector<uint32_t> Before;  // the back buffer before the step just run
+    std::vector<uint8_t> Drawn;    // by pixel: a bit for each layer that drew it in this pass
+    std::vector<int8_t> Last;      // by pixel: the layer that drew it last
+    std::vector<uint32_t> Touched; // the pixels any layer drew in this pass
+};
+
+void RunPassLookingAtLayers(TLayering* layering, TLayerPixels& px) {
     TMsg msg{};
     if (PeekMessageA(&msg) != 0) {
         if (msg.message == WM_QUIT)
@@ -363,37 +369,40 @@ void RunPassLookingAtLayers(TLayering* layering, std::vector<uint32_t>& before, 
     Sleep(2);
     CanvasFillRect(&BackBuffer, ScreenRect);
     const size_t width = (size_t)BackBuffer.Width;
-    before.assign(BackBuffer.Pixels, BackBuffer.Pixels + width * (size_t)BackBuffer.Height);
-    std::fill(drawn.begin(), drawn.end(), 0);
-    std::fill(last.begin(), last.end(), -1);
+    std::memcpy(px.Before.data(), BackBuffer.Pixels, px.Before.size() * sizeof(uint32_t));
     for (const TFrameStep& step : FrameSteps) {
         if (step.SkippedInLineView && CheckLineMode != 0) continue;
         step.Run();
         const int layer = LayerOf(step.Name);
         for (size_t y = 0; y < (size_t)BackBuffer.Height; y++) {
             const uint32_t* now = BackBuffer.Pixels + y * width;
-            uint32_t* was = before.data() + y * width;
+            uint32_t* was = px.Before.data() + y * width;
             if (std::memcmp(now, was, width * sizeof(uint32_t)) == 0) continue;
             for (size_t x = 0; x < width; x++) {
                 if (now[x] == was[x]) continue;
                 was[x] = now[x];
                 if (layer < 0) continue;
-                drawn[y * width + x] |= (uint8_t)(1u << layer);
-                last[y * width + x] = (int8_t)layer;
+                const size_t p = y * width + x;
+                if (px.Drawn[p] == 0) px.Touched.push_back((uint32_t)p);
+                px.Drawn[p] |= (uint8_t)(1u << layer);
+                px.Last[p] = (int8_t)layer;
             }
         }
     }
-    for (size_t p = 0; p < drawn.size(); p++) {
-        if ((drawn[p] & (drawn[p] - 1)) == 0) continue; // one layer or none
+    for (uint32_t p : px.Touched) {
+        const unsigned drawn = px.Drawn[p];
+        px.Drawn[p] = 0;
+        if ((drawn & (drawn - 1)) == 0) continue; // one layer only
         int top = 0;
         for (int k = 0; k < LayerCount; k++) {
-            if ((drawn[p] & (1u << k)) != 0) top = k;
+            if ((drawn & (1u << k)) != 0) top = k;
         }
         for (int k = 0; k < top; k++) {
-            if ((drawn[p] & (1u << k)) != 0) layering->Overlaps[k][top]++;
+            if ((drawn & (1u << k)) != 0) layering->Overlaps[k][top]++;
         }
-        layering->WrongOnTop += last[p] != top;
+        layering->WrongOnTop += px.Last[p] != top;
     }
+    px.Touched.clear();
 }
 
 TEST_F(FrameOrder, InTheLineViewEachStepDrawsOverTheEarlierOnes) {
@@ -415,14 +424,15 @@ TEST_F(FrameOrder, InTheLineViewEachStepDrawsOverTheEarlierOnes) {
     Hooks.Keys.push_back({4, WM_KEYUP, 116});
     HeadlessSetHooks(BeforePoll, AfterCopy, nullptr);
     TLayering layering;
+    TLayerPixels px;
     const size_t pixels = (size_t)BackBuffer.Width * (size_t)BackBuffer.Height;
-    std::vector<uint32_t> before(pixels);
-    std::vector<uint8_t> drawn(pixels);
-    std::vector<int8_t> last(pixels);
-    // Every other pass is looked at; the rest run as the loop runs them.
+    px.Before.resize(pixels);
+    px.Drawn.assign(pixels, 0);
+    px.Last.assign(pixels, -1);
+    // Every third pass is looked at; the rest run as the loop runs them.
     for (int pass = 1; pass <= 2600 && Running != 0; pass++) {
-        if (pass % 2 == 0)
-            RunPassLookingAtLayers(&layering, before, drawn, last);
+        if (pass % 3 == 0)
+            RunPassLookingAtLayers(&layering, px);
         else
             RunFramePass();
     }
