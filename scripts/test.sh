@@ -54,7 +54,7 @@ configure build-sanitize clang clang++ -DCMAKE_BUILD_TYPE=Debug -DTRAMOLO_WERROR
 cmake --build build-sanitize -j"$jobs"
 echo "== tests under the sanitizers"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    run_tests "build-sanitize" build-sanitize -j"$jobs" -L unit -LE long
+    run_tests "build-sanitize" build-sanitize -j"$jobs" -L unit
 
 echo "== fuzz targets over their seed corpora"
 configure build-fuzz clang clang++ -DCMAKE_BUILD_TYPE=Debug -DTRAMOLO_WERROR=ON -DTRAMOLO_TESTS=OFF \
