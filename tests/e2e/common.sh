@@ -84,6 +84,17 @@ start_game() {
     wait_for "$deadline" "the game's frames in its window" frames_shown
 }
 
+# press KEY...: sends the keys to the game's window (each down, then up); fails saying why when they cannot be
+# sent. A key that ends the game (ESC) may close the window between its down and its up; that is no fault.
+press() {
+    local out
+    if ! out=$(xdotool key --window "$window" "$@" 2>&1); then
+        sleep 0.5
+        kill -0 "$game_pid" 2>/dev/null || return 0
+        fail "could not send $* to window $window, and the game is still running: $out"
+    fi
+}
+
 # Waits for the game to end and sets game_rc to its exit code.
 wait_for_exit() {
     game_ended() { ! kill -0 "$game_pid" 2>/dev/null; }

@@ -10,7 +10,7 @@ scene_area=(0 130 600 600)
 
 start_xvfb
 start_game
-xdotool key --window "$window" Return
+press Return
 
 # The race has begun once the damage bar's black frame stands at the top right; the view then looks along
 # the start straight with the obstacles beside the start in it.
@@ -34,7 +34,7 @@ wait_for "$deadline" "the obstacles beside the start falling behind the car" dri
 xdotool keyup --window "$window" Up
 echo "$test_name: $changed scene pixels changed; red pixels $red_before before, $red_after after"
 
-xdotool key --window "$window" Escape
+press Escape
 wait_for_exit
 [[ $game_rc -eq 27 ]] || fail "exit code after ESC was $game_rc, not 27"
 echo "$test_name: ok"

@@ -5,7 +5,7 @@ source "$(dirname "$0")/common.sh"
 
 start_xvfb
 start_game
-xdotool key --window "$window" Escape
+press Escape
 wait_for_exit
 [[ $game_rc -eq 27 ]] || fail "exit code after ESC was $game_rc, not 27"
 echo "$test_name: ok"

@@ -24,7 +24,7 @@ for crop in 596x2+0+570 2x572+594+0; do
 done
 white=$(count_colour "$work/shot.png" 255,255,255 596x572+0+0)
 ((white * 2 > 596 * 572)) || fail "the drawing area is not white ($white pixels)"
-xdotool key --window "$window" Escape
+press Escape
 wait_for_exit
 [[ $game_rc -eq 27 ]] || fail "exit code after ESC was $game_rc, not 27"
 echo "$test_name: ok"

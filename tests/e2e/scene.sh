@@ -19,14 +19,14 @@ for pass in $(seq 5 5 500); do frames+=(--png "$pass:$work/frames/$(printf %04d 
 
 start_xvfb
 start_game
-xdotool key --window "$window" Return
+press Return
 # The race view: the damage bar's black frame at the top right, road, obstacles and the player's car.
 race_view() {
     screenshot "$work/shot.png"
     "${picture[@]}" has "$work/shot.png" 0,0,0:479,31,581,32:102 0,0,255 255,10,10 0,110,0
 }
 wait_for "$deadline" "the race view with road, obstacles and the player's car" race_view
-xdotool key --window "$window" Escape
+press Escape
 wait_for_exit
 [[ $game_rc -eq 27 ]] || fail "exit code after ESC was $game_rc, not 27"
 

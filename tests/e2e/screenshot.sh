@@ -19,6 +19,6 @@ for crop in 596x2+0+0 596x2+0+570 2x572+0+0 2x572+594+0; do
     grey=$(count_colour "$work/shot.png" 240,240,240 "$crop")
     ((grey == 0)) || fail "$grey pixels of the edge $crop show the grey background"
 done
-xdotool key --window "$window" Escape
+press Escape
 wait_for_exit
 echo "$test_name: ok"

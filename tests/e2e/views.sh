@@ -77,7 +77,7 @@ start_game
 # shot VIEW [KEY]: presses the key, then takes screenshots until one shows the view.
 in_view() { screenshot "$work/$1.png" && shows "$1" "$work/$1.png"; }
 shot() {
-    if [[ -n ${2:-} ]]; then xdotool key --window "$window" "$2"; fi
+    if [[ -n ${2:-} ]]; then press "$2"; fi
     wait_for "$deadline" "$1 in the window" in_view "$1"
 }
 shot mode0
@@ -85,7 +85,7 @@ shot mode1 F1
 shot mode2 F1
 shot lines2 F5
 shot lines0 F1
-xdotool key --window "$window" Escape
+press Escape
 wait_for_exit
 [[ $game_rc -eq 27 ]] || fail "exit code after ESC was $game_rc, not 27"
 
