@@ -27,7 +27,7 @@ static TMessageQueueDrops Drops;
 // Room for the compaction of a full queue.
 static TMsg Compacted[MessageQueueCapacity];
 static TQueuedKind CompactedKind[MessageQueueCapacity];
-static bool Remove[MessageQueueCapacity];
+static bool Dropping[MessageQueueCapacity];
 
 void SelectPlatform(const TPlatformBackend* backend) {
     Backend = backend;
@@ -57,11 +57,11 @@ static int32_t Slot(int32_t i) {
     return (QueueHead + i) % MessageQueueCapacity;
 }
 
-// Keeps the messages not marked in Remove, in their order, from the head of the ring.
+// Keeps the messages not marked in Dropping, in their order, from the head of the ring.
 static void CompactQueue() {
     int32_t kept = 0;
     for (int32_t i = 0; i < QueueLength; i++) {
-        if (Remove[i]) {
+        if (Dropping[i]) {
             if (Queue[Slot(i)].message == WM_CLOSE && QueueKind[Slot(i)] == KindKept) ClosesQueued--;
             continue;
         }
@@ -80,8 +80,8 @@ static void CompactQueue() {
 // Drops every message that changes nothing.
 static void DropUnchanging() {
     for (int32_t i = 0; i < QueueLength; i++) {
-        Remove[i] = QueueKind[Slot(i)] == KindUnchanging;
-        if (Remove[i]) Drops.Unchanging++;
+        Dropping[i] = QueueKind[Slot(i)] == KindUnchanging;
+        if (Dropping[i]) Drops.Unchanging++;
     }
     CompactQueue();
 }
@@ -94,13 +94,13 @@ static void DropPresses() {
         at = -1;
     int32_t room = MessageQueueCapacity - QueueLength;
     for (int32_t i = 0; i < QueueLength; i++) {
-        Remove[i] = false;
+        Dropping[i] = false;
         const TMsg& msg = Queue[Slot(i)];
         const TQueuedKind kind = QueueKind[Slot(i)];
         if (kind == KindKeyDown) pendingDown[msg.wParam] = i;
         if (kind != KindKeyUp || pendingDown[msg.wParam] < 0 || room >= MessageQueueCapacity / 4) continue;
-        Remove[pendingDown[msg.wParam]] = true;
-        Remove[i] = true;
+        Dropping[pendingDown[msg.wParam]] = true;
+        Dropping[i] = true;
         pendingDown[msg.wParam] = -1;
         room += 2;
         Drops.Presses++;
@@ -150,7 +150,7 @@ TMessageQueueDrops MessageQueueDrops() {
 void DescribeMessageQueueDrops(const TMessageQueueDrops& drops, char* text, size_t size) {
     std::snprintf(text, size,
                   "the message queue was full: dropped %llu messages that changed nothing (auto-repeats, "
-                  "system keys), %llu key presses, %llu other messages",
+                  "system keys), %llu whole key presses and %llu messages it had to keep",
                   (unsigned long long)drops.Unchanging, (unsigned long long)drops.Presses,
                   (unsigned long long)drops.Kept);
 }
