@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test: the unit and runner tests and the
-# real-window tests under Xvfb; the unit tests again in a clang build with AddressSanitizer and
-# UndefinedBehaviorSanitizer (tests included, warnings as errors), all but the long pass-rate and clock runs,
-# with a shorter soak; the fuzz targets over their seed corpora.
+# Installs what is missing, builds everything and runs every test: the unit, runner and long tests and the
+# real-window tests under Xvfb in a gcc build; then, in a clang build with AddressSanitizer and
+# UndefinedBehaviorSanitizer (tests and libFuzzer targets included, warnings as errors), the unit tests (a
+# shorter soak, not the long pass-rate and clock runs) and the fuzz targets over their seed corpora.
 # Each build is configured with exactly the options it needs, whatever configured it before (play.sh, a
 # release build, an old cache), and every ctest call fails when it finds no test. The last lines say, build
 # by build, how many tests ran, passed, failed and were skipped, and why each skip happened.
@@ -48,19 +48,13 @@ cmake --build build -j"$jobs"
 echo "== tests"
 run_tests "build" build -j"$jobs"
 
-echo "== sanitizer build (clang, warnings are errors)"
+echo "== sanitizer build (clang, warnings are errors; the fuzz targets too)"
 configure build-sanitize clang clang++ -DCMAKE_BUILD_TYPE=Debug -DTRAMOLO_WERROR=ON -DTRAMOLO_TESTS=ON \
-    -DTRAMOLO_BENCH=OFF -DTRAMOLO_SANITIZE=ON -DTRAMOLO_FUZZ=OFF
+    -DTRAMOLO_BENCH=OFF -DTRAMOLO_SANITIZE=ON -DTRAMOLO_FUZZ=ON
 cmake --build build-sanitize -j"$jobs"
-echo "== tests under the sanitizers"
+echo "== unit tests under the sanitizers, fuzz targets over their seed corpora"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-    run_tests "build-sanitize" build-sanitize -j"$jobs" -L unit
-
-echo "== fuzz targets over their seed corpora"
-configure build-fuzz clang clang++ -DCMAKE_BUILD_TYPE=Debug -DTRAMOLO_WERROR=ON -DTRAMOLO_TESTS=OFF \
-    -DTRAMOLO_BENCH=OFF -DTRAMOLO_SANITIZE=OFF -DTRAMOLO_FUZZ=ON
-cmake --build build-fuzz -j"$jobs"
-run_tests "build-fuzz" build-fuzz -L fuzz
+    run_tests "build-sanitize" build-sanitize -j"$jobs" -L '^(unit|fuzz)$'
 
 echo "== summary"
 printf '%s\n' "${summaries[@]}"
