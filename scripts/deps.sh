@@ -6,7 +6,8 @@ set -euo pipefail
 want=(build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fontconfig
       fonts-dejavu-core libpng-dev)
 if [ "${1:-play}" = test ]; then
-    want+=(libgtest-dev zlib1g-dev libbenchmark-dev xvfb xdotool imagemagick libx11-dev python3 clang libclang-rt-14-dev)
+    want+=(libgtest-dev zlib1g-dev libbenchmark-dev xvfb xdotool imagemagick libx11-dev python3 clang
+           libclang-rt-14-dev x11-utils man-db groff-base appstream desktop-file-utils lintian)
 fi
 
 missing=()

@@ -16,6 +16,9 @@ constexpr int32_t FrameWidth = 4;
 constexpr int32_t FrameHeight = 28;
 constexpr Uint8 MenuGrey = 240;
 constexpr int32_t WindowHandleValue = 1;
+// The window's class (WM_CLASS on X11, the app id on Wayland): the desktop entry's StartupWMClass names it,
+// so that the desktop shows the running game under the entry's name and icon.
+constexpr char WindowClass[] = "tramolo";
 
 static SDL_Window* Window;
 static SDL_Renderer* Renderer;
@@ -41,6 +44,13 @@ static bool DriverShowsWindow() {
     if (IsSet("SDL_VIDEODRIVER")) return true;
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver != nullptr && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
+}
+
+// SDL takes the window class from this variable when the video subsystem starts, else from the executable's
+// name, which a copy or a link may change. A class the user set himself stays.
+static void NameTheApplication() {
+    SDL_setenv("SDL_VIDEO_X11_WMCLASS", WindowClass, 0);
+    SDL_SetHint(SDL_HINT_APP_NAME, WindowClass);
 }
 
 // Event kinds the game never reads stay out of SDL's queue, so key events never wait behind them.
@@ -98,6 +108,7 @@ static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t hei
         std::fprintf(stderr, "tramolo: no display to open the window on (DISPLAY is not set)\n");
         return 0;
     }
+    NameTheApplication();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "tramolo: no display to open the window on (%s)\n", SDL_GetError());
         return 0;
