@@ -4,9 +4,9 @@
 set -euo pipefail
 
 want=(build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fontconfig
-      fonts-dejavu-core libpng-dev)
+      fonts-wine fonts-dejavu-core libx11-dev libpng-dev)
 if [ "${1:-play}" = test ]; then
-    want+=(libgtest-dev libbenchmark-dev xvfb xdotool imagemagick libx11-dev python3 clang libclang-rt-14-dev)
+    want+=(libgtest-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick python3 clang libclang-rt-14-dev)
 fi
 
 missing=()

@@ -47,7 +47,7 @@ if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null; then
     deb=$(find "$work/deb" -maxdepth 1 -name 'tramolo_*.deb' | head -n 1)
     [[ -n $deb ]] || fail "cpack made no tramolo package"
     depends=$(dpkg-deb -f "$deb" Depends)
-    for package in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libfontconfig1 fonts-dejavu-core; do
+    for package in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libfontconfig1 libx11-6 fonts-wine; do
         [[ ", $depends," == *", $package"[\ ,]* ]] || fail "package does not depend on $package: $depends"
     done
     contents=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort | tr '\n' ' ')
