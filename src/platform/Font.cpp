@@ -1,5 +1,8 @@
-// The canvas font: "MS Sans Serif" at 8 points resolved by fontconfig to the nearest installed sans face,
-// opened through SDL_ttf at the pixel size of 96 dpi, with every glyph rendered once into a fixed cache.
+// The canvas font: the face of "MS Sans Serif" at 8 points on a 96-dpi screen, the face the head-up display
+// was laid out for, opened through SDL_ttf with every glyph rendered once into a fixed cache.
+// A face fontconfig knows by that name comes first. Without one, the bitmap clone of it that Debian's
+// fonts-wine installs (outside fontconfig's folders) stands in: it has the original's 13-pixel cell and
+// widths. Only where neither exists does fontconfig's nearest face for the name take over.
 #include "platform/Font.h"
 
 #include <SDL_ttf.h>
@@ -13,9 +16,12 @@
 constexpr const char* DefaultFaceName = "MS Sans Serif";
 constexpr double DefaultPointSize = 8.0;
 constexpr double ScreenDpi = 96.0;
+// The text cell of the default face at that size; a bitmap face is opened at the strike nearest to it.
+constexpr int32_t DefaultCellHeight = 13;
 // Cell height and advance used when no face could be opened, close to what the default face gives.
-constexpr int32_t FallbackLineHeight = 13;
+constexpr int32_t FallbackLineHeight = DefaultCellHeight;
 constexpr int32_t FallbackAdvance = 6;
+constexpr int32_t MaxStrikes = 64;
 constexpr int32_t GlyphSlots = 1024; // a power of two: the hash mask below relies on it
 constexpr int32_t MaskPoolBytes = 512 * 1024;
 constexpr int32_t MaxGlyphSide = 128;
@@ -71,15 +77,30 @@ static void CloseFace() {
     ClearCache();
 }
 
-// Asks fontconfig which installed file stands in for the default face; false when it knows none.
-static bool ResolveDefaultFace(char* path, size_t pathSize, int* index) {
+static bool StartFontconfig() {
     if (FcInit() == FcFalse) return false;
-    // The configuration is needed only for this one look-up; hand it back at exit.
+    // The configuration is needed only for the look-ups at start; hand it back at exit.
     static bool finiRegistered = false;
     if (!finiRegistered) {
         finiRegistered = true;
         std::atexit(FcFini);
     }
+    return true;
+}
+
+// Whether one of the pattern's family names is the default face's.
+static bool NamesDefaultFace(FcPattern* pattern) {
+    FcChar8* family = nullptr;
+    for (int n = 0; FcPatternGetString(pattern, FC_FAMILY, n, &family) == FcResultMatch; n++) {
+        if (FcStrCmpIgnoreCase(family, (const FcChar8*)DefaultFaceName) == 0) return true;
+    }
+    return false;
+}
+
+// Asks fontconfig for the installed file of the default face. With namedOnly it answers only for a face of
+// that very name; otherwise it names the nearest face it has. False when it knows none.
+static bool ResolveDefaultFace(bool namedOnly, char* path, size_t pathSize, int* index) {
+    if (!StartFontconfig()) return false;
     FcPattern* pattern = FcNameParse((const FcChar8*)DefaultFaceName);
     if (pattern == nullptr) return false;
     FcPatternAddDouble(pattern, FC_SIZE, DefaultPointSize);
@@ -91,18 +112,55 @@ static bool ResolveDefaultFace(char* path, size_t pathSize, int* index) {
     FcPatternDestroy(pattern);
     if (match == nullptr) return false;
     FcChar8* file = nullptr;
-    bool found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr;
+    bool found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr &&
+                 (!namedOnly || NamesDefaultFace(match));
     if (found) std::snprintf(path, pathSize, "%s", (const char*)file);
     if (FcPatternGetInteger(match, FC_INDEX, 0, index) != FcResultMatch) *index = 0;
     FcPatternDestroy(match);
     return found;
 }
 
+// The number of fixed bitmap sizes of a face without outlines; 0 for a scalable face or an unreadable file.
+static int32_t BitmapStrikes(const char* path, int index) {
+    int faces = 0;
+    FcPattern* query = FcFreeTypeQuery((const FcChar8*)path, (unsigned int)index, nullptr, &faces);
+    if (query == nullptr) return 0;
+    FcBool scalable = FcTrue;
+    FcPatternGetBool(query, FC_SCALABLE, 0, &scalable);
+    int32_t strikes = 0;
+    double size = 0;
+    while (scalable == FcFalse && strikes < MaxStrikes &&
+           FcPatternGetDouble(query, FC_PIXEL_SIZE, strikes, &size) == FcResultMatch)
+        strikes++;
+    FcPatternDestroy(query);
+    return strikes;
+}
+
+static int32_t CellDistance(TTF_Font* font) {
+    return std::abs(TTF_FontHeight(font) - DefaultCellHeight);
+}
+
+// A scalable face at 8 points on 96 dpi, rounded to whole pixels as the classic desktop does: 11 pixels
+// to the em. A bitmap face at its strike whose cell is nearest to the default cell: SDL_ttf takes the
+// size of such a face as the number of the strike, so every strike is tried.
 static bool OpenFace(const char* path, int index) {
     if (TTF_WasInit() == 0 && TTF_Init() != 0) return false;
-    // 8 points at 96 dpi, rounded to whole pixels as the classic desktop does: 11 pixels to the em.
-    const int pixelSize = (int)std::lround(DefaultPointSize * ScreenDpi / 72.0);
-    Face = TTF_OpenFontIndexDPI(path, pixelSize, index, 72, 72);
+    const int32_t strikes = BitmapStrikes(path, index);
+    TTF_Font* best = nullptr;
+    if (strikes == 0)
+        best =
+            TTF_OpenFontIndexDPI(path, (int)std::lround(DefaultPointSize * ScreenDpi / 72.0), index, 72, 72);
+    for (int32_t strike = 0; strike < strikes; strike++) {
+        TTF_Font* candidate = TTF_OpenFontIndexDPI(path, strike, index, 72, 72);
+        if (candidate == nullptr) continue;
+        if (best != nullptr && CellDistance(candidate) >= CellDistance(best)) {
+            TTF_CloseFont(candidate);
+            continue;
+        }
+        if (best != nullptr) TTF_CloseFont(best);
+        best = candidate;
+    }
+    Face = best;
     if (Face == nullptr) return false;
     std::snprintf(FacePath, sizeof FacePath, "%s", path);
     LineHeight = TTF_FontHeight(Face);
@@ -121,12 +179,26 @@ static void WarmCache() {
         FontGlyphFor(c);
 }
 
+// The default face, else its stand-in, else fontconfig's nearest face; the first that opens.
+static bool OpenDefaultFace() {
+    char path[1024];
+    int index = 0;
+    if (ResolveDefaultFace(true, path, sizeof path, &index) && OpenFace(path, index)) return true;
+    if (OpenFace(FontStandInFile, 0)) return true;
+    if (ResolveDefaultFace(false, path, sizeof path, &index) && OpenFace(path, index)) {
+        std::fprintf(stderr,
+                     "tramolo: neither \"%s\" nor %s (Debian package fonts-wine) found; the head-up display "
+                     "uses %s and its texts may run into each other\n",
+                     DefaultFaceName, FontStandInFile, path);
+        return true;
+    }
+    return false;
+}
+
 static void EnsureFace() {
     if (FaceTried) return;
     FaceTried = true;
-    char path[1024];
-    int index = 0;
-    if (ResolveDefaultFace(path, sizeof path, &index) && OpenFace(path, index)) {
+    if (OpenDefaultFace()) {
         WarmCache();
         return;
     }
@@ -145,6 +217,12 @@ bool FontUseFile(const char* path) {
 const char* FontFilePath() {
     EnsureFace();
     return FacePath;
+}
+
+const char* FontFamilyName() {
+    EnsureFace();
+    const char* family = Face != nullptr ? TTF_FontFaceFamilyName(Face) : nullptr;
+    return family != nullptr ? family : "";
 }
 
 int32_t FontLineHeight() {

@@ -26,8 +26,14 @@ int32_t FontTextWidth(const char* utf8);
 // Reads the next code point of a UTF-8 text and moves past it; a malformed byte gives U+FFFD.
 uint32_t FontNextCodePoint(const char** utf8);
 
+// The stand-in for "MS Sans Serif" where fontconfig knows no face of that name: the bitmap clone of
+// Debian's package fonts-wine, outside fontconfig's folders.
+inline constexpr char FontStandInFile[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
+
 // Opens the given font file instead of the default face (null: the default face again) and empties the cache.
 // Returns false when the file cannot be opened; text then shows as empty cells.
 bool FontUseFile(const char* path);
 // The file of the face in use, "" when there is none.
 const char* FontFilePath();
+// The family name of the face in use, "" when there is none.
+const char* FontFamilyName();

@@ -1,6 +1,7 @@
 // PNG output of a canvas through libpng: 8-bit RGB, written to a part file beside the target and then
 // renamed over it, so a reader never sees half a picture and a failure leaves nothing behind; or, for a
-// device or a pipe, written to it directly.
+// device or a pipe, written to it directly. PNG input from memory through libpng's simplified reading
+// interface.
 #include "platform/PngFile.h"
 
 #include <png.h>
@@ -86,5 +87,32 @@ bool WriteCanvasPng(const TCanvas* canvas, const char* path, const char* partPat
         std::snprintf(error, errorSize, "cannot write %s: %s", path, PngReason);
         return false;
     }
+    return true;
+}
+
+bool ReadPngPixels(const uint8_t* data, size_t size, int32_t maxSide, std::vector<uint32_t>* pixels,
+                   int32_t* width, int32_t* height) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_memory(&image, data, size) == 0) return false;
+    if (image.width == 0 || image.height == 0 || image.width > (png_uint_32)maxSide ||
+        image.height > (png_uint_32)maxSide) {
+        png_image_free(&image);
+        return false;
+    }
+    // The byte order that reads as 0xAARRGGBB in a 32-bit value.
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    image.format = PNG_FORMAT_BGRA;
+#else
+    image.format = PNG_FORMAT_ARGB;
+#endif
+    pixels->assign((size_t)image.width * image.height, 0);
+    if (png_image_finish_read(&image, nullptr, pixels->data(), 0, nullptr) == 0) {
+        png_image_free(&image);
+        return false;
+    }
+    *width = (int32_t)image.width;
+    *height = (int32_t)image.height;
     return true;
 }

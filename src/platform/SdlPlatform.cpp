@@ -1,13 +1,18 @@
-// The SDL2 backend: the real window, its events as window messages, ticks, sleep and the cursor. The window's
-// client area is exactly the game's screen rectangle; what lies beyond it after a resize shows the menu grey.
+// The SDL2 backend: the real window with the game's icon, its events as window messages, ticks, sleep and
+// the cursor. The window's client area is exactly the game's screen rectangle; what lies beyond it after a
+// resize shows the menu grey.
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "platform/GameIcon.h"
 #include "platform/KeyMap.h"
 #include "platform/Platform.h"
+#include "platform/PngFile.h"
+#include "platform/X11Pointer.h"
 
 // The outer window size includes a 2-pixel frame left, right and below and a 26-pixel title band on top.
 constexpr int32_t FrameLeft = 2;
@@ -16,6 +21,10 @@ constexpr int32_t FrameWidth = 4;
 constexpr int32_t FrameHeight = 28;
 constexpr Uint8 MenuGrey = 240;
 constexpr int32_t WindowHandleValue = 1;
+// The window's class (WM_CLASS on X11, the app id on Wayland): the desktop entry's StartupWMClass names it,
+// so that the desktop shows the running game under the entry's name and icon.
+constexpr char WindowClass[] = "tramolo";
+constexpr int32_t LargestIconSide = 256;
 
 static SDL_Window* Window;
 static SDL_Renderer* Renderer;
@@ -42,6 +51,13 @@ static bool DriverShowsWindow() {
     if (IsSet("SDL_VIDEODRIVER")) return true;
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver != nullptr && (std::strcmp(driver, "x11") == 0 || std::strcmp(driver, "wayland") == 0);
+}
+
+// SDL takes the window class from this variable when the video subsystem starts, else from the executable's
+// name, which a copy or a link may change. A class the user set himself stays.
+static void NameTheApplication() {
+    SDL_setenv("SDL_VIDEO_X11_WMCLASS", WindowClass, 0);
+    SDL_SetHint(SDL_HINT_APP_NAME, WindowClass);
 }
 
 // Event kinds the game never reads stay out of SDL's queue, so key events never wait behind them.
@@ -76,12 +92,26 @@ static void ShutDownVideo() {
 }
 
 static void DestroyWindowParts() {
+    X11PointerDetach();
     if (Texture != nullptr) SDL_DestroyTexture(Texture);
     if (Renderer != nullptr) SDL_DestroyRenderer(Renderer);
     if (Window != nullptr) SDL_DestroyWindow(Window);
     Texture = nullptr;
     Renderer = nullptr;
     Window = nullptr;
+}
+
+// The built-in icon on the window, for window managers and task bars that show it.
+static void SetGameIcon() {
+    std::vector<uint32_t> pixels;
+    int32_t width = 0;
+    int32_t height = 0;
+    if (!ReadPngPixels(GameIconPng, GameIconPngSize, LargestIconSide, &pixels, &width, &height)) return;
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), width, height, 32, width * 4,
+                                                           SDL_PIXELFORMAT_ARGB8888);
+    if (icon == nullptr) return;
+    SDL_SetWindowIcon(Window, icon);
+    SDL_FreeSurface(icon);
 }
 
 // An accelerated renderer where there is one, else SDL's software renderer onto the window surface.
@@ -117,6 +147,7 @@ static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t hei
         std::fprintf(stderr, "tramolo: no display to open the window on (DISPLAY is not set)\n");
         return 0;
     }
+    NameTheApplication();
     // With only an X display named, SDL is not let try Wayland first, which would only add complaints.
     if (!IsSet("SDL_VIDEODRIVER") && !IsSet("WAYLAND_DISPLAY") && IsSet("DISPLAY"))
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
@@ -141,6 +172,8 @@ static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t hei
         ShutDownVideo();
         return 0;
     }
+    SetGameIcon();
+    X11PointerAttach(Window);
     IgnoreUnreadEvents();
     ClosePosted = false;
     ReportedDrops = 0;
@@ -168,7 +201,9 @@ static void SdlSleep(uint32_t ms) {
     SDL_Delay(ms);
 }
 
+// Fresh from the X server where the window is an X11 one; SDL's global query elsewhere.
 static void SdlGetCursorPos(TPoint* point) {
+    if (X11PointerRead(point)) return;
     int x = 0;
     int y = 0;
     SDL_GetGlobalMouseState(&x, &y);

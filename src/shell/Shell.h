@@ -2,7 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
+// Answers --help or --version on out and returns the exit code (1 when the answer cannot be written), or
+// returns -1 when neither is asked and the game starts. Every other argument is ignored; "--" ends the
+// options.
+int32_t AnswerInfoOption(int argc, const char* const* argv, std::FILE* out);
 // The process entry: start-up, window, back buffer, frame loop. Returns the exit code.
 int32_t ProgramMain();
 // The window procedure: keeps the key table, posts the quit message on WM_DESTROY.

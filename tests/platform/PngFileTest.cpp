@@ -1,4 +1,5 @@
-// PNG output: what is written reads back pixel for pixel, and a failed write leaves nothing behind.
+// PNG output: what is written reads back pixel for pixel, and a failed write leaves nothing behind. PNG input
+// from memory: the built-in icon is the installed picture, and what is no PNG image is refused.
 #include <gtest/gtest.h>
 
 #include <png.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/Canvas.h"
+#include "platform/GameIcon.h"
 #include "platform/Platform.h"
 #include "platform/PngFile.h"
 #include "world/DatenStruktur.h"
@@ -145,6 +147,81 @@ TEST_F(PngFileTest, ADeviceIsWrittenStraightAndAFullOneFailsWithAReason) {
     EXPECT_TRUE(S_ISCHR(status.st_mode));
     EXPECT_NE(access("/dev/null.part", F_OK), 0);
     CanvasFree(&canvas);
+}
+
+// ---- Reading from memory ---------------------------------------------------------------------------------
+
+std::vector<uint8_t> FileBytes(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return bytes;
+    int c;
+    while ((c = std::fgetc(file)) != EOF)
+        bytes.push_back((uint8_t)c);
+    std::fclose(file);
+    return bytes;
+}
+
+TEST_F(PngFileTest, AWrittenCanvasReadsBackFromMemoryOpaque) {
+    TCanvas canvas{};
+    CanvasCreate(&canvas, 9, 4);
+    for (int32_t i = 0; i < 36; i++)
+        canvas.Pixels[i] =
+            0xFF000000u | (uint32_t)(i * 7) << 16 | (uint32_t)(255 - i) << 8 | (uint32_t)(i * 3);
+    const std::string path = dir + "/frame.png";
+    char error[256] = "";
+    ASSERT_TRUE(WriteCanvasPng(&canvas, path.c_str(), (path + ".part").c_str(), error, sizeof error))
+        << error;
+    const std::vector<uint8_t> bytes = FileBytes(path);
+    std::vector<uint32_t> pixels;
+    int32_t width = 0;
+    int32_t height = 0;
+    ASSERT_TRUE(ReadPngPixels(bytes.data(), bytes.size(), 64, &pixels, &width, &height));
+    EXPECT_EQ(width, 9);
+    EXPECT_EQ(height, 4);
+    EXPECT_EQ(pixels, std::vector<uint32_t>(canvas.Pixels, canvas.Pixels + 36));
+    // Too large for the caller's bound.
+    EXPECT_FALSE(ReadPngPixels(bytes.data(), bytes.size(), 8, &pixels, &width, &height));
+    CanvasFree(&canvas);
+}
+
+TEST_F(PngFileTest, TheBuiltInIconIsTheInstalledPicture) {
+    const std::string installed = std::string(TRAMOLO_SOURCE_DIR) + "/data/tramolo.png";
+    const std::vector<uint8_t> bytes = FileBytes(installed);
+    ASSERT_FALSE(bytes.empty()) << installed;
+    EXPECT_EQ(std::vector<uint8_t>(GameIconPng, GameIconPng + GameIconPngSize), bytes);
+    std::vector<uint32_t> pixels;
+    int32_t width = 0;
+    int32_t height = 0;
+    ASSERT_TRUE(ReadPngPixels(GameIconPng, GameIconPngSize, 256, &pixels, &width, &height));
+    EXPECT_EQ(width, 64);
+    EXPECT_EQ(height, 64);
+    // The picture as libpng's file reader gives it, in the same 0xAARRGGBB form.
+    png_image reader{};
+    reader.version = PNG_IMAGE_VERSION;
+    ASSERT_NE(png_image_begin_read_from_file(&reader, installed.c_str()), 0);
+    reader.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(reader));
+    ASSERT_NE(png_image_finish_read(&reader, nullptr, rgba.data(), 0, nullptr), 0);
+    ASSERT_EQ(rgba.size(), pixels.size() * 4);
+    for (size_t i = 0; i < pixels.size(); i++) {
+        const uint32_t expected = (uint32_t)rgba[4 * i + 3] << 24 | (uint32_t)rgba[4 * i] << 16 |
+                                  (uint32_t)rgba[4 * i + 1] << 8 | rgba[4 * i + 2];
+        ASSERT_EQ(pixels[i], expected) << "pixel " << i;
+    }
+}
+
+TEST_F(PngFileTest, WhatIsNoPngImageIsRefused) {
+    std::vector<uint32_t> pixels;
+    int32_t width = -1;
+    int32_t height = -1;
+    const uint8_t text[] = "not a picture at all";
+    EXPECT_FALSE(ReadPngPixels(text, sizeof text, 256, &pixels, &width, &height));
+    // The icon cut off in the middle of its image data.
+    EXPECT_FALSE(ReadPngPixels(GameIconPng, GameIconPngSize / 2, 256, &pixels, &width, &height));
+    EXPECT_FALSE(ReadPngPixels(GameIconPng, 0, 256, &pixels, &width, &height));
+    EXPECT_EQ(width, -1);
+    EXPECT_EQ(height, -1);
 }
 
 } // namespace

@@ -2,14 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <clocale>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "platform/Font.h"
 #include "shell/Shell.h"
+#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
+#include "world/World.h"
 
 namespace {
 
@@ -416,6 +420,119 @@ TEST_F(Hud, MessageComesLastInEveryModeWithItsUmlauts) {
     Draw();
     for (const std::string& text : TextsAt(50, 250))
         EXPECT_EQ(text, "");
+}
+
+// ---- The layout with the largest figures ------------------------------------------------------------------
+
+// Every text at its place with the largest figures a game shows: no two text cells meet, none reaches the
+// damage bar, and each ends inside the drawing area. This needs the face the layout was made for: with a
+// wider face, or without the face, the test fails.
+class HudLayout : public Hud {
+  protected:
+    void SetUp() override {
+        Hud::SetUp();
+        SelectPlatform(HeadlessBackend());
+        DemoMode = 0;
+        BuildWorld();
+        SetLargestFigures();
+    }
+
+    void SetLargestFigures() {
+        Seconds = 99999;
+        ElapsedSeconds = 99999;
+        LastKey = 255;
+        Fps = 999;
+        CurrentActor = ActorCount - 1;
+        TActor& actor = Current();
+        actor.Laps = 99999;
+        actor.Distance = 99999.9f;
+        actor.KineticEnergy = 999999.0f;
+        actor.Resistance = -999999.0f;
+        actor.SpeedKmh = 999999.0f;
+        actor.SlideSpeed = 999998.0f; // below the speed: the slide and tip lines show
+        actor.TipSpeed = 999998.0f;
+        actor.CurveRadius = -999999.0f;
+        actor.CentrifugalForce = -999999.0f;
+        actor.PosX = actor.PosY = -999999.0f;
+        actor.QuadIndex = 99;
+        actor.QuadPosX = actor.QuadPosY = -999999.0f;
+        actor.AngleX = actor.AngleY = actor.AngleZ = -999999.0f;
+        actor.WheelAngle = actor.AngleDiff = -999999.0f;
+        actor.Damage = 100;
+        actor.TouchQuad[9] = 0; // off the road: the warning shows
+        CamAngleX = CamAngleY = CamAngleZ = -999999.0f;
+        CamPosX = CamPosY = CamPosZ = -999999.0f;
+        CamOffsetX = CamOffsetY = CamOffsetZ = -9999.9999f;
+        EyeDistance = 99999.0f;
+    }
+
+    struct TCell {
+        TRect Rect;
+        std::string Text;
+    };
+    // The cells of the pass's texts, as the canvas paints them, and the damage bar's frame.
+    std::vector<TCell> Cells() const {
+        std::vector<TCell> cells;
+        for (const TextCall& call : Calls) {
+            if (call.text.empty()) continue;
+            cells.push_back(TCell{
+                TRect{call.x, call.y, call.x + FontTextWidth(call.text.c_str()), call.y + FontLineHeight()},
+                call.text});
+        }
+        cells.push_back(TCell{TRect{479, 31, 581, 53}, "(damage bar)"});
+        return cells;
+    }
+};
+
+bool Meet(const TRect& a, const TRect& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+std::string Describe(const TRect& r, const std::string& text) {
+    return "[" + text + "] at " + std::to_string(r.Left) + ".." + std::to_string(r.Right) + " x " +
+           std::to_string(r.Top) + ".." + std::to_string(r.Bottom);
+}
+
+TEST_F(HudLayout, LargestFiguresKeepEveryTextApartAndInsideTheDrawingArea) {
+    ASSERT_STREQ(FontFamilyName(), "MS Sans Serif")
+        << "the head-up display's face is missing; texts are cut to " << FontFilePath();
+    ASSERT_EQ(FontLineHeight(), 13);
+    const std::array<const char*, 5> messages = {TextWelcome, TextPressEnter, TextWrongDirection, TextDizzy,
+                                                 "G A M E   O V E R  Actor No 5"};
+    int32_t passes = 0;
+    for (int32_t mode = 0; mode < 3; mode++) {
+        for (const float turnRate : {-90.0f, 90.0f}) {
+            for (const bool checkpoint : {false, true}) {
+                for (size_t m = 0; m < messages.size(); m++) {
+                    HudMode = mode;
+                    Current().Steering = turnRate / (float)Fps;
+                    // The finish and the checkpoint text share a place; the checkpoint's paints over the
+                    // finish's.
+                    Current().TouchQuad[1] = checkpoint ? 0 : 1;
+                    Current().TouchQuad[2] = checkpoint ? 1 : 0;
+                    CameraPresetName = PresetNames[m];
+                    Message = messages[m];
+                    Draw();
+                    passes++;
+                    const std::vector<TCell> cells = Cells();
+                    ASSERT_GE(cells.size(), 8u);
+                    for (size_t i = 0; i < cells.size(); i++) {
+                        const TRect& r = cells[i].Rect;
+                        EXPECT_TRUE(r.Left >= ScreenRect.Left && r.Right <= ScreenRect.Right &&
+                                    r.Top >= ScreenRect.Top && r.Bottom <= ScreenRect.Bottom)
+                            << "mode " << mode << ": " << Describe(r, cells[i].Text)
+                            << " leaves the drawing area";
+                        for (size_t k = i + 1; k < cells.size(); k++) {
+                            EXPECT_FALSE(Meet(r, cells[k].Rect))
+                                << "mode " << mode << ": " << Describe(r, cells[i].Text) << " meets "
+                                << Describe(cells[k].Rect, cells[k].Text);
+                        }
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(passes, 60);
 }
 
 } // namespace
