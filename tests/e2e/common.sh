@@ -30,11 +30,13 @@ fail() {
     exit 1
 }
 
-# Starts Xvfb; it picks a free display number itself and writes it to the descriptor once it is ready.
+# Starts Xvfb; it picks a free display number itself and writes it to the descriptor once it is ready. It
+# does not reset when its last client leaves, so that the helpers' own connections never close it under the
+# game.
 start_xvfb() {
     command -v Xvfb >/dev/null || fail "Xvfb not found"
     command -v xdotool >/dev/null || fail "xdotool not found"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     xvfb_ready() {
         kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
@@ -43,6 +45,9 @@ start_xvfb() {
     wait_for "$deadline" "Xvfb giving its display number" xvfb_ready
     export DISPLAY=:$(tr -d '\n' <"$work/display")
     unset SDL_VIDEODRIVER WAYLAND_DISPLAY
+    # The number comes once the server listens; on a busy machine a client may still find it not answering.
+    xvfb_answers() { xdotool getdisplaygeometry >/dev/null 2>&1; }
+    wait_for "$deadline" "the virtual display $DISPLAY answering" xvfb_answers
 }
 
 # wait_for SECONDS WHAT COMMAND...: runs COMMAND every 0.2 s until it succeeds; fails at the deadline with
