@@ -61,27 +61,29 @@ static void ClipSteps(int64_t start, int64_t dir, int64_t size, int64_t* first, 
     if (hi < *last) *last = hi;
 }
 
-// Offset along the minor axis at step i: i * minor / major rounded, halves away from the start.
-static int64_t MinorOffset(int64_t i, int64_t minor, int64_t major) {
-    return (int64_t)(((TWide)2 * i * minor + major) / ((TWide)2 * major));
-}
-
-// The first step in [first, last] whose minor coordinate reaches the buffer, found by bisection over the
-// monotone offset: a handful of exact evaluations instead of stepping over an off-screen stretch.
-static int64_t FirstStepReaching(int64_t first, int64_t last, int64_t minor, int64_t major, int64_t need) {
-    while (first < last) {
-        const int64_t mid = first + (last - first) / 2;
-        if (MinorOffset(mid, minor, major) >= need) {
-            last = mid;
-        } else {
-            first = mid + 1;
-        }
+// a / b and a % b for a >= 0 and b > 0. Most lines keep a within 64 bits, where the division is one
+// instruction; the wide one is a library call.
+static int64_t Divide(TWide a, int64_t b, int64_t* remainder) {
+    if (a <= (TWide)INT64_MAX) {
+        *remainder = (int64_t)a % b;
+        return (int64_t)a / b;
     }
-    return first;
+    *remainder = (int64_t)(a % b);
+    return (int64_t)(a / b);
 }
 
-// Steps a line along its major axis over the steps that can land in the buffer, so the work is bounded by
-// the buffer size; each pixel is the one the whole line would put there.
+// The minor offset of step i is i * minor / major rounded, halves away from the start:
+// (2 * i * minor + major) / (2 * major). It never falls as i grows, so the steps whose offset reaches n
+// begin at the least i with 2 * i * minor + major >= 2 * n * major, found here directly (n, minor >= 1).
+static int64_t FirstStepReaching(int64_t n, int64_t minor, int64_t major) {
+    int64_t remainder;
+    const int64_t steps = Divide((TWide)major * (2 * n - 1), 2 * minor, &remainder);
+    return remainder > 0 ? steps + 1 : steps;
+}
+
+// Steps a line along its major axis over just the steps that land in the buffer, found before the first
+// one is drawn, so the work is bounded by the buffer size; each pixel is the one the whole line would put
+// there. The stepping itself is the classic error-term walk over a pixel index.
 static void DrawClippedLine(TCanvas* canvas, int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
     const int64_t dx = x1 - x0;
     const int64_t dy = y1 - y0;
@@ -103,7 +105,7 @@ static void DrawClippedLine(TCanvas* canvas, int64_t x0, int64_t y0, int64_t x1,
     ClipSteps(majorStart, majorDir, majorSize, &first, &last);
     if (first > last) return;
 
-    // The minor coordinate must also be inside: offsets between need and limit.
+    // The minor coordinate must also be inside: offsets from need to limit. No offset exceeds minor.
     int64_t need;
     int64_t limit;
     if (minorDir > 0) {
@@ -113,27 +115,36 @@ static void DrawClippedLine(TCanvas* canvas, int64_t x0, int64_t y0, int64_t x1,
         need = minorStart - (minorSize - 1);
         limit = minorStart;
     }
-    if (limit < 0 || need > MinorOffset(last, minor, major)) return;
-    if (need > 0) first = FirstStepReaching(first, last, minor, major, need);
+    if (limit < 0 || need > minor) return;
+    if (need > 0) {
+        const int64_t reaching = FirstStepReaching(need, minor, major);
+        if (reaching > first) first = reaching;
+    }
+    if (limit < minor) {
+        const int64_t beyond = FirstStepReaching(limit + 1, minor, major);
+        if (beyond - 1 < last) last = beyond - 1;
+    }
+    if (first > last) return;
 
-    const TWide twoMajor = (TWide)2 * major;
-    const TWide numerator = (TWide)2 * first * minor + major;
-    int64_t offset = (int64_t)(numerator / twoMajor);
-    int64_t remainder = (int64_t)(numerator % twoMajor);
-    const int64_t twoMajor64 = 2 * major;
+    const int64_t twoMajor = 2 * major;
     const int64_t twoMinor = 2 * minor;
+    int64_t remainder;
+    const int64_t offset = Divide((TWide)first * twoMinor + major, twoMajor, &remainder);
+    const int64_t majorAt = majorStart + majorDir * first;
+    const int64_t minorAt = minorStart + minorDir * offset;
+    const int64_t width = canvas->Width;
+    int64_t index = xMajor ? minorAt * width + majorAt : majorAt * width + minorAt;
+    const int64_t majorStep = xMajor ? majorDir : majorDir * width;
+    const int64_t minorStep = xMajor ? minorDir * width : minorDir;
     const uint32_t pixel = PixelFromColor(canvas->PenColor);
-    for (int64_t i = first; i <= last && offset <= limit; i++) {
-        const int64_t a = majorStart + majorDir * i;
-        const int64_t b = minorStart + minorDir * offset;
-        const int64_t px = xMajor ? a : b;
-        const int64_t py = xMajor ? b : a;
-        canvas->Pixels[py * canvas->Width + px] = pixel;
+    uint32_t* pixels = canvas->Pixels;
+    for (int64_t count = last - first + 1; count > 0; count--) {
+        pixels[index] = pixel;
+        index += majorStep;
         remainder += twoMinor;
-        if (remainder >= twoMajor64) {
-            remainder -= twoMajor64;
-            offset++;
-        }
+        const bool carry = remainder >= twoMajor;
+        remainder -= carry ? twoMajor : 0;
+        index += carry ? minorStep : 0;
     }
 }
 

@@ -2,12 +2,15 @@
 // cells in the default font, and the text observer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "alloc/AllocCounter.h"
+#include "platform/LineReference.h"
 #include "platform/Canvas.h"
 #include "platform/Font.h"
 #include "platform/Platform.h"
@@ -165,6 +168,45 @@ TEST_F(CanvasTest, HugeSlopedLineStaysOnItsIdealLine) {
         }
         EXPECT_EQ(count, 1) << "row " << y;
     }
+}
+
+// The lines the 3D view gives the canvas mostly start or end far off screen. Whatever the distance, the
+// slope or the side they come from, the pixels drawn are exactly the steps of the whole line that fall
+// inside the buffer.
+TEST_F(CanvasTest, ClippedLinesMatchTheirDefinitionFromAnyDistance) {
+    std::mt19937_64 random(20261208);
+    const int64_t reaches[] = {50, 4000, 3000000, 4294967295};
+    const auto pick = [&](int64_t low, int64_t high) {
+        return std::uniform_int_distribution<int64_t>(low, high)(random);
+    };
+    const auto clamp = [](int64_t v) { return (int32_t)std::clamp<int64_t>(v, INT32_MIN, INT32_MAX); };
+    int32_t crossing = 0;
+    for (int32_t n = 0; n < 20000; n++) {
+        // Through a point near the buffer, from a start at some distance to an end beyond that point
+        // (both clamped to 32 bits, which may move the line off the point).
+        const int64_t px = pick(-4, 44), py = pick(-4, 34);
+        const int64_t reach = reaches[n % 4];
+        int64_t ax = pick(-reach, reach), ay = pick(-reach, reach);
+        if (n % 5 == 1) ay = pick(-3, 3); // nearly horizontal
+        if (n % 5 == 2) ax = pick(-3, 3); // nearly vertical
+        if (n % 5 == 3) ay = ax;          // diagonal
+        const int64_t scale = pick(1, 8);
+        const int32_t x0 = clamp(px - ax), y0 = clamp(py - ay);
+        const int32_t x1 = clamp(px + ax * scale / 4), y1 = clamp(py + ay * scale / 4);
+        CanvasFillRect(&canvas, TRect{0, 0, canvas.Width, canvas.Height});
+        Line(x0, y0, x1, y1);
+        std::vector<TLinePixel> drawn;
+        for (int32_t y = 0; y < canvas.Height; y++) {
+            for (int32_t x = 0; x < canvas.Width; x++) {
+                if (CanvasPixel(&canvas, x, y) != White) drawn.push_back({x, y});
+            }
+        }
+        ASSERT_TRUE(drawn == ReferenceLine(x0, y0, x1, y1, canvas.Width, canvas.Height))
+            << "line " << x0 << "," << y0 << " to " << x1 << "," << y1;
+        crossing += drawn.empty() ? 0 : 1;
+    }
+    // Most of them cross the buffer, so the clipping at both ends was tried.
+    EXPECT_GT(crossing, 15000);
 }
 
 TEST_F(CanvasTest, ManyHugeLinesFinishQuickly) {
