@@ -190,13 +190,28 @@ void CanvasFrameRect(TCanvas* canvas, TRect rect) {
 }
 
 // Darkens the pixel toward black by the glyph's coverage.
-static uint32_t BlendToBlack(uint32_t pixel, uint32_t coverage) {
+static constexpr uint32_t BlendToBlack(uint32_t pixel, uint32_t coverage) {
     const uint32_t keep = 255 - coverage;
     const uint32_t r = ((pixel >> 16) & 0xFF) * keep / 255;
     const uint32_t g = ((pixel >> 8) & 0xFF) * keep / 255;
     const uint32_t b = (pixel & 0xFF) * keep / 255;
     return 0xFF000000u | (r << 16) | (g << 8) | b;
 }
+
+constexpr uint32_t WhitePixel = 0xFFFFFFFFu;
+
+// What a white pixel becomes under each coverage (no coverage leaves it as it is). Text cells are white in
+// every frame of the game, so nearly every glyph pixel is one look-up here, whatever its coverage.
+struct TWhiteBlends {
+    uint32_t Pixel[256];
+};
+static constexpr TWhiteBlends MakeWhiteBlends() {
+    TWhiteBlends blends{};
+    for (uint32_t c = 0; c < 256; c++)
+        blends.Pixel[c] = c == 0 ? WhitePixel : BlendToBlack(WhitePixel, c);
+    return blends;
+}
+static constexpr TWhiteBlends WhiteBlends = MakeWhiteBlends();
 
 static void DrawGlyph(TCanvas* canvas, int64_t penX, int64_t top, const TFontGlyph* glyph) {
     const uint8_t* mask = FontGlyphMask(glyph);
@@ -216,7 +231,9 @@ static void DrawGlyph(TCanvas* canvas, int64_t penX, int64_t top, const TFontGly
         for (int32_t gx = fromX; gx < toX; gx++) {
             const uint32_t c = coverage[gx];
             uint32_t& pixel = row[(size_t)(left + gx)];
-            if (c == 255)
+            if (pixel == WhitePixel)
+                pixel = WhiteBlends.Pixel[c];
+            else if (c == 255)
                 pixel = 0xFF000000u;
             else if (c != 0)
                 pixel = BlendToBlack(pixel, c);

@@ -316,6 +316,36 @@ TEST_F(CanvasTextTest, TextCellIsOpaqueInBrushColourWithBlackText) {
     EXPECT_EQ(CanvasPixel(&canvas, 12, cell.Bottom), PixelFromColor(Red));
 }
 
+// Text on white, the game's only cell colour, takes each glyph pixel from a table; on any other colour it
+// is blended. Both darken alike: where a glyph leaves grey level w on white, it leaves 200 * w / 255 on a
+// cell of grey level 200. A smoothed face, so that every level of coverage is met, not only ink and paper.
+TEST_F(CanvasTextTest, GlyphsDarkenWhiteAsTheyDarkenAnyCell) {
+    ASSERT_TRUE(FontUseFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
+    const char* glyphs[] = {"W", "\xC3\xA4", "g", "5", "%", "@"};
+    int32_t partial = 0;
+    for (int32_t k = 0; k < 6; k++) {
+        const int32_t x = 4 + 30 * k;
+        CanvasSetBrushColor(&canvas, RGBColor(255, 255, 255));
+        CanvasTextOut(&canvas, x, 2, glyphs[k]);
+        CanvasSetBrushColor(&canvas, RGBColor(200, 200, 200));
+        CanvasTextOut(&canvas, x, 20, glyphs[k]);
+        const TRect cell = Cell(x, 2, glyphs[k]);
+        for (int32_t y = cell.Top; y < cell.Bottom; y++) {
+            for (int32_t px = cell.Left; px < cell.Right; px++) {
+                const uint32_t onWhite = CanvasPixel(&canvas, px, y);
+                const uint32_t level = onWhite & 0xFF;
+                ASSERT_EQ(onWhite, PixelFromColor(RGBColor(level, level, level))) << px << "," << y;
+                const int32_t darkened = (int32_t)(200 * level / 255);
+                ASSERT_EQ(CanvasPixel(&canvas, px, y + 18),
+                          PixelFromColor(RGBColor(darkened, darkened, darkened)))
+                    << glyphs[k] << " at " << px << "," << y;
+                partial += level > 0 && level < 255;
+            }
+        }
+    }
+    EXPECT_GT(partial, 20); // most edges of a smoothed face are partly covered
+}
+
 TEST_F(CanvasTextTest, UmlautsHaveTheirOwnGlyphs) {
     CanvasTextOut(&canvas, 0, 0, "a");
     CanvasTextOut(&canvas, 0, 20, "\xC3\xA4"); // a with diaeresis
