@@ -33,6 +33,38 @@ void TransformVertex(const TVertexSource& source, int32_t i) {
     ProjectPoint();
 }
 
+// The vertices of the model being drawn, once carried into screen space. Its index lists name most
+// vertices several times (neighbouring polygons share corners) and every part of it uses the same
+// transform, which gives the same point each time: each vertex is transformed once per model and frame.
+constexpr int32_t KeptVertices = 64;
+struct TKeptVertex {
+    uint32_t Model; // the model walk that transformed it; 0 never
+    float X, Y, Z;
+};
+TKeptVertex Kept[KeptVertices];
+uint32_t ModelWalk;
+
+void BeginModelWalk() {
+    if (++ModelWalk == 0) {
+        for (TKeptVertex& kept : Kept)
+            kept.Model = 0;
+        ModelWalk = 1;
+    }
+}
+
+// Vertex i in screen space in the point register, transformed now or kept from earlier in this model.
+void LoadScreenVertex(const TVertexSource& source, int32_t i) {
+    TKeptVertex* kept = i >= 0 && i < KeptVertices ? &Kept[i] : nullptr;
+    if (kept != nullptr && kept->Model == ModelWalk) {
+        PointX = kept->X;
+        PointY = kept->Y;
+        PointZ = kept->Z;
+        return;
+    }
+    TransformVertex(source, i);
+    if (kept != nullptr) *kept = TKeptVertex{ModelWalk, PointX, PointY, PointZ};
+}
+
 // Walks one index list: a polygon closes at -1, an edge appears only when both of its ends have depth
 // below 0, and a point behind the camera breaks the line.
 void WalkIndexList(const TVertexSource& source, const int32_t* indices, int32_t color) {
@@ -47,7 +79,7 @@ void WalkIndexList(const TVertexSource& source, const int32_t* indices, int32_t 
             PointY = startY;
             PointZ = startZ;
         } else {
-            TransformVertex(source, entry);
+            LoadScreenVertex(source, entry);
         }
         if (PointZ < 0.0f) {
             CanvasSetPenColor(&BackBuffer, color);
@@ -74,6 +106,7 @@ void DrawModelFaces(int32_t objectIndex, const TVertexSource& source, const int3
     if (objectIndex < 0 || (size_t)objectIndex >= Objects.size()) return;
     const TObjekt& model = Objects[(size_t)objectIndex];
     if (model.Vertices == nullptr) return;
+    BeginModelWalk();
     const int32_t parts =
         model.PartCount < (int32_t)model.Parts.size() ? model.PartCount : (int32_t)model.Parts.size();
     for (int32_t p = 0; p < parts; p++) {
