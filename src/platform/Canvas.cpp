@@ -85,6 +85,12 @@ static int64_t FirstStepReaching(int64_t n, int64_t minor, int64_t major) {
 // one is drawn, so the work is bounded by the buffer size; each pixel is the one the whole line would put
 // there. The stepping itself is the classic error-term walk over a pixel index.
 static void DrawClippedLine(TCanvas* canvas, int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+    // Both ends beyond the same edge: the line never enters. Most off-screen edges of the 3D view end here.
+    const int64_t width = canvas->Width;
+    const int64_t height = canvas->Height;
+    if ((x0 < 0 && x1 < 0) || (y0 < 0 && y1 < 0) || (x0 >= width && x1 >= width) ||
+        (y0 >= height && y1 >= height))
+        return;
     const int64_t dx = x1 - x0;
     const int64_t dy = y1 - y0;
     const int64_t adx = dx < 0 ? -dx : dx;
@@ -97,8 +103,8 @@ static void DrawClippedLine(TCanvas* canvas, int64_t x0, int64_t y0, int64_t x1,
     const int64_t minorStart = xMajor ? y0 : x0;
     const int64_t majorDir = (xMajor ? dx : dy) < 0 ? -1 : 1;
     const int64_t minorDir = (xMajor ? dy : dx) < 0 ? -1 : 1;
-    const int64_t majorSize = xMajor ? canvas->Width : canvas->Height;
-    const int64_t minorSize = xMajor ? canvas->Height : canvas->Width;
+    const int64_t majorSize = xMajor ? width : height;
+    const int64_t minorSize = xMajor ? height : width;
 
     int64_t first = 0;
     int64_t last = major - 1;
@@ -132,7 +138,6 @@ static void DrawClippedLine(TCanvas* canvas, int64_t x0, int64_t y0, int64_t x1,
     const int64_t offset = Divide((TWide)first * twoMinor + major, twoMajor, &remainder);
     const int64_t majorAt = majorStart + majorDir * first;
     const int64_t minorAt = minorStart + minorDir * offset;
-    const int64_t width = canvas->Width;
     int64_t index = xMajor ? minorAt * width + majorAt : majorAt * width + minorAt;
     const int64_t majorStep = xMajor ? majorDir : majorDir * width;
     const int64_t minorStep = xMajor ? minorDir * width : minorDir;
@@ -233,18 +238,20 @@ static void DrawGlyph(TCanvas* canvas, int64_t penX, int64_t top, const TFontGly
     const int64_t spaceY = (int64_t)canvas->Height - first;
     const int32_t toX = spaceX < glyph->Width ? (int32_t)(spaceX < 0 ? 0 : spaceX) : glyph->Width;
     const int32_t toY = spaceY < glyph->Height ? (int32_t)(spaceY < 0 ? 0 : spaceY) : glyph->Height;
+    if (fromX >= toX) return;
+    const size_t count = (size_t)(toX - fromX);
     for (int32_t gy = fromY; gy < toY; gy++) {
-        const uint8_t* coverage = mask + (size_t)gy * (size_t)glyph->Width;
-        uint32_t* row = canvas->Pixels + (size_t)(first + gy) * (size_t)canvas->Width;
-        for (int32_t gx = fromX; gx < toX; gx++) {
-            const uint32_t c = coverage[gx];
-            uint32_t& pixel = row[(size_t)(left + gx)];
-            if (pixel == WhitePixel)
-                pixel = WhiteBlends.Pixel[c];
+        const uint8_t* coverage = mask + (size_t)gy * (size_t)glyph->Width + (size_t)fromX;
+        uint32_t* pixel =
+            canvas->Pixels + (size_t)(first + gy) * (size_t)canvas->Width + (size_t)(left + fromX);
+        for (size_t k = 0; k < count; k++) {
+            const uint32_t c = coverage[k];
+            if (pixel[k] == WhitePixel)
+                pixel[k] = WhiteBlends.Pixel[c];
             else if (c == 255)
-                pixel = 0xFF000000u;
+                pixel[k] = 0xFF000000u;
             else if (c != 0)
-                pixel = BlendToBlack(pixel, c);
+                pixel[k] = BlendToBlack(pixel[k], c);
         }
     }
 }
