@@ -19,20 +19,6 @@ struct TVertexSource {
     float ViewRadZ;             // the camera's turn about z for this model
 };
 
-// Loads vertex i and carries it into screen space: model turn, world position, camera turn, projection.
-void TransformVertex(const TVertexSource& source, int32_t i) {
-    const float* v = source.Vertices + (size_t)i * 3;
-    PointX = v[0];
-    PointY = v[1];
-    PointZ = v[2];
-    RotatePoint(RotRadX, RotRadY, RotRadZ);
-    PointX = F32(source.BaseX + (double)PointX - (double)CamPosX);
-    PointY = F32(source.BaseY + (double)PointY - (double)CamPosY);
-    PointZ = F32(source.BaseZ + (double)PointZ - (double)CamPosZ);
-    RotatePoint(CamRadX, CamRadY, source.ViewRadZ);
-    ProjectPoint();
-}
-
 // The vertices of the model being drawn, once carried into screen space. Its index lists name most
 // vertices several times (neighbouring polygons share corners) and every part of it uses the same
 // transform, which gives the same point each time: each vertex is transformed once per model and frame.
@@ -44,12 +30,38 @@ struct TKeptVertex {
 TKeptVertex Kept[KeptVertices];
 uint32_t ModelWalk;
 
+// The model's turn and the camera's, worked out at the model's first transformed vertex: where
+// RotatePoint would first have looked them up.
+bool TurnsKnown;
+TTurn ModelTurn;
+TTurn ViewTurn;
+
 void BeginModelWalk() {
+    TurnsKnown = false;
     if (++ModelWalk == 0) {
         for (TKeptVertex& kept : Kept)
             kept.Model = 0;
         ModelWalk = 1;
     }
+}
+
+// Loads vertex i and carries it into screen space: model turn, world position, camera turn, projection.
+void TransformVertex(const TVertexSource& source, int32_t i) {
+    if (!TurnsKnown) {
+        ModelTurn = TurnFor(RotRadX, RotRadY, RotRadZ);
+        ViewTurn = TurnFor(CamRadX, CamRadY, source.ViewRadZ);
+        TurnsKnown = true;
+    }
+    const float* v = source.Vertices + (size_t)i * 3;
+    PointX = v[0];
+    PointY = v[1];
+    PointZ = v[2];
+    RotatePointBy(ModelTurn);
+    PointX = F32(source.BaseX + (double)PointX - (double)CamPosX);
+    PointY = F32(source.BaseY + (double)PointY - (double)CamPosY);
+    PointZ = F32(source.BaseZ + (double)PointZ - (double)CamPosZ);
+    RotatePointBy(ViewTurn);
+    ProjectPoint();
 }
 
 // Vertex i in screen space in the point register, transformed now or kept from earlier in this model.
