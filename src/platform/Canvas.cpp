@@ -226,7 +226,9 @@ static constexpr TWhiteBlends MakeWhiteBlends() {
 }
 static constexpr TWhiteBlends WhiteBlends = MakeWhiteBlends();
 
-static void DrawGlyph(TCanvas* canvas, int64_t penX, int64_t top, const TFontGlyph* glyph) {
+// Draws one glyph at the pen. On fresh paper, a white cell with nothing drawn yet under the glyph's box,
+// every pixel is white before and needs no reading.
+static void DrawGlyph(TCanvas* canvas, int64_t penX, int64_t top, const TFontGlyph* glyph, bool freshPaper) {
     const uint8_t* mask = FontGlyphMask(glyph);
     if (mask == nullptr) return;
     const int64_t left = penX + glyph->OffsetX;
@@ -244,6 +246,11 @@ static void DrawGlyph(TCanvas* canvas, int64_t penX, int64_t top, const TFontGly
         const uint8_t* coverage = mask + (size_t)gy * (size_t)glyph->Width + (size_t)fromX;
         uint32_t* pixel =
             canvas->Pixels + (size_t)(first + gy) * (size_t)canvas->Width + (size_t)(left + fromX);
+        if (freshPaper) {
+            for (size_t k = 0; k < count; k++)
+                pixel[k] = WhiteBlends.Pixel[coverage[k]];
+            continue;
+        }
         for (size_t k = 0; k < count; k++) {
             const uint32_t c = coverage[k];
             if (pixel[k] == WhitePixel)
@@ -264,10 +271,17 @@ void CanvasTextOut(TCanvas* canvas, int32_t x, int32_t y, const char* text) {
     TRect cell{x, y, right > INT32_MAX ? INT32_MAX : (int32_t)right,
                bottom > INT32_MAX ? INT32_MAX : (int32_t)bottom};
     CanvasFillRect(canvas, cell);
+    const bool whiteCell = PixelFromColor(canvas->BrushColor) == WhitePixel;
+    int64_t inkRight = INT64_MIN; // right edge of the glyph boxes drawn so far
     int64_t penX = x;
     while (*text != '\0' && penX < canvas->Width) {
         const TFontGlyph* glyph = FontGlyphFor(FontNextCodePoint(&text));
-        DrawGlyph(canvas, penX, y, glyph);
+        const int64_t left = penX + glyph->OffsetX;
+        const int64_t top = (int64_t)y + glyph->OffsetY;
+        const bool inCell =
+            left >= x && left + glyph->Width <= cell.Right && top >= y && top + glyph->Height <= cell.Bottom;
+        DrawGlyph(canvas, penX, y, glyph, whiteCell && inCell && left >= inkRight);
+        if (glyph->Width > 0 && left + glyph->Width > inkRight) inkRight = left + glyph->Width;
         penX += glyph->Advance;
     }
 }

@@ -346,6 +346,30 @@ TEST_F(CanvasTextTest, GlyphsDarkenWhiteAsTheyDarkenAnyCell) {
     EXPECT_GT(partial, 20); // most edges of a smoothed face are partly covered
 }
 
+// In a smoothed face the box of a "T" reaches a pixel back into the bar of a "T" before it. There the
+// second glyph darkens the ink already drawn instead of painting over it: every pixel of "TT" is what the
+// first "T" alone leaves there darkened by what the second alone leaves there.
+TEST_F(CanvasTextTest, AGlyphReachingIntoTheOneBeforeDarkensItsInk) {
+    ASSERT_TRUE(FontUseFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
+    const TFontGlyph* t = FontGlyphFor('T');
+    CanvasTextOut(&canvas, 10, 2, "TT");
+    CanvasTextOut(&canvas, 60, 2, "T");
+    CanvasTextOut(&canvas, 110 + t->Advance, 2, "T");
+    const int32_t secondLeft = t->Advance + t->OffsetX;
+    int32_t firstInkUnderSecond = 0;
+    for (int32_t y = 0; y < 2 + FontLineHeight() + 2; y++) {
+        for (int32_t dx = -3; dx < 2 * t->Advance + 3; dx++) {
+            const uint32_t first = CanvasPixel(&canvas, 60 + dx, y) & 0xFF;
+            const uint32_t second = CanvasPixel(&canvas, 110 + dx, y) & 0xFF;
+            const int32_t both = (int32_t)(first * second / 255);
+            ASSERT_EQ(CanvasPixel(&canvas, 10 + dx, y), PixelFromColor(RGBColor(both, both, both)))
+                << dx << "," << y;
+            firstInkUnderSecond += first < 255 && dx >= secondLeft && dx < secondLeft + t->Width;
+        }
+    }
+    EXPECT_GT(firstInkUnderSecond, 0);
+}
+
 TEST_F(CanvasTextTest, UmlautsHaveTheirOwnGlyphs) {
     CanvasTextOut(&canvas, 0, 0, "a");
     CanvasTextOut(&canvas, 0, 20, "\xC3\xA4"); // a with diaeresis
