@@ -1,7 +1,9 @@
 // The point register: rotation, perspective projection, and two plane-geometry routines. Every value
 // written to the register or to a result global is rounded to float at that moment; the arithmetic in
 // between runs in double, the degree conversions in long double with the game's 3.1428.
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
@@ -13,7 +15,8 @@ constexpr float DepthEpsilon = 0.00001f;
 namespace {
 
 // The turns of the last two angle triples: the passes turn every vertex of a model by its own angles and
-// then by the camera's, so nearly every call finds its triple here.
+// then by the camera's, so nearly every call finds its triple here. A triple is found by its bits, not by
+// float equality: -0 and +0 have sines of different sign, and the turn must be that of the angles given.
 struct TKeptTurn {
     float Ax, Ay, Az;
     TTurn Turn;
@@ -21,10 +24,14 @@ struct TKeptTurn {
 TKeptTurn TurnCache[2] = {{0, 0, 0, {true, 1, 0, 1, 0, 1, 0}}, {0, 0, 0, {true, 1, 0, 1, 0, 1, 0}}};
 int TurnCacheOlder;
 
+bool SameBits(float a, float b) {
+    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
+}
+
 const TTurn& Turns(float ax, float ay, float az) {
     for (int i = 0; i < 2; i++) {
         const TKeptTurn& kept = TurnCache[i];
-        if (kept.Ax == ax && kept.Ay == ay && kept.Az == az) {
+        if (SameBits(kept.Ax, ax) && SameBits(kept.Ay, ay) && SameBits(kept.Az, az)) {
             TurnCacheOlder = 1 - i;
             return kept.Turn;
         }

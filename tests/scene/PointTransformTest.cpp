@@ -57,6 +57,20 @@ TEST_F(PointTransform, TurnWorkedOutOnceTurnsLikeRotatePoint) {
     EXPECT_FALSE(TurnFor(0.0f, 0.0f, 0.001f).None);
 }
 
+// A turn by -0 is not a turn by +0: the sine keeps the sign, and so does a zero result. The turn of one
+// triple must not be taken for the other's, whichever came first.
+TEST_F(PointTransform, ATurnBySignedZeroKeepsItsSign) {
+    Load(-0.0f, 0.0f, 0.0f);
+    RotatePoint(1.0f, 0.0f, 0.0f);
+    EXPECT_TRUE(std::signbit(PointX));
+    Load(-0.0f, 0.0f, 0.0f);
+    RotatePoint(1.0f, 0.0f, -0.0f);
+    EXPECT_FALSE(std::signbit(PointX));
+    Load(-0.0f, 0.0f, 0.0f);
+    RotatePoint(1.0f, 0.0f, 0.0f);
+    EXPECT_TRUE(std::signbit(PointX));
+}
+
 TEST_F(PointTransform, QuarterTurnAboutZSendsXTowardY) {
     Load(1.0f, 0.0f, 0.0f);
     RotatePoint(0.0f, 0.0f, DegToRad(90.0f));
