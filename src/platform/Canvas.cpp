@@ -61,28 +61,36 @@ static void ClipSteps(int64_t start, int64_t dir, int64_t size, int64_t* first, 
     if (hi < *last) *last = hi;
 }
 
-// Offset along the minor axis at step i: i * minor / major rounded, halves away from the start.
-static int64_t MinorOffset(int64_t i, int64_t minor, int64_t major) {
-    return (int64_t)(((TWide)2 * i * minor + major) / ((TWide)2 * major));
-}
-
-// The first step in [first, last] whose minor coordinate reaches the buffer, found by bisection over the
-// monotone offset: a handful of exact evaluations instead of stepping over an off-screen stretch.
-static int64_t FirstStepReaching(int64_t first, int64_t last, int64_t minor, int64_t major, int64_t need) {
-    while (first < last) {
-        const int64_t mid = first + (last - first) / 2;
-        if (MinorOffset(mid, minor, major) >= need) {
-            last = mid;
-        } else {
-            first = mid + 1;
-        }
+// a / b and a % b for a >= 0 and b > 0. Most lines keep a within 64 bits, where the division is one
+// instruction; the wide one is a library call.
+static int64_t Divide(TWide a, int64_t b, int64_t* remainder) {
+    if (a <= (TWide)INT64_MAX) {
+        *remainder = (int64_t)a % b;
+        return (int64_t)a / b;
     }
-    return first;
+    *remainder = (int64_t)(a % b);
+    return (int64_t)(a / b);
 }
 
-// Steps a line along its major axis over the steps that can land in the buffer, so the work is bounded by
-// the buffer size; each pixel is the one the whole line would put there.
+// The minor offset of step i is i * minor / major rounded, halves away from the start:
+// (2 * i * minor + major) / (2 * major). It never falls as i grows, so the steps whose offset reaches n
+// begin at the least i with 2 * i * minor + major >= 2 * n * major, found here directly (n, minor >= 1).
+static int64_t FirstStepReaching(int64_t n, int64_t minor, int64_t major) {
+    int64_t remainder;
+    const int64_t steps = Divide((TWide)major * (2 * n - 1), 2 * minor, &remainder);
+    return remainder > 0 ? steps + 1 : steps;
+}
+
+// Steps a line along its major axis over just the steps that land in the buffer, found before the first
+// one is drawn, so the work is bounded by the buffer size; each pixel is the one the whole line would put
+// there. The stepping itself is the classic error-term walk over a pixel index.
 static void DrawClippedLine(TCanvas* canvas, int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+    // Both ends beyond the same edge: the line never enters. Most off-screen edges of the 3D view end here.
+    const int64_t width = canvas->Width;
+    const int64_t height = canvas->Height;
+    if ((x0 < 0 && x1 < 0) || (y0 < 0 && y1 < 0) || (x0 >= width && x1 >= width) ||
+        (y0 >= height && y1 >= height))
+        return;
     const int64_t dx = x1 - x0;
     const int64_t dy = y1 - y0;
     const int64_t adx = dx < 0 ? -dx : dx;
@@ -95,15 +103,15 @@ static void DrawClippedLine(TCanvas* canvas, int64_t x0, int64_t y0, int64_t x1,
     const int64_t minorStart = xMajor ? y0 : x0;
     const int64_t majorDir = (xMajor ? dx : dy) < 0 ? -1 : 1;
     const int64_t minorDir = (xMajor ? dy : dx) < 0 ? -1 : 1;
-    const int64_t majorSize = xMajor ? canvas->Width : canvas->Height;
-    const int64_t minorSize = xMajor ? canvas->Height : canvas->Width;
+    const int64_t majorSize = xMajor ? width : height;
+    const int64_t minorSize = xMajor ? height : width;
 
     int64_t first = 0;
     int64_t last = major - 1;
     ClipSteps(majorStart, majorDir, majorSize, &first, &last);
     if (first > last) return;
 
-    // The minor coordinate must also be inside: offsets between need and limit.
+    // The minor coordinate must also be inside: offsets from need to limit. No offset exceeds minor.
     int64_t need;
     int64_t limit;
     if (minorDir > 0) {
@@ -113,27 +121,35 @@ static void DrawClippedLine(TCanvas* canvas, int64_t x0, int64_t y0, int64_t x1,
         need = minorStart - (minorSize - 1);
         limit = minorStart;
     }
-    if (limit < 0 || need > MinorOffset(last, minor, major)) return;
-    if (need > 0) first = FirstStepReaching(first, last, minor, major, need);
+    if (limit < 0 || need > minor) return;
+    if (need > 0) {
+        const int64_t reaching = FirstStepReaching(need, minor, major);
+        if (reaching > first) first = reaching;
+    }
+    if (limit < minor) {
+        const int64_t beyond = FirstStepReaching(limit + 1, minor, major);
+        if (beyond - 1 < last) last = beyond - 1;
+    }
+    if (first > last) return;
 
-    const TWide twoMajor = (TWide)2 * major;
-    const TWide numerator = (TWide)2 * first * minor + major;
-    int64_t offset = (int64_t)(numerator / twoMajor);
-    int64_t remainder = (int64_t)(numerator % twoMajor);
-    const int64_t twoMajor64 = 2 * major;
+    const int64_t twoMajor = 2 * major;
     const int64_t twoMinor = 2 * minor;
+    int64_t remainder;
+    const int64_t offset = Divide((TWide)first * twoMinor + major, twoMajor, &remainder);
+    const int64_t majorAt = majorStart + majorDir * first;
+    const int64_t minorAt = minorStart + minorDir * offset;
+    int64_t index = xMajor ? minorAt * width + majorAt : majorAt * width + minorAt;
+    const int64_t majorStep = xMajor ? majorDir : majorDir * width;
+    const int64_t minorStep = xMajor ? minorDir * width : minorDir;
     const uint32_t pixel = PixelFromColor(canvas->PenColor);
-    for (int64_t i = first; i <= last && offset <= limit; i++) {
-        const int64_t a = majorStart + majorDir * i;
-        const int64_t b = minorStart + minorDir * offset;
-        const int64_t px = xMajor ? a : b;
-        const int64_t py = xMajor ? b : a;
-        canvas->Pixels[py * canvas->Width + px] = pixel;
+    uint32_t* pixels = canvas->Pixels;
+    for (int64_t count = last - first + 1; count > 0; count--) {
+        pixels[index] = pixel;
+        index += majorStep;
         remainder += twoMinor;
-        if (remainder >= twoMajor64) {
-            remainder -= twoMajor64;
-            offset++;
-        }
+        const bool carry = remainder >= twoMajor;
+        remainder -= carry ? twoMajor : 0;
+        index += carry ? minorStep : 0;
     }
 }
 
@@ -155,9 +171,17 @@ static bool ClipRect(const TCanvas* canvas, TRect rect, TRect* clipped) {
 static void FillPixels(TCanvas* canvas, TRect rect, uint32_t pixel) {
     TRect area;
     if (!ClipRect(canvas, rect, &area)) return;
-    // The first row pixel by pixel, the others as copies of it: the library's copy is the fastest store.
     uint32_t* first = canvas->Pixels + (size_t)area.Top * (size_t)canvas->Width + (size_t)area.Left;
     const size_t width = (size_t)(area.Right - area.Left);
+    // A pixel of four equal bytes, as white and black are, fills its rows at the library's memset speed.
+    const uint8_t byte = (uint8_t)pixel;
+    if (pixel == byte * 0x01010101u) {
+        for (int32_t y = area.Top; y < area.Bottom; y++)
+            std::memset(first + (size_t)(y - area.Top) * (size_t)canvas->Width, byte,
+                        width * sizeof(uint32_t));
+        return;
+    }
+    // Any other colour: the first row pixel by pixel, the others as copies of it.
     for (size_t x = 0; x < width; x++)
         first[x] = pixel;
     for (int32_t y = area.Top + 1; y < area.Bottom; y++)
@@ -179,7 +203,7 @@ void CanvasFrameRect(TCanvas* canvas, TRect rect) {
 }
 
 // Darkens the pixel toward black by the glyph's coverage.
-static uint32_t BlendToBlack(uint32_t pixel, uint32_t coverage) {
+static constexpr uint32_t BlendToBlack(uint32_t pixel, uint32_t coverage) {
     const uint32_t keep = 255 - coverage;
     const uint32_t r = ((pixel >> 16) & 0xFF) * keep / 255;
     const uint32_t g = ((pixel >> 8) & 0xFF) * keep / 255;
@@ -187,7 +211,24 @@ static uint32_t BlendToBlack(uint32_t pixel, uint32_t coverage) {
     return 0xFF000000u | (r << 16) | (g << 8) | b;
 }
 
-static void DrawGlyph(TCanvas* canvas, int64_t penX, int64_t top, const TFontGlyph* glyph) {
+constexpr uint32_t WhitePixel = 0xFFFFFFFFu;
+
+// What a white pixel becomes under each coverage (no coverage leaves it as it is). Text cells are white in
+// every frame of the game, so nearly every glyph pixel is one look-up here, whatever its coverage.
+struct TWhiteBlends {
+    uint32_t Pixel[256];
+};
+static constexpr TWhiteBlends MakeWhiteBlends() {
+    TWhiteBlends blends{};
+    for (uint32_t c = 0; c < 256; c++)
+        blends.Pixel[c] = c == 0 ? WhitePixel : BlendToBlack(WhitePixel, c);
+    return blends;
+}
+static constexpr TWhiteBlends WhiteBlends = MakeWhiteBlends();
+
+// Draws one glyph at the pen. On fresh paper, a white cell with nothing drawn yet under the glyph's box,
+// every pixel is white before and needs no reading.
+static void DrawGlyph(TCanvas* canvas, int64_t penX, int64_t top, const TFontGlyph* glyph, bool freshPaper) {
     const uint8_t* mask = FontGlyphMask(glyph);
     if (mask == nullptr) return;
     const int64_t left = penX + glyph->OffsetX;
@@ -199,16 +240,25 @@ static void DrawGlyph(TCanvas* canvas, int64_t penX, int64_t top, const TFontGly
     const int64_t spaceY = (int64_t)canvas->Height - first;
     const int32_t toX = spaceX < glyph->Width ? (int32_t)(spaceX < 0 ? 0 : spaceX) : glyph->Width;
     const int32_t toY = spaceY < glyph->Height ? (int32_t)(spaceY < 0 ? 0 : spaceY) : glyph->Height;
+    if (fromX >= toX) return;
+    const size_t count = (size_t)(toX - fromX);
     for (int32_t gy = fromY; gy < toY; gy++) {
-        const uint8_t* coverage = mask + (size_t)gy * (size_t)glyph->Width;
-        uint32_t* row = canvas->Pixels + (size_t)(first + gy) * (size_t)canvas->Width;
-        for (int32_t gx = fromX; gx < toX; gx++) {
-            const uint32_t c = coverage[gx];
-            uint32_t& pixel = row[(size_t)(left + gx)];
-            if (c == 255)
-                pixel = 0xFF000000u;
+        const uint8_t* coverage = mask + (size_t)gy * (size_t)glyph->Width + (size_t)fromX;
+        uint32_t* pixel =
+            canvas->Pixels + (size_t)(first + gy) * (size_t)canvas->Width + (size_t)(left + fromX);
+        if (freshPaper) {
+            for (size_t k = 0; k < count; k++)
+                pixel[k] = WhiteBlends.Pixel[coverage[k]];
+            continue;
+        }
+        for (size_t k = 0; k < count; k++) {
+            const uint32_t c = coverage[k];
+            if (pixel[k] == WhitePixel)
+                pixel[k] = WhiteBlends.Pixel[c];
+            else if (c == 255)
+                pixel[k] = 0xFF000000u;
             else if (c != 0)
-                pixel = BlendToBlack(pixel, c);
+                pixel[k] = BlendToBlack(pixel[k], c);
         }
     }
 }
@@ -221,10 +271,17 @@ void CanvasTextOut(TCanvas* canvas, int32_t x, int32_t y, const char* text) {
     TRect cell{x, y, right > INT32_MAX ? INT32_MAX : (int32_t)right,
                bottom > INT32_MAX ? INT32_MAX : (int32_t)bottom};
     CanvasFillRect(canvas, cell);
+    const bool whiteCell = PixelFromColor(canvas->BrushColor) == WhitePixel;
+    int64_t inkRight = INT64_MIN; // right edge of the glyph boxes drawn so far
     int64_t penX = x;
     while (*text != '\0' && penX < canvas->Width) {
         const TFontGlyph* glyph = FontGlyphFor(FontNextCodePoint(&text));
-        DrawGlyph(canvas, penX, y, glyph);
+        const int64_t left = penX + glyph->OffsetX;
+        const int64_t top = (int64_t)y + glyph->OffsetY;
+        const bool inCell =
+            left >= x && left + glyph->Width <= cell.Right && top >= y && top + glyph->Height <= cell.Bottom;
+        DrawGlyph(canvas, penX, y, glyph, whiteCell && inCell && left >= inkRight);
+        if (glyph->Width > 0 && left + glyph->Width > inkRight) inkRight = left + glyph->Width;
         penX += glyph->Advance;
     }
 }

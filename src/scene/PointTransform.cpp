@@ -1,7 +1,9 @@
 // The point register: rotation, perspective projection, and two plane-geometry routines. Every value
 // written to the register or to a result global is rounded to float at that moment; the arithmetic in
 // between runs in double, the degree conversions in long double with the game's 3.1428.
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
@@ -12,54 +14,63 @@ constexpr float DepthEpsilon = 0.00001f;
 
 namespace {
 
-// Cosines and sines of the last two angle triples: the passes turn every vertex of a model by its own
-// angles and then by the camera's, so nearly every call finds its triple here.
-struct TTurns {
+// The turns of the last two angle triples: the passes turn every vertex of a model by its own angles and
+// then by the camera's, so nearly every call finds its triple here. A triple is found by its bits, not by
+// float equality: -0 and +0 have sines of different sign, and the turn must be that of the angles given.
+struct TKeptTurn {
     float Ax, Ay, Az;
-    double Cx, Sx, Cy, Sy, Cz, Sz;
+    TTurn Turn;
 };
-TTurns TurnCache[2] = {{0, 0, 0, 1, 0, 1, 0, 1, 0}, {0, 0, 0, 1, 0, 1, 0, 1, 0}};
+TKeptTurn TurnCache[2] = {{0, 0, 0, {true, 1, 0, 1, 0, 1, 0}}, {0, 0, 0, {true, 1, 0, 1, 0, 1, 0}}};
 int TurnCacheOlder;
 
-const TTurns& Turns(float ax, float ay, float az) {
+bool SameBits(float a, float b) {
+    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
+}
+
+const TTurn& Turns(float ax, float ay, float az) {
     for (int i = 0; i < 2; i++) {
-        const TTurns& t = TurnCache[i];
-        if (t.Ax == ax && t.Ay == ay && t.Az == az) {
+        const TKeptTurn& kept = TurnCache[i];
+        if (SameBits(kept.Ax, ax) && SameBits(kept.Ay, ay) && SameBits(kept.Az, az)) {
             TurnCacheOlder = 1 - i;
-            return t;
+            return kept.Turn;
         }
     }
-    TTurns& t = TurnCache[TurnCacheOlder];
-    t = TTurns{ax,
-               ay,
-               az,
-               std::cos((double)ax),
-               std::sin((double)ax),
-               std::cos((double)ay),
-               std::sin((double)ay),
-               std::cos((double)az),
-               std::sin((double)az)};
+    TKeptTurn& kept = TurnCache[TurnCacheOlder];
+    kept = TKeptTurn{ax,
+                     ay,
+                     az,
+                     {false, std::cos((double)ax), std::sin((double)ax), std::cos((double)ay),
+                      std::sin((double)ay), std::cos((double)az), std::sin((double)az)}};
     TurnCacheOlder = 1 - TurnCacheOlder;
-    return t;
+    return kept.Turn;
 }
 
 } // namespace
 
+// Like RotatePoint, a triple of zeros neither needs nor touches the kept turns.
+TTurn TurnFor(float ax, float ay, float az) {
+    if (ax == 0.0f && ay == 0.0f && az == 0.0f) return TTurn{true, 1, 0, 1, 0, 1, 0};
+    return Turns(ax, ay, az);
+}
+
 void RotatePoint(float ax, float ay, float az) {
     if (ax == 0.0f && ay == 0.0f && az == 0.0f) return;
-    const double x = PointX, y = PointY, z = PointZ;
-    const TTurns& t = Turns(ax, ay, az);
-    const double cx = t.Cx, sx = t.Sx, cy = t.Cy, sy = t.Sy, cz = t.Cz, sz = t.Sz;
+    RotatePointBy(Turns(ax, ay, az));
+}
 
+void RotatePointBy(const TTurn& t) {
+    if (t.None) return;
+    const double x = PointX, y = PointY, z = PointZ;
     // About x: y turns toward z.
-    const double y1 = F32(y * cx - z * sx);
-    const double z1 = F32(y * sx + z * cx);
+    const double y1 = F32(y * t.Cx - z * t.Sx);
+    const double z1 = F32(y * t.Sx + z * t.Cx);
     // About y: x turns toward z.
-    const double x2 = F32(x * cy - z1 * sy);
-    const double z2 = F32(x * sy + z1 * cy);
+    const double x2 = F32(x * t.Cy - z1 * t.Sy);
+    const double z2 = F32(x * t.Sy + z1 * t.Cy);
     // About z: x turns toward y.
-    PointX = F32(x2 * cz - y1 * sz);
-    PointY = F32(x2 * sz + y1 * cz);
+    PointX = F32(x2 * t.Cz - y1 * t.Sz);
+    PointY = F32(x2 * t.Sz + y1 * t.Cz);
     PointZ = (float)z2;
 }
 

@@ -6,6 +6,14 @@
 
 // Turns the point register about x, then y, then z by the given radians.
 void RotatePoint(float ax, float ay, float az);
+// The cosines and sines of one angle triple, for turning many points by the same angles.
+struct TTurn {
+    bool None; // all three angles 0: RotatePoint leaves the point exactly as it is
+    double Cx, Sx, Cy, Sy, Cz, Sz;
+};
+TTurn TurnFor(float ax, float ay, float az);
+// RotatePoint with the angles' turn worked out beforehand: the same point to the bit.
+void RotatePointBy(const TTurn& turn);
 // Perspective division of the point register onto the screen.
 void ProjectPoint();
 // Unsigned angle in game degrees between the direction (bx,by)->(ax,ay) and (dx,dy)->(cx,cy).

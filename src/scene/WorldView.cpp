@@ -19,18 +19,62 @@ struct TVertexSource {
     float ViewRadZ;             // the camera's turn about z for this model
 };
 
+// The vertices of the model being drawn, once carried into screen space. Its index lists name most
+// vertices several times (neighbouring polygons share corners) and every part of it uses the same
+// transform, which gives the same point each time: each vertex is transformed once per model and frame.
+constexpr int32_t KeptVertices = 64;
+struct TKeptVertex {
+    uint32_t Model; // the model walk that transformed it; 0 never
+    float X, Y, Z;
+};
+TKeptVertex Kept[KeptVertices];
+uint32_t ModelWalk;
+
+// The model's turn and the camera's, worked out at the model's first transformed vertex: where
+// RotatePoint would first have looked them up.
+bool TurnsKnown;
+TTurn ModelTurn;
+TTurn ViewTurn;
+
+void BeginModelWalk() {
+    TurnsKnown = false;
+    if (++ModelWalk == 0) {
+        for (TKeptVertex& kept : Kept)
+            kept.Model = 0;
+        ModelWalk = 1;
+    }
+}
+
 // Loads vertex i and carries it into screen space: model turn, world position, camera turn, projection.
 void TransformVertex(const TVertexSource& source, int32_t i) {
+    if (!TurnsKnown) {
+        ModelTurn = TurnFor(RotRadX, RotRadY, RotRadZ);
+        ViewTurn = TurnFor(CamRadX, CamRadY, source.ViewRadZ);
+        TurnsKnown = true;
+    }
     const float* v = source.Vertices + (size_t)i * 3;
     PointX = v[0];
     PointY = v[1];
     PointZ = v[2];
-    RotatePoint(RotRadX, RotRadY, RotRadZ);
+    RotatePointBy(ModelTurn);
     PointX = F32(source.BaseX + (double)PointX - (double)CamPosX);
     PointY = F32(source.BaseY + (double)PointY - (double)CamPosY);
     PointZ = F32(source.BaseZ + (double)PointZ - (double)CamPosZ);
-    RotatePoint(CamRadX, CamRadY, source.ViewRadZ);
+    RotatePointBy(ViewTurn);
     ProjectPoint();
+}
+
+// Vertex i in screen space in the point register, transformed now or kept from earlier in this model.
+void LoadScreenVertex(const TVertexSource& source, int32_t i) {
+    TKeptVertex* kept = i >= 0 && i < KeptVertices ? &Kept[i] : nullptr;
+    if (kept != nullptr && kept->Model == ModelWalk) {
+        PointX = kept->X;
+        PointY = kept->Y;
+        PointZ = kept->Z;
+        return;
+    }
+    TransformVertex(source, i);
+    if (kept != nullptr) *kept = TKeptVertex{ModelWalk, PointX, PointY, PointZ};
 }
 
 // Walks one index list: a polygon closes at -1, an edge appears only when both of its ends have depth
@@ -47,7 +91,7 @@ void WalkIndexList(const TVertexSource& source, const int32_t* indices, int32_t 
             PointY = startY;
             PointZ = startZ;
         } else {
-            TransformVertex(source, entry);
+            LoadScreenVertex(source, entry);
         }
         if (PointZ < 0.0f) {
             CanvasSetPenColor(&BackBuffer, color);
@@ -74,6 +118,7 @@ void DrawModelFaces(int32_t objectIndex, const TVertexSource& source, const int3
     if (objectIndex < 0 || (size_t)objectIndex >= Objects.size()) return;
     const TObjekt& model = Objects[(size_t)objectIndex];
     if (model.Vertices == nullptr) return;
+    BeginModelWalk();
     const int32_t parts =
         model.PartCount < (int32_t)model.Parts.size() ? model.PartCount : (int32_t)model.Parts.size();
     for (int32_t p = 0; p < parts; p++) {

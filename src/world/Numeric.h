@@ -10,12 +10,12 @@
 // Degrees to radians and back with the game's 3.1428, in extended precision.
 constexpr long double GamePi = 3.1428L;
 
-// Rounds an intermediate result to the float it is stored as.
+// Rounds an intermediate result to the float it is stored as. The usual value, finite and within float's
+// range, passes one test.
 inline float F32(double v) {
+    if (std::fabs(v) <= (double)FLT_MAX) return (float)v;
     if (v != v) return 0.0f;
-    if (v > (double)FLT_MAX) return FLT_MAX;
-    if (v < -(double)FLT_MAX) return -FLT_MAX;
-    return (float)v;
+    return v > 0 ? FLT_MAX : -FLT_MAX;
 }
 
 // The same from extended precision, rounded once (not through double).
@@ -26,12 +26,11 @@ inline float F32(long double v) {
     return (float)v;
 }
 
-// Truncation toward zero to int32, saturating; NaN gives 0.
+// Truncation toward zero to int32, saturating; NaN gives 0. A value within range passes one test.
 inline int32_t TruncToInt32(double v) {
+    if (v > -2147483648.0 && v < 2147483647.0) return (int32_t)v;
     if (v != v) return 0;
-    if (v >= 2147483647.0) return INT32_MAX;
-    if (v <= -2147483648.0) return INT32_MIN;
-    return (int32_t)v;
+    return v > 0 ? INT32_MAX : INT32_MIN;
 }
 
 // Truncation toward zero to int64, saturating; NaN gives 0.

@@ -1,10 +1,14 @@
 // Fuzz target for the canvas: random lines, rectangles and texts with coordinates over the whole 32-bit
 // range and beyond (through the same saturating truncation the draw passes use). Every operation must
-// stay inside the pixel buffer and finish quickly.
+// stay inside the pixel buffer and finish quickly, and every line, drawn again alone on a small canvas,
+// must show exactly the pixels its definition puts there.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "../platform/LineReference.h"
 #include "platform/Canvas.h"
 #include "world/Numeric.h"
 
@@ -34,6 +38,23 @@ int32_t Coordinate(Reader& in) {
 }
 
 TCanvas Frame;
+TCanvas Probe;
+
+// The line alone on a small canvas against its definition; a difference stops the fuzzer.
+void CheckLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    if (Probe.Pixels == nullptr) CanvasCreate(&Probe, 64, 48);
+    CanvasSetBrushColor(&Probe, RGBColor(255, 255, 255));
+    CanvasFillRect(&Probe, TRect{0, 0, Probe.Width, Probe.Height});
+    CanvasMoveTo(&Probe, x0, y0);
+    CanvasLineTo(&Probe, x1, y1);
+    std::vector<TLinePixel> drawn;
+    for (int32_t y = 0; y < Probe.Height; y++) {
+        for (int32_t x = 0; x < Probe.Width; x++) {
+            if (CanvasPixel(&Probe, x, y) != 0xFFFFFFFFu) drawn.push_back({x, y});
+        }
+    }
+    if (!(drawn == ReferenceLine(x0, y0, x1, y1, Probe.Width, Probe.Height))) std::abort();
+}
 
 } // namespace
 
@@ -46,9 +67,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 0:
             CanvasMoveTo(&Frame, Coordinate(in), Coordinate(in));
             break;
-        case 1:
-            CanvasLineTo(&Frame, Coordinate(in), Coordinate(in));
+        case 1: {
+            const int32_t x = Coordinate(in);
+            const int32_t y = Coordinate(in);
+            CheckLine(Frame.PenX, Frame.PenY, x, y);
+            CanvasLineTo(&Frame, x, y);
             break;
+        }
         case 2:
             CanvasFillRect(&Frame, TRect{Coordinate(in), Coordinate(in), Coordinate(in), Coordinate(in)});
             break;

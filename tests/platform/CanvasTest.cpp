@@ -2,12 +2,15 @@
 // cells in the default font, and the text observer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "alloc/AllocCounter.h"
+#include "platform/LineReference.h"
 #include "platform/Canvas.h"
 #include "platform/Font.h"
 #include "platform/Platform.h"
@@ -167,6 +170,45 @@ TEST_F(CanvasTest, HugeSlopedLineStaysOnItsIdealLine) {
     }
 }
 
+// The lines the 3D view gives the canvas mostly start or end far off screen. Whatever the distance, the
+// slope or the side they come from, the pixels drawn are exactly the steps of the whole line that fall
+// inside the buffer.
+TEST_F(CanvasTest, ClippedLinesMatchTheirDefinitionFromAnyDistance) {
+    std::mt19937_64 random(20261208);
+    const int64_t reaches[] = {50, 4000, 3000000, 4294967295};
+    const auto pick = [&](int64_t low, int64_t high) {
+        return std::uniform_int_distribution<int64_t>(low, high)(random);
+    };
+    const auto clamp = [](int64_t v) { return (int32_t)std::clamp<int64_t>(v, INT32_MIN, INT32_MAX); };
+    int32_t crossing = 0;
+    for (int32_t n = 0; n < 20000; n++) {
+        // Through a point near the buffer, from a start at some distance to an end beyond that point
+        // (both clamped to 32 bits, which may move the line off the point).
+        const int64_t px = pick(-4, 44), py = pick(-4, 34);
+        const int64_t reach = reaches[n % 4];
+        int64_t ax = pick(-reach, reach), ay = pick(-reach, reach);
+        if (n % 5 == 1) ay = pick(-3, 3); // nearly horizontal
+        if (n % 5 == 2) ax = pick(-3, 3); // nearly vertical
+        if (n % 5 == 3) ay = ax;          // diagonal
+        const int64_t scale = pick(1, 8);
+        const int32_t x0 = clamp(px - ax), y0 = clamp(py - ay);
+        const int32_t x1 = clamp(px + ax * scale / 4), y1 = clamp(py + ay * scale / 4);
+        CanvasFillRect(&canvas, TRect{0, 0, canvas.Width, canvas.Height});
+        Line(x0, y0, x1, y1);
+        std::vector<TLinePixel> drawn;
+        for (int32_t y = 0; y < canvas.Height; y++) {
+            for (int32_t x = 0; x < canvas.Width; x++) {
+                if (CanvasPixel(&canvas, x, y) != White) drawn.push_back({x, y});
+            }
+        }
+        ASSERT_TRUE(drawn == ReferenceLine(x0, y0, x1, y1, canvas.Width, canvas.Height))
+            << "line " << x0 << "," << y0 << " to " << x1 << "," << y1;
+        crossing += drawn.empty() ? 0 : 1;
+    }
+    // Most of them cross the buffer, so the clipping at both ends was tried.
+    EXPECT_GT(crossing, 15000);
+}
+
 TEST_F(CanvasTest, ManyHugeLinesFinishQuickly) {
     const auto start = std::chrono::steady_clock::now();
     for (int32_t i = 0; i < 20000; i++) {
@@ -272,6 +314,60 @@ TEST_F(CanvasTextTest, TextCellIsOpaqueInBrushColourWithBlackText) {
     EXPECT_EQ(CanvasPixel(&canvas, 9, 6), PixelFromColor(Red));
     EXPECT_EQ(CanvasPixel(&canvas, cell.Right, 6), PixelFromColor(Red));
     EXPECT_EQ(CanvasPixel(&canvas, 12, cell.Bottom), PixelFromColor(Red));
+}
+
+// Text on white, the game's only cell colour, takes each glyph pixel from a table; on any other colour it
+// is blended. Both darken alike: where a glyph leaves grey level w on white, it leaves 200 * w / 255 on a
+// cell of grey level 200. A smoothed face, so that every level of coverage is met, not only ink and paper.
+TEST_F(CanvasTextTest, GlyphsDarkenWhiteAsTheyDarkenAnyCell) {
+    ASSERT_TRUE(FontUseFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
+    const char* glyphs[] = {"W", "\xC3\xA4", "g", "5", "%", "@"};
+    int32_t partial = 0;
+    for (int32_t k = 0; k < 6; k++) {
+        const int32_t x = 4 + 30 * k;
+        CanvasSetBrushColor(&canvas, RGBColor(255, 255, 255));
+        CanvasTextOut(&canvas, x, 2, glyphs[k]);
+        CanvasSetBrushColor(&canvas, RGBColor(200, 200, 200));
+        CanvasTextOut(&canvas, x, 20, glyphs[k]);
+        const TRect cell = Cell(x, 2, glyphs[k]);
+        for (int32_t y = cell.Top; y < cell.Bottom; y++) {
+            for (int32_t px = cell.Left; px < cell.Right; px++) {
+                const uint32_t onWhite = CanvasPixel(&canvas, px, y);
+                const uint32_t level = onWhite & 0xFF;
+                ASSERT_EQ(onWhite, PixelFromColor(RGBColor(level, level, level))) << px << "," << y;
+                const int32_t darkened = (int32_t)(200 * level / 255);
+                ASSERT_EQ(CanvasPixel(&canvas, px, y + 18),
+                          PixelFromColor(RGBColor(darkened, darkened, darkened)))
+                    << glyphs[k] << " at " << px << "," << y;
+                partial += level > 0 && level < 255;
+            }
+        }
+    }
+    EXPECT_GT(partial, 20); // most edges of a smoothed face are partly covered
+}
+
+// In a smoothed face the box of a "T" reaches a pixel back into the bar of a "T" before it. There the
+// second glyph darkens the ink already drawn instead of painting over it: every pixel of "TT" is what the
+// first "T" alone leaves there darkened by what the second alone leaves there.
+TEST_F(CanvasTextTest, AGlyphReachingIntoTheOneBeforeDarkensItsInk) {
+    ASSERT_TRUE(FontUseFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
+    const TFontGlyph* t = FontGlyphFor('T');
+    CanvasTextOut(&canvas, 10, 2, "TT");
+    CanvasTextOut(&canvas, 60, 2, "T");
+    CanvasTextOut(&canvas, 110 + t->Advance, 2, "T");
+    const int32_t secondLeft = t->Advance + t->OffsetX;
+    int32_t firstInkUnderSecond = 0;
+    for (int32_t y = 0; y < 2 + FontLineHeight() + 2; y++) {
+        for (int32_t dx = -3; dx < 2 * t->Advance + 3; dx++) {
+            const uint32_t first = CanvasPixel(&canvas, 60 + dx, y) & 0xFF;
+            const uint32_t second = CanvasPixel(&canvas, 110 + dx, y) & 0xFF;
+            const int32_t both = (int32_t)(first * second / 255);
+            ASSERT_EQ(CanvasPixel(&canvas, 10 + dx, y), PixelFromColor(RGBColor(both, both, both)))
+                << dx << "," << y;
+            firstInkUnderSecond += first < 255 && dx >= secondLeft && dx < secondLeft + t->Width;
+        }
+    }
+    EXPECT_GT(firstInkUnderSecond, 0);
 }
 
 TEST_F(CanvasTextTest, UmlautsHaveTheirOwnGlyphs) {

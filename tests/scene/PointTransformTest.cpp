@@ -33,6 +33,44 @@ TEST_F(PointTransform, NoAnglesLeavesTheRegisterAsItIs) {
     EXPECT_EQ(PointZ, 3.0f);
 }
 
+// A turn worked out once turns every point exactly as RotatePoint does, and a turn of zeros leaves even a
+// negative zero as it is.
+TEST_F(PointTransform, TurnWorkedOutOnceTurnsLikeRotatePoint) {
+    const float angles[][3] = {
+        {0.0f, 0.0f, 1.5714f}, {-0.3f, 0.7f, 2.9f}, {3.1f, -1.2f, 0.0f}, {0.0f, 0.0f, 0.0f}};
+    const float points[][3] = {{1.0f, 0.0f, 0.0f}, {-250.5f, 1999.25f, 12.0f}, {-0.0f, 3.0e38f, -3.0e38f}};
+    for (const auto& a : angles) {
+        const TTurn turn = TurnFor(a[0], a[1], a[2]);
+        for (const auto& p : points) {
+            Load(p[0], p[1], p[2]);
+            RotatePoint(a[0], a[1], a[2]);
+            const float x = PointX, y = PointY, z = PointZ;
+            Load(p[0], p[1], p[2]);
+            RotatePointBy(turn);
+            EXPECT_EQ(std::signbit(PointX), std::signbit(x)) << a[0] << "," << a[1] << "," << a[2];
+            EXPECT_EQ(PointX, x);
+            EXPECT_EQ(PointY, y);
+            EXPECT_EQ(PointZ, z);
+        }
+    }
+    EXPECT_TRUE(TurnFor(0.0f, 0.0f, 0.0f).None);
+    EXPECT_FALSE(TurnFor(0.0f, 0.0f, 0.001f).None);
+}
+
+// A turn by -0 is not a turn by +0: the sine keeps the sign, and so does a zero result. The turn of one
+// triple must not be taken for the other's, whichever came first.
+TEST_F(PointTransform, ATurnBySignedZeroKeepsItsSign) {
+    Load(-0.0f, 0.0f, 0.0f);
+    RotatePoint(1.0f, 0.0f, 0.0f);
+    EXPECT_TRUE(std::signbit(PointX));
+    Load(-0.0f, 0.0f, 0.0f);
+    RotatePoint(1.0f, 0.0f, -0.0f);
+    EXPECT_FALSE(std::signbit(PointX));
+    Load(-0.0f, 0.0f, 0.0f);
+    RotatePoint(1.0f, 0.0f, 0.0f);
+    EXPECT_TRUE(std::signbit(PointX));
+}
+
 TEST_F(PointTransform, QuarterTurnAboutZSendsXTowardY) {
     Load(1.0f, 0.0f, 0.0f);
     RotatePoint(0.0f, 0.0f, DegToRad(90.0f));

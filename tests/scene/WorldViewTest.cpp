@@ -139,6 +139,29 @@ TEST_F(WorldView, ACornerCellDrawsOnlyFourCells) {
             EXPECT_EQ(ColorAt(345 - 50 * c, 350 - 50 * r), r < 2 ? Marker : White) << "cell " << r * 10 + c;
 }
 
+// The same model placed twice in one cell, then drawn again after the camera moved: each placement and
+// each frame shows its own corners, never points carried over from the other placement or frame.
+TEST_F(WorldView, EveryPlacementAndFrameTransformsItsOwnCorners) {
+    SmallWorld(0, 0);
+    PlaceMarker(0, 100, 250, 0);
+    PlaceMarker(0, 400, 250, 0);
+    CamPosX = 250.0f;
+    CamPosY = 250.0f;
+    CamPosZ = 3000.0f;
+    // From 3000 metres a metre is a tenth of a pixel: the markers' 10-pixel squares around x 315 and 285.
+    DrawWorldView();
+    EXPECT_GT(CountColor(Marker, 309, 294, 321, 306), 20);
+    EXPECT_GT(CountColor(Marker, 279, 294, 291, 306), 20);
+    EXPECT_EQ(CountColor(Marker, 0, 0, 599, 599),
+              CountColor(Marker, 309, 294, 321, 306) + CountColor(Marker, 279, 294, 291, 306));
+    Clear();
+    CamPosX = -250.0f; // 500 metres further along -x: both squares 50 pixels further left
+    DrawWorldView();
+    EXPECT_GT(CountColor(Marker, 259, 294, 271, 306), 20);
+    EXPECT_GT(CountColor(Marker, 229, 294, 241, 306), 20);
+    EXPECT_EQ(CountColor(Marker, 279, 294, 321, 306), 0);
+}
+
 TEST_F(WorldView, OneVertexBehindTheCameraTakesItsTwoEdges) {
     SmallWorld(0, 0);
     static const float Square[] = {-10, -10, -100, 10, -10, -100, 10, 10, -100, -10, 10, 5};
