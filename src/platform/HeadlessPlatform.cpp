@@ -1,12 +1,19 @@
-// The headless backend: no window, a virtual clock that advances a fixed time per pass, a cursor that stands
-// where the runner puts it, and hooks before each poll and after each copy. Messages go through the shared
+// The headless backend: no window, a virtual clock that advances a fixed time per pass (or the ticks a
+// recording gives it), a cursor that stands where the runner puts it, and hooks before each poll and after
+// each copy. Messages go through the shared
 // queue of Platform.cpp, so the game's window procedure sees them exactly as it sees real ones.
 #include "platform/HeadlessPlatform.h"
 
 #include "platform/Platform.h"
 
-static uint32_t StartTick;
 static THeadlessPassMs PassMs;
+// The clock runs from its anchor: the start tick at no sleep, later the last recorded tick read and the
+// sleeps at that read.
+static uint32_t AnchorTick;
+static uint64_t AnchorSleeps;
+static uint32_t RecordedTicks[MostRecordedTicksPerPass];
+static int32_t RecordedTickCount;
+static int32_t RecordedTicksRead;
 static int32_t CursorX;
 static uint64_t PassLimit;
 static uint64_t SleepCount;
@@ -30,7 +37,10 @@ uint32_t HeadlessTickAt(uint32_t startTick, THeadlessPassMs passMs, uint64_t sle
 }
 
 void HeadlessConfigure(uint32_t startTick, THeadlessPassMs passMs, int32_t cursorX, uint64_t passLimit) {
-    StartTick = startTick;
+    AnchorTick = startTick;
+    AnchorSleeps = 0;
+    RecordedTickCount = 0;
+    RecordedTicksRead = 0;
     PassMs = passMs;
     if (PassMs.Billionths >= BillionthsPerMs) PassMs.Billionths = BillionthsPerMs - 1;
     CursorX = cursorX;
@@ -54,6 +64,15 @@ void HeadlessSetHooks(THeadlessPollHook beforePoll, THeadlessFrameHook afterCopy
     HookContext = context;
 }
 
+void HeadlessRecordTick(uint32_t tick) {
+    if (RecordedTickCount < MostRecordedTicksPerPass) RecordedTicks[RecordedTickCount++] = tick;
+}
+
+uint32_t HeadlessPeekTick() {
+    if (RecordedTicksRead < RecordedTickCount) return RecordedTicks[RecordedTicksRead];
+    return HeadlessTickAt(AnchorTick, PassMs, SleepCount - AnchorSleeps);
+}
+
 void HeadlessStop() {
     Stopped = 1;
 }
@@ -71,16 +90,24 @@ static void ShowHeadlessWindow(int32_t) {}
 static void DestroyHeadlessWindow(int32_t) {}
 static void ReleaseHeadlessWindow() {}
 
-// The pass about to poll is the one after the last sleep; its hook runs once however often it polls.
+// The pass about to poll is the one after the last sleep; its hook runs once however often it polls, and
+// the ticks recorded for the pass before are gone.
 static void PumpHeadlessEvents() {
     const uint64_t pass = SleepCount + 1;
     if (pass == LastPolledPass) return;
     LastPolledPass = pass;
+    RecordedTickCount = 0;
+    RecordedTicksRead = 0;
     if (BeforePoll != nullptr) BeforePoll(pass, HookContext);
 }
 
 static uint32_t HeadlessTickCount() {
-    return HeadlessTickAt(StartTick, PassMs, SleepCount);
+    if (RecordedTicksRead < RecordedTickCount) {
+        AnchorTick = RecordedTicks[RecordedTicksRead++];
+        AnchorSleeps = SleepCount;
+        return AnchorTick;
+    }
+    return HeadlessTickAt(AnchorTick, PassMs, SleepCount - AnchorSleeps);
 }
 
 // Time moves only here: one pass's worth per call, whatever the game asked for.

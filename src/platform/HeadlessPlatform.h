@@ -20,9 +20,18 @@ using THeadlessPollHook = void (*)(uint64_t pass, void* context);
 using THeadlessFrameHook = void (*)(uint64_t pass, const TCanvas* frame, void* context);
 
 // Resets the backend: the clock starts at startTick and advances passMs per Sleep call, the cursor stands
-// at (cursorX, 0), no pass has run, no hooks are set, and ContinueLoop allows passLimit passes.
+// at (cursorX, 0), no pass has run, no hooks are set, no tick is recorded, and ContinueLoop allows
+// passLimit passes.
 void HeadlessConfigure(uint32_t startTick, THeadlessPassMs passMs, int32_t cursorX, uint64_t passLimit);
 void HeadlessSetCursorX(int32_t x);
+// A tick count recorded for the pass now running (the poll hook's pass, or the start-up before the first
+// pass): the pass's reads of the tick take its recorded ticks in the order they were given, and the clock
+// then runs on from the last one read, passMs per Sleep. Recorded ticks the pass did not read are dropped at
+// the next pass's poll. A pass keeps at most MostRecordedTicksPerPass; the game reads at most three.
+constexpr int32_t MostRecordedTicksPerPass = 16;
+void HeadlessRecordTick(uint32_t tick);
+// The tick the next read would return, without taking a recorded tick.
+uint32_t HeadlessPeekTick();
 void HeadlessSetHooks(THeadlessPollHook beforePoll, THeadlessFrameHook afterCopy, void* context);
 // Makes ContinueLoop end the loop before the next pass (a runner that has to give up).
 void HeadlessStop();

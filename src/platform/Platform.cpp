@@ -28,6 +28,8 @@ static TMessageQueueDrops Drops;
 static TMsg Compacted[MessageQueueCapacity];
 static TQueuedKind CompactedKind[MessageQueueCapacity];
 static bool Dropping[MessageQueueCapacity];
+static TMessageTap Tap;
+static void* TapContext;
 
 void SelectPlatform(const TPlatformBackend* backend) {
     Backend = backend;
@@ -108,7 +110,12 @@ static void DropPresses() {
     CompactQueue();
 }
 
-int32_t PostMessageToQueue(const TMsg& msg) {
+void SetMessageTap(TMessageTap tap, void* context) {
+    Tap = tap;
+    TapContext = context;
+}
+
+static int32_t EnqueueMessage(const TMsg& msg) {
     const TQueuedKind kind = KindOf(msg);
     if (QueueLength >= MessageQueueCapacity && kind != KindUnchanging) DropUnchanging();
     if (QueueLength >= MessageQueueCapacity && kind != KindUnchanging) DropPresses();
@@ -128,6 +135,11 @@ int32_t PostMessageToQueue(const TMsg& msg) {
     if (kind == KindKeyUp) KeyDownAtTail[msg.wParam] = false;
     if (msg.message == WM_CLOSE && kind == KindKept) ClosesQueued++;
     return 1;
+}
+
+int32_t PostMessageToQueue(const TMsg& msg) {
+    if (Tap != nullptr) Tap(msg, TapContext);
+    return EnqueueMessage(msg);
 }
 
 int32_t MessageQueueLength() {
@@ -217,7 +229,7 @@ void PostQuitMessage(int32_t exitCode) {
     TMsg quit{};
     quit.message = WM_QUIT;
     quit.wParam = (uint32_t)exitCode;
-    PostMessageToQueue(quit);
+    EnqueueMessage(quit);
 }
 
 uint32_t GetTickCount() {
@@ -253,4 +265,5 @@ void ResetPlatformState() {
     ClassRegistered = 0;
     WindowHandle = 0;
     ClearMessageQueue();
+    SetMessageTap(nullptr, nullptr);
 }

@@ -80,6 +80,11 @@ const TPlatformBackend* ActivePlatform();
 const TPlatformBackend* SdlBackend();
 const TPlatformBackend* HeadlessBackend();
 
+// For an SDL window that only shows frames (the runner playing a script to a person watching): takes the
+// window's pending events without passing any to the game; 1 when ESC went down or the window was asked to
+// close since the last call.
+int32_t SdlTakeViewerEvents();
+
 // The Win32-shaped calls the game makes. All run on the game's thread.
 int32_t RegisterClassA(const TWindowClass* windowClass);
 int32_t CreateWindowExA(const char* className, const char* title, int32_t width, int32_t height);
@@ -103,8 +108,13 @@ int32_t ContinueLoop();
 // key that is up, system keys, a second close request), then whole key presses whose key-up waits behind
 // their key-down. A key-up that releases a key, a close request and the quit message are never dropped.
 constexpr int32_t MessageQueueCapacity = 4096;
-// 1 when the message was queued, 0 when it was dropped (and counted).
+// 1 when the message was queued, 0 when it was dropped (and counted). For input from outside the game: the
+// message tap sees it first.
 int32_t PostMessageToQueue(const TMsg& msg);
+// Called with every message posted through PostMessageToQueue, before it is queued (or dropped); the quit
+// message the game posts itself does not pass it. A recorder sets it; null removes it.
+using TMessageTap = void (*)(const TMsg& msg, void* context);
+void SetMessageTap(TMessageTap tap, void* context);
 int32_t MessageQueueLength();
 void ClearMessageQueue();
 // What a full queue has dropped since it was last cleared.
@@ -116,7 +126,7 @@ struct TMessageQueueDrops {
 TMessageQueueDrops MessageQueueDrops();
 // One line (no newline) saying what was dropped, for the backends' and the runner's reports.
 void DescribeMessageQueueDrops(const TMessageQueueDrops& drops, char* text, size_t size);
-// Forgets the registered class, the window and the queue (between test cases).
+// Forgets the registered class, the window, the queue and the message tap (between test cases).
 void ResetPlatformState();
 // The handle of the game window, 0 before it exists and after it was destroyed.
 int32_t GameWindowHandle();

@@ -25,6 +25,7 @@ constexpr int32_t WindowHandleValue = 1;
 // so that the desktop shows the running game under the entry's name and icon.
 constexpr char WindowClass[] = "tramolo";
 constexpr int32_t LargestIconSide = 256;
+constexpr int32_t VkEscape = 27;
 
 static SDL_Window* Window;
 static SDL_Renderer* Renderer;
@@ -34,6 +35,11 @@ static int32_t ClientHeight;
 static bool VideoStarted;
 static bool ClosePosted;
 static uint64_t ReportedDrops;
+// The cursor stands still for a pass, as the headless one does: the first query of a pass asks the system,
+// and every later one in the same pass (a restart's and the mouse steering's) gets the same point. So one
+// cursor x a pass describes what the game read, and a recording of it replays exactly.
+static bool CursorSampled;
+static TPoint CursorSample;
 
 static bool IsSet(const char* name) {
     const char* value = std::getenv(name);
@@ -177,6 +183,7 @@ static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t hei
     IgnoreUnreadEvents();
     ClosePosted = false;
     ReportedDrops = 0;
+    CursorSampled = false;
     return WindowHandleValue;
 }
 
@@ -202,13 +209,19 @@ static void SdlSleep(uint32_t ms) {
 }
 
 // Fresh from the X server where the window is an X11 one; SDL's global query elsewhere.
-static void SdlGetCursorPos(TPoint* point) {
+static void ReadCursor(TPoint* point) {
     if (X11PointerRead(point)) return;
     int x = 0;
     int y = 0;
     SDL_GetGlobalMouseState(&x, &y);
     point->x = x;
     point->y = y;
+}
+
+static void SdlGetCursorPos(TPoint* point) {
+    if (!CursorSampled) ReadCursor(&CursorSample);
+    CursorSampled = true;
+    *point = CursorSample;
 }
 
 static int32_t PostToWindow(uint32_t message, uint32_t wParam, int32_t lParam) {
@@ -218,7 +231,7 @@ static int32_t PostToWindow(uint32_t message, uint32_t wParam, int32_t lParam) {
     msg.wParam = wParam;
     msg.lParam = lParam;
     msg.time = SdlGetTickCount();
-    SdlGetCursorPos(&msg.pt);
+    ReadCursor(&msg.pt);
     return PostMessageToQueue(msg);
 }
 
@@ -259,6 +272,7 @@ static void ReportDrops(bool atEnd) {
 }
 
 static void SdlPumpEvents() {
+    CursorSampled = false; // a new pass
     if (!VideoStarted) return;
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
@@ -305,6 +319,21 @@ static void SdlReleaseGameWindow() {
     ReportDrops(true);
     DestroyWindowParts();
     ShutDownVideo();
+    CursorSampled = false;
+}
+
+int32_t SdlTakeViewerEvents() {
+    if (!VideoStarted) return 0;
+    int32_t ended = 0;
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        const bool escape = event.type == SDL_KEYDOWN &&
+                            VirtualKeyFromKey(event.key.keysym.scancode, event.key.keysym.sym) == VkEscape;
+        const bool close = event.type == SDL_QUIT ||
+                           (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE);
+        if (escape || close) ended = 1;
+    }
+    return ended;
 }
 
 static int32_t SdlContinueLoop() {

@@ -81,12 +81,18 @@ frames_shown() {
     ((white * 2 > 596 * 572))
 }
 
-# Starts the game on the virtual display, sets window to the id of its window and waits for its first frames.
-start_game() {
-    "$game" >"$work/game.out" 2>"$work/game.err" &
+# start_program COMMAND...: starts the command (the game, or the runner with a window) on the virtual display,
+# sets window to the id of its window and waits for its first frames.
+start_program() {
+    "$@" >"$work/game.out" 2>"$work/game.err" &
     game_pid=$!
     wait_for "$deadline" "a tramolo window" find_window
     wait_for "$deadline" "the game's frames in its window" frames_shown
+}
+
+# Starts the game itself.
+start_game() {
+    start_program "$game"
 }
 
 # press KEY...: sends the keys to the game's window (each down, then up); fails saying why when they cannot be

@@ -21,11 +21,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     uint64_t lastPass = 0;
     for (const TScriptEvent& e : events) {
-        if (e.Pass < 1 || e.Pass < lastPass) std::abort();
+        if (e.Pass < lastPass) std::abort();
         lastPass = e.Pass;
+        // The start-up reads only the tick and the cursor.
+        if (e.Pass == 0 && e.Verb != ScriptTick && e.Verb != ScriptMouse) std::abort();
         const bool key = e.Verb == ScriptKeyDown || e.Verb == ScriptKeyUp || e.Verb == ScriptSysKeyDown ||
                          e.Verb == ScriptSysKeyUp;
         if (key && (e.Value < 0 || e.Value > 255)) std::abort();
+        if (e.Verb == ScriptTick && (e.Value < 0 || e.Value > UINT32_MAX)) std::abort();
+        if (e.Verb == ScriptMouse && (e.Value < INT32_MIN || e.Value > INT32_MAX)) std::abort();
         if (e.Line < 1) std::abort();
     }
     return 0;

@@ -81,6 +81,62 @@ TEST_F(HeadlessPlatformTest, LoopEndsAtThePassLimitOrWhenStopped) {
     EXPECT_EQ(ContinueLoop(), 0);
 }
 
+// The hook of a recording's pass: ticks for the reads of the pass.
+std::vector<uint32_t> TicksForPass2;
+void RecordTicksOfPass2(uint64_t pass, void*) {
+    if (pass != 2) return;
+    for (uint32_t tick : TicksForPass2)
+        HeadlessRecordTick(tick);
+}
+
+TEST_F(HeadlessPlatformTest, RecordedTicksAnswerThePassesReadsInOrderAndTheClockRunsOnFromTheLast) {
+    HeadlessConfigure(100000, THeadlessPassMs{10, 0}, 0, 10);
+    TicksForPass2 = {5000, 5003};
+    HeadlessSetHooks(RecordTicksOfPass2, nullptr, nullptr);
+    // The start-up reads what was recorded for it.
+    HeadlessRecordTick(7);
+    EXPECT_EQ(HeadlessPeekTick(), 7u);
+    EXPECT_EQ(GetTickCount(), 7u);
+    TMsg msg{};
+    PeekMessageA(&msg); // pass 1: nothing recorded, the clock runs on from 7
+    Sleep(2);
+    EXPECT_EQ(GetTickCount(), 17u);
+    PeekMessageA(&msg); // pass 2: two reads, two recorded ticks; a third read repeats the last
+    Sleep(2);
+    EXPECT_EQ(HeadlessPeekTick(), 5000u);
+    EXPECT_EQ(GetTickCount(), 5000u);
+    EXPECT_EQ(GetTickCount(), 5003u);
+    EXPECT_EQ(GetTickCount(), 5003u);
+    PeekMessageA(&msg);
+    Sleep(2);
+    EXPECT_EQ(GetTickCount(), 5013u);
+}
+
+TEST_F(HeadlessPlatformTest, RecordedTicksAPassDidNotReadAreGoneAtTheNextPoll) {
+    HeadlessConfigure(100000, THeadlessPassMs{10, 0}, 0, 10);
+    TicksForPass2 = {5000, 6000, 7000};
+    HeadlessSetHooks(RecordTicksOfPass2, nullptr, nullptr);
+    TMsg msg{};
+    PeekMessageA(&msg);
+    Sleep(2);
+    PeekMessageA(&msg);
+    Sleep(2);
+    EXPECT_EQ(GetTickCount(), 5000u);
+    PeekMessageA(&msg);
+    PeekMessageA(&msg); // a second poll of the same pass drops nothing more and adds nothing
+    Sleep(2);
+    EXPECT_EQ(GetTickCount(), 5010u);
+}
+
+TEST_F(HeadlessPlatformTest, APassKeepsAtMostItsShareOfRecordedTicks) {
+    HeadlessConfigure(0, THeadlessPassMs{10, 0}, 0, 10);
+    for (int32_t i = 0; i < MostRecordedTicksPerPass + 5; i++)
+        HeadlessRecordTick((uint32_t)i + 1);
+    for (int32_t i = 0; i < MostRecordedTicksPerPass; i++)
+        EXPECT_EQ(GetTickCount(), (uint32_t)i + 1);
+    EXPECT_EQ(GetTickCount(), (uint32_t)MostRecordedTicksPerPass);
+}
+
 TEST_F(HeadlessPlatformTest, CursorStandsWhereTheRunnerPutsItWithYZero) {
     TPoint point{7, 7};
     GetCursorPos(&point);

@@ -2,6 +2,8 @@
 // key-up that releases a key, a close request or the quit message.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/Platform.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"
@@ -36,6 +38,27 @@ class MessageQueue : public ::testing::Test {
         return closesAndQuits;
     }
 };
+
+std::vector<uint32_t> Tapped;
+void Tap(const TMsg& msg, void* context) {
+    Tapped.push_back(msg.message);
+    *(int*)context += 1;
+}
+
+TEST_F(MessageQueue, TheTapSeesEveryPostedMessageDroppedOrNotButNotTheGamesQuit) {
+    Tapped.clear();
+    int calls = 0;
+    SetMessageTap(Tap, &calls);
+    for (int32_t i = 0; i < MessageQueueCapacity; i++)
+        PostQuitMessage(0); // a full queue of messages that must be kept, none of them tapped
+    EXPECT_EQ(PostMessageToQueue(Message(WM_KEYDOWN, KeyA)), 0);
+    EXPECT_EQ(PostMessageToQueue(Message(WM_CLOSE, 0)), 0);
+    EXPECT_EQ(Tapped, (std::vector<uint32_t>{WM_KEYDOWN, WM_CLOSE}));
+    EXPECT_EQ(calls, 2);
+    ResetPlatformState();
+    PostMessageToQueue(Message(WM_KEYUP, KeyA));
+    EXPECT_EQ(calls, 2) << "the reset removes the tap";
+}
 
 TEST_F(MessageQueue, AFloodOfAutoRepeatsNeverCostsTheKeyUpBehindIt) {
     // Up held while A auto-repeats far beyond the queue's size; then Up is let go.

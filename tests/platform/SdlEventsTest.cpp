@@ -149,4 +149,20 @@ TEST_F(SdlEvents, ACloseRequestThatFoundNoRoomCanBeMadeAgain) {
     EXPECT_EQ(msg.message, WM_CLOSE);
 }
 
+TEST_F(SdlEvents, AViewerWindowPassesNoKeyToTheGameAndEndsOnEscOrClose) {
+    ASSERT_TRUE(SdlPushKeyEvent(ScanUp, KeyUp, true, false, false));
+    ASSERT_TRUE(SdlPushKeyEvent(ScanA, KeyA, true, false, false));
+    EXPECT_EQ(SdlTakeViewerEvents(), 0);
+    EXPECT_EQ(SdlTakeViewerEvents(), 0);
+    ASSERT_TRUE(SdlPushKeyEvent(ScanEscape, KeyEscape, true, false, false));
+    ASSERT_TRUE(SdlPushKeyEvent(ScanUp, KeyUp, false, false, false));
+    EXPECT_EQ(SdlTakeViewerEvents(), 1);
+    ASSERT_TRUE(SdlPushCloseRequest());
+    EXPECT_EQ(SdlTakeViewerEvents(), 1);
+    // Nothing of it reached the game's queue, and the next poll finds SDL's queue empty.
+    EXPECT_EQ(MessageQueueLength(), 0);
+    TMsg msg{};
+    EXPECT_FALSE(Take(&msg));
+}
+
 } // namespace

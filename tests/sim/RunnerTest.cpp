@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -370,6 +371,119 @@ TEST_F(RunnerTest, BinaryEndedBySignalLeavesNoPartFileBehind) {
         EXPECT_FALSE(Exists(tracePath + ".part")) << signal;
         EXPECT_FALSE(Exists(tracePath)) << signal;
     }
+}
+
+// ---- Recording, replaying and watching -------------------------------------------------------------------
+
+class RecordingTest : public RunnerTest {
+  protected:
+    void SetUp() override {
+        RunnerTest::SetUp();
+        recordPath = prefix + "record.txt";
+        replayPath = prefix + "replay.jsonl";
+    }
+    void TearDown() override {
+        RunnerTest::TearDown();
+        std::remove(recordPath.c_str());
+        std::remove(replayPath.c_str());
+        unsetenv("SDL_VIDEODRIVER");
+    }
+    std::string recordPath, replayPath;
+};
+
+TEST_F(RecordingTest, AHeadlessRaceToGameOverReplaysToItsTraceOnAnyOtherClock) {
+    // 10 ms a pass while recording, 2.7 ms a pass on the replay's virtual clock: only the recorded ticks
+    // make the same game of it, the game over and the return to the demonstration included.
+    const std::string script = ReadFile(TRAMOLO_SOURCE_DIR "/tests/golden/race-gameover.txt");
+    ASSERT_EQ(RunScript(script, {"--passes", "5000", "--record", recordPath}), 0);
+    const std::vector<std::string> recorded = lines;
+    ASSERT_EQ(recorded.size(), 5000u);
+    EXPECT_EQ(Field(recorded[3000], "GameOverPending"), 1);
+    EXPECT_EQ(Field(recorded[3500], "DemoMode"), 1);
+    EXPECT_EQ(Run({"--quiet", "--pass-ms", "2.7", "--input", recordPath, "--trace", replayPath}), 0);
+    std::istringstream replay(ReadFile(replayPath));
+    size_t pass = 0;
+    for (std::string line; std::getline(replay, line); pass++) {
+        ASSERT_LT(pass, recorded.size());
+        ASSERT_EQ(line, recorded[pass]) << "pass " << pass + 1;
+    }
+    EXPECT_EQ(pass, recorded.size());
+}
+
+TEST_F(RecordingTest, ARecordingRunsToItsLastPassUnlessPassesSaysOtherwise) {
+    std::ofstream(scriptPath) << "0 tick 500\n1 tick 510\n2 tick 520\n1500 tick 90000\n";
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(Run({"--input", scriptPath}), 0);
+    EXPECT_EQ(Run({"--input", scriptPath, "--passes", "3"}), 0);
+    std::fflush(stdout);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "tramolo-sim: 1500 passes, exit code 0\ntramolo-sim: 3 passes, exit code 0\n");
+    // Passes without a tick line run on from the last tick read; a script without any keeps its 1000.
+    RunScript("0 tick 500\n2 tick 520\n5 tick 700\n");
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(Field(lines[2], "TickNow"), 530);
+    EXPECT_EQ(Field(lines[4], "TickNow"), 700);
+    EXPECT_EQ(RunScript("1 mouse 5\n"), 0);
+    EXPECT_EQ(lines.size(), 1000u);
+}
+
+TEST_F(RecordingTest, TheRecordingIsAnOutputLikeTheOthers) {
+    std::ofstream(scriptPath) << "3 down 27\n";
+    const std::vector<std::vector<std::string>> cases = {
+        {"--input", scriptPath, "--record", scriptPath},
+        {"--trace", tracePath, "--record", tracePath},
+        {"--trace", tracePath, "--record", tracePath + ".part"},
+        {"--png", "2:" + pngPath, "--record", pngPath},
+        {"--trace", tracePath, "--record", ::testing::TempDir()},
+        {"--trace", tracePath, "--record", "/nonexistent-dir/r.txt"},
+        {"--window", "--trace", tracePath, "--pass-ms", "5"},
+        {"--window", "--cursor-x", "5", "--record", recordPath},
+    };
+    for (const std::vector<std::string>& c : cases) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(Run(c), 2) << c[1] << " " << c[3];
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+        EXPECT_EQ(ReadFile(scriptPath), "3 down 27\n");
+        EXPECT_FALSE(Exists(tracePath) || Exists(tracePath + ".part") || Exists(pngPath) ||
+                     Exists(recordPath))
+            << c[1] << " " << c[3] << ": " << err;
+    }
+    // A recording that cannot be written to the end ends the run with 2 and leaves no trace.
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Run({"--passes", "50", "--record", "/dev/full", "--trace", tracePath}), 2);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("--record: writing '/dev/full' failed"), std::string::npos) << err;
+    EXPECT_FALSE(Exists(tracePath) || Exists(tracePath + ".part"));
+}
+
+TEST_F(RecordingTest, ALiveWindowsRecordingReplaysToItsTrace) {
+    // SDL's dummy driver: a window nobody sees, the real clock.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_EQ(Run({"--window", "--quiet", "--passes", "300", "--record", recordPath, "--trace", tracePath}),
+              0);
+    const std::string recording = ReadFile(recordPath);
+    EXPECT_EQ(recording.substr(0, 2), "# ");
+    EXPECT_NE(recording.find("\n300 tick "), std::string::npos) << recording;
+    EXPECT_NE(recording.find("\n# the game ended after pass 300 with exit code 0\n"), std::string::npos);
+    unsetenv("SDL_VIDEODRIVER");
+    EXPECT_EQ(Run({"--quiet", "--input", recordPath, "--trace", replayPath}), 0);
+    EXPECT_EQ(ReadFile(replayPath), ReadFile(tracePath));
+}
+
+TEST_F(RecordingTest, AWatchedScriptGivesTheHeadlessTraceAtThePaceOfItsClock) {
+    const std::string script = "2 down 13\n3 up 13\n5 down 38\n20 mouse 30\n40 down 112\n";
+    ASSERT_EQ(RunScript(script, {"--passes", "60", "--pass-ms", "5"}), 0);
+    const std::vector<std::string> headless = lines;
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    timespec start{}, end{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    ASSERT_EQ(RunScript(script, {"--window", "--passes", "60", "--pass-ms", "5"}), 0);
+    clock_gettime(CLOCK_MONOTONIC, &end);
+    EXPECT_EQ(lines, headless);
+    // 59 steps of 5 ms from the first pass to the last.
+    const double seconds = (double)(end.tv_sec - start.tv_sec) + (double)(end.tv_nsec - start.tv_nsec) * 1e-9;
+    EXPECT_GE(seconds, 0.295);
 }
 
 } // namespace

@@ -38,6 +38,21 @@ TEST_F(ScriptTest, EveryVerbCommentAndBlankLine) {
     }
 }
 
+TEST_F(ScriptTest, TickLinesKeepTheirFileOrderWithinAPassAndTheStartUpIsPassZero) {
+    ASSERT_TRUE(Parse("0 mouse 512\n0 tick 0\n2 tick 4294967295\n1 tick 7\n1 down 13\n1 tick 8\n")) << error;
+    ASSERT_EQ(events.size(), 6u);
+    EXPECT_EQ(events[0].Pass, 0u);
+    EXPECT_EQ(events[0].Verb, ScriptMouse);
+    EXPECT_EQ(events[1].Verb, ScriptTick);
+    EXPECT_EQ(events[1].Value, 0);
+    // Pass 1's two reads of the tick take 7, then 8, with the key between them where the file has it.
+    EXPECT_EQ(events[2].Value, 7);
+    EXPECT_EQ(events[3].Verb, ScriptKeyDown);
+    EXPECT_EQ(events[4].Value, 8);
+    EXPECT_EQ(events[5].Pass, 2u);
+    EXPECT_EQ(events[5].Value, 4294967295);
+}
+
 TEST_F(ScriptTest, EventsAreSortedStablyByPass) {
     ASSERT_TRUE(Parse("5 down 27\n2 down 113\n5 up 27\n2 down 112\n")) << error;
     ASSERT_EQ(events.size(), 4u);
@@ -55,7 +70,13 @@ TEST_F(ScriptTest, MalformedLineIsReportedWithItsNumber) {
         {"\n\n1 down\n", "line 3: 'down' needs exactly one value"},
         {"1 down 38 39\n", "line 1: 'down' needs exactly one value"},
         {"1 close 5\n", "line 1: 'close' takes no value"},
-        {"0 down 38\n", "line 1: pass 0 is out of range"},
+        {"0 down 38\n", "line 1: pass 0 is the start-up, where only 'tick' and 'mouse' may stand"},
+        {"0 close\n", "line 1: pass 0 is the start-up"},
+        {"-1 tick 5\n", "line 1: pass -1 is out of range (0 to"},
+        {"3 tick 4294967296\n", "line 1: tick '4294967296' is not a whole number from 0 to 4294967295"},
+        {"3 tick -1\n", "line 1: tick '-1'"},
+        {"3 tick\n", "line 1: 'tick' needs exactly one value"},
+        {"3 tick 5 6\n", "line 1: 'tick' needs exactly one value"},
         {"x1 close\n", "line 1: pass 'x1' is not a whole number"},
         {"99999999999999999999 close\n", "line 1: pass '99999999999999999999' is not"},
         {"1 mouse 2147483648\n", "line 1: mouse x '2147483648'"},

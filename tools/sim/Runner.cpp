@@ -1,6 +1,8 @@
-// The headless runner's command line and main loop: it checks every option, the script and the output
-// paths before the first pass, then runs the game's own start-up and frame loop on the headless platform,
-// feeding the script's events before each poll and writing the trace and the frames after each copy.
+// The runner's command line and main loop: it checks every option, the script and the output paths before
+// the first pass, then runs the game's own start-up and frame loop on the headless platform, feeding the
+// script's events before each poll and writing the trace and the frames after each copy. With --window the
+// game runs in the real window instead (or the script plays there, watched), and --record writes down what
+// the game took from outside as a script that replays it.
 #include "sim/Runner.h"
 
 #include <algorithm>
@@ -22,12 +24,15 @@
 #include "platform/Platform.h"
 #include "platform/PngFile.h"
 #include "shell/Shell.h"
+#include "sim/Recorder.h"
 #include "sim/Script.h"
 #include "sim/Trace.h"
+#include "sim/WindowModes.h"
 #include "world/DatenStruktur.h"
 
 constexpr int ExitBadInput = 2;
 constexpr int64_t MostPasses = 1000000000;
+constexpr uint64_t DefaultPasses = 1000;
 constexpr uint32_t DefaultStartTick = 100000;
 constexpr uint32_t DefaultPassMs = 10;
 constexpr int32_t MaxPassMsDecimals = 9;
@@ -43,15 +48,21 @@ struct TPngRequest {
 };
 
 struct TSimOptions {
-    uint64_t Passes;
+    uint64_t Passes; // 0: no budget (a live window without --passes)
     THeadlessPassMs PassMs;
     uint32_t StartTick;
     int32_t CursorX;
     const char* Input;   // null: no script
     const char* Trace;   // null: no trace
+    const char* Record;  // null: no recording
     uint64_t TraceEvery; // trace every K-th pass (1: every pass)
     std::vector<TPngRequest> Pngs;
     bool Quiet;
+    bool Window;
+    // Options given on the command line, for the defaults that depend on them and the ones that do not
+    // apply to a live window.
+    const char* PassesGiven;
+    const char* ClockOption; // the first of --pass-ms, --start-tick, --cursor-x given
 };
 
 // What the hooks work with during a run.
@@ -120,11 +131,16 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
             options->Quiet = true;
             continue;
         }
+        if (std::strcmp(option, "--window") == 0) {
+            options->Window = true;
+            continue;
+        }
         const bool takesValue =
             std::strcmp(option, "--passes") == 0 || std::strcmp(option, "--pass-ms") == 0 ||
             std::strcmp(option, "--start-tick") == 0 || std::strcmp(option, "--cursor-x") == 0 ||
             std::strcmp(option, "--input") == 0 || std::strcmp(option, "--trace") == 0 ||
-            std::strcmp(option, "--trace-every") == 0 || std::strcmp(option, "--png") == 0;
+            std::strcmp(option, "--trace-every") == 0 || std::strcmp(option, "--png") == 0 ||
+            std::strcmp(option, "--record") == 0;
         if (!takesValue) {
             std::snprintf(error, errorSize, "unknown option '%s'", option);
             return false;
@@ -135,9 +151,14 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
         }
         const char* value = argv[++i];
         int64_t number = 0;
+        const bool clockOption = std::strcmp(option, "--pass-ms") == 0 ||
+                                 std::strcmp(option, "--start-tick") == 0 ||
+                                 std::strcmp(option, "--cursor-x") == 0;
+        if (clockOption && options->ClockOption == nullptr) options->ClockOption = option;
         if (std::strcmp(option, "--passes") == 0) {
             if (!ParseNumberOption(option, value, 1, MostPasses, &number, error, errorSize)) return false;
             options->Passes = (uint64_t)number;
+            options->PassesGiven = option;
         } else if (std::strcmp(option, "--pass-ms") == 0) {
             if (!ParsePassMs(value, &options->PassMs)) {
                 std::snprintf(
@@ -157,6 +178,8 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
             options->Input = value;
         } else if (std::strcmp(option, "--trace") == 0) {
             options->Trace = value;
+        } else if (std::strcmp(option, "--record") == 0) {
+            options->Record = value;
         } else if (std::strcmp(option, "--trace-every") == 0) {
             if (!ParseNumberOption(option, value, 1, MostPasses, &number, error, errorSize)) return false;
             options->TraceEvery = (uint64_t)number;
@@ -164,13 +187,12 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
             return false;
         }
     }
-    for (const TPngRequest& png : options->Pngs) {
-        if (png.Pass > options->Passes) {
-            std::snprintf(error, errorSize, "--png %llu:%s: the run has only %llu passes",
-                          (unsigned long long)png.Pass, png.Path.c_str(),
-                          (unsigned long long)options->Passes);
-            return false;
-        }
+    if (options->Window && options->Input == nullptr && options->ClockOption != nullptr) {
+        std::snprintf(error, errorSize,
+                      "%s: a live window reads the real clock and cursor; it applies to a headless run or a "
+                      "watched script (--input)",
+                      options->ClockOption);
+        return false;
     }
     std::stable_sort(options->Pngs.begin(), options->Pngs.end(),
                      [](const TPngRequest& a, const TPngRequest& b) { return a.Pass < b.Pass; });
@@ -292,6 +314,9 @@ static bool CheckDistinctFiles(const TSimOptions& options, char* error, size_t e
     if (options.Input != nullptr && std::strcmp(options.Input, "-") != 0)
         files.push_back(
             TNamedFile{std::string("--input ") + options.Input, IdentityOf(options.Input), false});
+    if (options.Record != nullptr)
+        files.push_back(
+            TNamedFile{std::string("--record ") + options.Record, IdentityOf(options.Record), true});
     if (options.Trace != nullptr) {
         const std::string trace = options.Trace;
         files.push_back(TNamedFile{"--trace " + trace, IdentityOf(trace), true});
@@ -330,17 +355,20 @@ static void RemovePartFilesAndEnd(int signal) {
     raise(signal);
 }
 
+// The message's time and point come from the headless backend itself: reading them through the game's
+// calls would take a recorded tick that belongs to the game, or be recorded as the game's own read.
 static void PostScriptedMessage(uint32_t message, uint32_t wParam) {
     TMsg msg{};
     msg.hwnd = GameWindowHandle();
     msg.message = message;
     msg.wParam = wParam;
-    msg.time = GetTickCount();
-    GetCursorPos(&msg.pt);
+    msg.time = HeadlessPeekTick();
+    HeadlessBackend()->GetCursorPos(&msg.pt);
     PostMessageToQueue(msg);
 }
 
-// Before pass p polls: its events join the queue in script order.
+// Before pass p polls: its events join the queue in script order; its ticks wait for the pass's reads.
+// Called with pass 0 before the start-up, it places the cursor and the ticks the start-up reads.
 static void FeedScript(uint64_t pass, void* context) {
     TSimRun* run = (TSimRun*)context;
     const std::vector<TScriptEvent>& events = *run->Events;
@@ -361,13 +389,22 @@ static void FeedScript(uint64_t pass, void* context) {
             PostScriptedMessage(WM_SYSKEYUP, (uint32_t)event.Value);
             break;
         case ScriptMouse:
-            HeadlessSetCursorX(event.Value);
+            HeadlessSetCursorX((int32_t)event.Value);
             break;
         case ScriptClose:
             PostScriptedMessage(WM_CLOSE, 0);
             break;
+        case ScriptTick:
+            HeadlessRecordTick((uint32_t)event.Value);
+            break;
         }
     }
+}
+
+// Ends the frame loop before the next pass, whichever backend runs it.
+static void StopRun() {
+    HeadlessStop();
+    LiveStop();
 }
 
 // After pass p's copy: its trace line and the frames asked for it.
@@ -386,7 +423,7 @@ static void RecordPass(uint64_t pass, const TCanvas* frame, void* context) {
             std::snprintf(run->Failure, sizeof run->Failure, "--png %llu:%s: %s",
                           (unsigned long long)png.Pass, png.Path.c_str(), reason);
             run->Failed = true;
-            HeadlessStop();
+            StopRun();
             return;
         }
         png.Written = true;
@@ -398,10 +435,64 @@ static int FailBadInput(const char* problem) {
     return ExitBadInput;
 }
 
+// The pass budget: --passes when given; else a recording (a script with tick lines) runs to its last pass,
+// a live window as long as the game, and anything else 1000 passes.
+static uint64_t PassBudget(const TSimOptions& options, const std::vector<TScriptEvent>& events) {
+    if (options.PassesGiven != nullptr) return options.Passes;
+    if (options.Window && options.Input == nullptr) return 0;
+    const bool recorded = std::any_of(events.begin(), events.end(),
+                                      [](const TScriptEvent& event) { return event.Verb == ScriptTick; });
+    if (recorded) return std::max<uint64_t>(1, events.back().Pass);
+    return DefaultPasses;
+}
+
+static bool CheckPngPasses(const TSimOptions& options, char* error, size_t errorSize) {
+    for (const TPngRequest& png : options.Pngs) {
+        if (options.Passes != 0 && png.Pass > options.Passes) {
+            std::snprintf(error, errorSize, "--png %llu:%s: the run has only %llu passes",
+                          (unsigned long long)png.Pass, png.Path.c_str(), (unsigned long long)options.Passes);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Runs the game's own start-up and loop on the backend the options ask for; returns its exit code and
+// leaves the passes run in passes.
+static int RunGame(const TSimOptions& options, TSimRun* run, uint64_t* passes) {
+    ClearGameState();
+    ResetPlatformState();
+    WatchConfigure();
+    const TPlatformBackend* backend = nullptr;
+    if (options.Window && options.Input == nullptr) {
+        LiveConfigure(options.Passes, RecordPass, run);
+        backend = LiveBackend();
+    } else {
+        HeadlessConfigure(options.StartTick, options.PassMs, options.CursorX, options.Passes);
+        FeedScript(0, run);
+        HeadlessSetHooks(FeedScript, RecordPass, run);
+        backend = options.Window ? WatchBackend() : HeadlessBackend();
+    }
+    if (options.Record != nullptr) backend = RecordingBackend(backend);
+    SelectPlatform(backend);
+    // Numbers in the head-up display use the decimal separator of the user's locale, as in the game; the
+    // caller's setting comes back afterwards, for runs inside a longer-lived process.
+    char previousLocale[256];
+    const char* current = std::setlocale(LC_NUMERIC, nullptr);
+    std::snprintf(previousLocale, sizeof previousLocale, "%s", current != nullptr ? current : "C");
+    std::setlocale(LC_NUMERIC, "");
+    const int exitCode = ProgramMain();
+    std::setlocale(LC_NUMERIC, previousLocale);
+    *passes = options.Window && options.Input == nullptr ? LivePassesRun() : HeadlessPassesRun();
+    HeadlessSetHooks(nullptr, nullptr, nullptr);
+    SelectPlatform(nullptr);
+    return exitCode;
+}
+
 int RunSimulator(int argc, char** argv) {
     char error[600];
     TSimOptions options{};
-    options.Passes = 1000;
+    options.Passes = DefaultPasses;
     options.TraceEvery = 1;
     options.PassMs = THeadlessPassMs{DefaultPassMs, 0};
     options.StartTick = DefaultStartTick;
@@ -417,6 +508,8 @@ int RunSimulator(int argc, char** argv) {
             return FailBadInput(error);
         }
     }
+    options.Passes = PassBudget(options, events);
+    if (!CheckPngPasses(options, error, sizeof error)) return FailBadInput(error);
     for (TPngRequest& png : options.Pngs) {
         if (!CheckPngPath(&png, error, sizeof error)) return FailBadInput(error);
     }
@@ -426,6 +519,11 @@ int RunSimulator(int argc, char** argv) {
         trace = std::make_unique<TTraceWriter>();
         if (!TraceOpen(trace.get(), options.Trace, WrittenThroughPart(options.Trace), error, sizeof error))
             return FailBadInput(error);
+    }
+    // The recording is opened last, since opening it replaces a file of that name.
+    if (options.Record != nullptr && !RecorderOpen(options.Record, error, sizeof error)) {
+        if (trace != nullptr) TraceAbandon(trace.get());
+        return FailBadInput(error);
     }
     PartFiles[0] = trace != nullptr && trace->ThroughPart ? trace->PartPath : nullptr;
     PartFiles[1] = nullptr;
@@ -441,23 +539,13 @@ int RunSimulator(int argc, char** argv) {
     run.Trace = trace.get();
     run.TraceEvery = options.TraceEvery;
     run.Pngs = &options.Pngs;
+    uint64_t passes = 0;
+    const int exitCode = RunGame(options, &run, &passes);
 
-    ClearGameState();
-    ResetPlatformState();
-    HeadlessConfigure(options.StartTick, options.PassMs, options.CursorX, options.Passes);
-    HeadlessSetHooks(FeedScript, RecordPass, &run);
-    SelectPlatform(HeadlessBackend());
-    // Numbers in the head-up display use the decimal separator of the user's locale, as in the game; the
-    // caller's setting comes back afterwards, for runs inside a longer-lived process.
-    char previousLocale[256];
-    const char* current = std::setlocale(LC_NUMERIC, nullptr);
-    std::snprintf(previousLocale, sizeof previousLocale, "%s", current != nullptr ? current : "C");
-    std::setlocale(LC_NUMERIC, "");
-    const int exitCode = ProgramMain();
-    std::setlocale(LC_NUMERIC, previousLocale);
-    const uint64_t passes = HeadlessPassesRun();
-    HeadlessSetHooks(nullptr, nullptr, nullptr);
-
+    if (options.Record != nullptr && !RecorderFinish(passes, exitCode, error, sizeof error) && !run.Failed) {
+        run.Failed = true;
+        std::snprintf(run.Failure, sizeof run.Failure, "%s", error);
+    }
     if (!run.Failed && trace != nullptr && !TraceFinish(trace.get(), error, sizeof error)) {
         run.Failed = true;
         std::snprintf(run.Failure, sizeof run.Failure, "%s", error);
@@ -483,7 +571,10 @@ int RunSimulator(int argc, char** argv) {
                      (unsigned long long)passes, (unsigned long long)options.Pngs[i].Pass,
                      options.Pngs[i].Path.c_str());
     }
-    if (!options.Quiet)
-        std::printf("tramolo-sim: %llu passes, exit code %d\n", (unsigned long long)passes, exitCode);
+    if (!options.Quiet) {
+        const bool stopped = options.Window && WatchStoppedByViewer();
+        std::printf("tramolo-sim: %llu passes, %sexit code %d\n", (unsigned long long)passes,
+                    stopped ? "stopped by the viewer, " : "", exitCode);
+    }
     return exitCode;
 }

@@ -71,8 +71,8 @@ struct TVerbName {
     TScriptVerb Verb;
 };
 static const TVerbName VerbNames[] = {
-    {"down", ScriptKeyDown},   {"up", ScriptKeyUp},    {"sysdown", ScriptSysKeyDown},
-    {"sysup", ScriptSysKeyUp}, {"mouse", ScriptMouse}, {"close", ScriptClose},
+    {"down", ScriptKeyDown}, {"up", ScriptKeyUp},    {"sysdown", ScriptSysKeyDown}, {"sysup", ScriptSysKeyUp},
+    {"mouse", ScriptMouse},  {"close", ScriptClose}, {"tick", ScriptTick},
 };
 
 // Parses one line into event; a blank or comment line gives no event. On a fault writes what is wrong.
@@ -95,8 +95,8 @@ static bool ParseLine(const char* line, size_t length, bool* hasEvent, TScriptEv
                       fields[0].Start);
         return false;
     }
-    if (pass < 1 || pass > HighestPass) {
-        std::snprintf(error, errorSize, "pass %lld is out of range (1 to %lld)", (long long)pass,
+    if (pass < 0 || pass > HighestPass) {
+        std::snprintf(error, errorSize, "pass %lld is out of range (0 to %lld)", (long long)pass,
                       (long long)HighestPass);
         return false;
     }
@@ -106,8 +106,13 @@ static bool ParseLine(const char* line, size_t length, bool* hasEvent, TScriptEv
         if (FieldIs(fields[1], name.Word)) verb = &name;
     }
     if (verb == nullptr) {
-        std::snprintf(error, errorSize, "unknown verb '%.*s' (down, up, sysdown, sysup, mouse, close)",
+        std::snprintf(error, errorSize, "unknown verb '%.*s' (down, up, sysdown, sysup, mouse, close, tick)",
                       (int)fields[1].Length, fields[1].Start);
+        return false;
+    }
+    // Before the first pass the game reads only the tick and the cursor; no message is taken there.
+    if (pass == 0 && verb->Verb != ScriptTick && verb->Verb != ScriptMouse) {
+        std::snprintf(error, errorSize, "pass 0 is the start-up, where only 'tick' and 'mouse' may stand");
         return false;
     }
 
@@ -122,7 +127,13 @@ static bool ParseLine(const char* line, size_t length, bool* hasEvent, TScriptEv
     }
 
     int64_t value = 0;
-    if (verb->Verb == ScriptMouse) {
+    if (verb->Verb == ScriptTick) {
+        if (!ParseWholeNumber(fields[2].Start, fields[2].Length, 0, UINT32_MAX, &value)) {
+            std::snprintf(error, errorSize, "tick '%.*s' is not a whole number from 0 to %u",
+                          (int)fields[2].Length, fields[2].Start, UINT32_MAX);
+            return false;
+        }
+    } else if (verb->Verb == ScriptMouse) {
         if (!ParseWholeNumber(fields[2].Start, fields[2].Length, INT32_MIN, INT32_MAX, &value)) {
             std::snprintf(error, errorSize, "mouse x '%.*s' is not a whole number from %d to %d",
                           (int)fields[2].Length, fields[2].Start, INT32_MIN, INT32_MAX);
@@ -136,7 +147,7 @@ static bool ParseLine(const char* line, size_t length, bool* hasEvent, TScriptEv
         }
     }
 
-    *event = TScriptEvent{(uint64_t)pass, verb->Verb, (int32_t)value, 0};
+    *event = TScriptEvent{(uint64_t)pass, verb->Verb, value, 0};
     *hasEvent = true;
     return true;
 }

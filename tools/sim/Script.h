@@ -13,12 +13,13 @@ enum TScriptVerb : int32_t {
     ScriptSysKeyUp,   // "sysup <vk>": WM_SYSKEYUP
     ScriptMouse,      // "mouse <x>": the cursor's screen x from this pass on
     ScriptClose,      // "close": WM_CLOSE to the window
+    ScriptTick,       // "tick <t>": the tick count a read of the tick in this pass returns, read by read
 };
 
 struct TScriptEvent {
-    uint64_t Pass; // 1 for the first pass
+    uint64_t Pass; // 1 for the first pass; 0 for the start-up before it (tick and mouse only)
     TScriptVerb Verb;
-    int32_t Value; // virtual-key code or cursor x; 0 for close
+    int64_t Value; // virtual-key code, cursor x or tick count; 0 for close
     int32_t Line;  // line of the script it came from
 };
 

@@ -1,0 +1,157 @@
+// The live window and the watched script. Both take the window from the SDL backend; the watched script
+// takes everything the game reads from the headless backend and only waits, before each pass, until the
+// real time since the first pass has caught up with the game's clock.
+#include "sim/WindowModes.h"
+
+#include <ctime>
+
+// ---- Live ------------------------------------------------------------------------------------------------
+
+static const TPlatformBackend* LiveSdl;
+static TPlatformBackend Live;
+static uint64_t LivePassLimit;
+static uint64_t LiveSleeps;
+static uint64_t LivePasses;
+static bool LiveStopped;
+static THeadlessFrameHook LiveAfterCopy;
+static void* LiveContext;
+
+static void LiveSleep(uint32_t ms) {
+    LiveSdl->Sleep(ms);
+    LiveSleeps++;
+}
+
+static void LiveCopy(const TCanvas* frame, TRect rect) {
+    LiveSdl->CopyToWindow(frame, rect);
+    LivePasses++;
+    if (LiveAfterCopy != nullptr) LiveAfterCopy(LiveSleeps, frame, LiveContext);
+}
+
+static int32_t LiveContinueLoop() {
+    if (LiveStopped || (LivePassLimit != 0 && LiveSleeps >= LivePassLimit)) return 0;
+    return LiveSdl->ContinueLoop();
+}
+
+void LiveConfigure(uint64_t passLimit, THeadlessFrameHook afterCopy, void* context) {
+    LivePassLimit = passLimit;
+    LiveSleeps = 0;
+    LivePasses = 0;
+    LiveStopped = false;
+    LiveAfterCopy = afterCopy;
+    LiveContext = context;
+}
+
+const TPlatformBackend* LiveBackend() {
+    LiveSdl = SdlBackend();
+    Live = *LiveSdl;
+    Live.Name = "live window";
+    Live.Sleep = LiveSleep;
+    Live.CopyToWindow = LiveCopy;
+    Live.ContinueLoop = LiveContinueLoop;
+    return &Live;
+}
+
+void LiveStop() {
+    LiveStopped = true;
+}
+
+uint64_t LivePassesRun() {
+    return LivePasses;
+}
+
+// ---- Watching --------------------------------------------------------------------------------------------
+
+// Behind the game's clock by more than this, the pace starts again from now instead of hurrying.
+constexpr int64_t MostLagNs = 100000000;
+// How often the window is asked for ESC and the close request while a pass waits.
+constexpr int64_t ViewerPollNs = 10000000;
+constexpr int64_t NsPerMs = 1000000;
+
+static const TPlatformBackend* WatchSdl;
+static const TPlatformBackend* WatchHeadless;
+static TPlatformBackend Watch;
+static bool Paced;
+static uint32_t PacedTick;
+static int64_t DueNs;
+static bool StoppedByViewer;
+
+static int64_t NowNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (int64_t)now.tv_sec * 1000000000 + now.tv_nsec;
+}
+
+// ESC or the close request ends the run before the next pass.
+static bool ViewerEnded() {
+    if (!StoppedByViewer && SdlTakeViewerEvents() != 0) {
+        StoppedByViewer = true;
+        HeadlessStop();
+    }
+    return StoppedByViewer;
+}
+
+static void WaitUntil(int64_t due) {
+    for (;;) {
+        if (ViewerEnded()) return;
+        const int64_t left = due - NowNs();
+        if (left <= 0) return;
+        const int64_t nap = left < ViewerPollNs ? left : ViewerPollNs;
+        const timespec pause{(time_t)(nap / 1000000000), (long)(nap % 1000000000)};
+        nanosleep(&pause, nullptr);
+    }
+}
+
+static void WatchPump() {
+    WatchHeadless->PumpEvents();
+    ViewerEnded();
+}
+
+// The pass's steps start when as much real time has passed since the first pass as the tick the pass is
+// about to read says. A tick that goes back costs no time.
+static void WatchSleep(uint32_t ms) {
+    WatchHeadless->Sleep(ms);
+    const uint32_t tick = HeadlessPeekTick();
+    const int64_t now = NowNs();
+    if (!Paced) {
+        Paced = true;
+        PacedTick = tick;
+        DueNs = now;
+        return;
+    }
+    const int32_t step = (int32_t)(tick - PacedTick);
+    PacedTick = tick;
+    if (step > 0) DueNs += (int64_t)step * NsPerMs;
+    if (DueNs < now - MostLagNs) DueNs = now - MostLagNs;
+    WaitUntil(DueNs);
+}
+
+static void WatchCopy(const TCanvas* frame, TRect rect) {
+    WatchSdl->CopyToWindow(frame, rect);
+    WatchHeadless->CopyToWindow(frame, rect);
+}
+
+void WatchConfigure() {
+    Paced = false;
+    PacedTick = 0;
+    DueNs = 0;
+    StoppedByViewer = false;
+}
+
+const TPlatformBackend* WatchBackend() {
+    WatchSdl = SdlBackend();
+    WatchHeadless = HeadlessBackend();
+    Watch = *WatchHeadless;
+    Watch.Name = "watched script";
+    Watch.CreateGameWindow = WatchSdl->CreateGameWindow;
+    Watch.ShowGameWindow = WatchSdl->ShowGameWindow;
+    Watch.DestroyGameWindow = WatchSdl->DestroyGameWindow;
+    Watch.ReleaseGameWindow = WatchSdl->ReleaseGameWindow;
+    Watch.PumpEvents = WatchPump;
+    Watch.Sleep = WatchSleep;
+    Watch.CopyToWindow = WatchCopy;
+    return &Watch;
+}
+
+bool WatchStoppedByViewer() {
+    return StoppedByViewer;
+}
