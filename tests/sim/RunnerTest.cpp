@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "sim/Script.h"
 #include "world/DatenStruktur.h"
 
 namespace {
@@ -455,6 +456,40 @@ TEST_F(RecordingTest, TheRecordingIsAnOutputLikeTheOthers) {
     const std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("--record: writing '/dev/full' failed"), std::string::npos) << err;
     EXPECT_FALSE(Exists(tracePath) || Exists(tracePath + ".part"));
+}
+
+TEST_F(RecordingTest, ARecordingCutShortByASignalReplaysToItsLastWholePass) {
+    std::ofstream(scriptPath) << "1 down 13\n5 down 38\n300 mouse 70\n";
+    const std::string command = std::string(TRAMOLO_SIM_PATH) + " --quiet --passes 1000000000 --input '" +
+                                scriptPath + "' --record '" + recordPath + "' & pid=$!; while [ ! -s '" +
+                                recordPath + "' ] || [ $(wc -l < '" + recordPath +
+                                "') -lt 2000 ]; do sleep 0.05; done; kill -TERM $pid; wait $pid; echo $?";
+    FILE* shell = popen(command.c_str(), "r");
+    ASSERT_NE(shell, nullptr);
+    char status[32] = "";
+    ASSERT_NE(std::fgets(status, sizeof status, shell), nullptr);
+    pclose(shell);
+    EXPECT_EQ(std::atoi(status), 128 + SIGTERM);
+
+    // Whole lines of whole passes, and no closing comment.
+    const std::string recording = ReadFile(recordPath);
+    ASSERT_FALSE(recording.empty());
+    EXPECT_EQ(recording.back(), '\n');
+    EXPECT_EQ(recording.find("# the game ended"), std::string::npos);
+    std::vector<TScriptEvent> events;
+    char reason[300] = "";
+    ASSERT_TRUE(ParseScript(recording.data(), recording.size(), events, reason, sizeof reason)) << reason;
+    const uint64_t last = events.back().Pass;
+    ASSERT_GE(last, 1000u);
+    // The replay runs to that pass and is the game the script made up to there.
+    EXPECT_EQ(Run({"--quiet", "--input", recordPath, "--trace", replayPath}), 0);
+    RunScript("1 down 13\n5 down 38\n300 mouse 70\n", {"--passes", std::to_string(last)});
+    EXPECT_EQ(lines.size(), last);
+    std::istringstream replay(ReadFile(replayPath));
+    size_t pass = 0;
+    for (std::string line; std::getline(replay, line); pass++)
+        ASSERT_EQ(line, lines[pass]) << "pass " << pass + 1;
+    EXPECT_EQ(pass, last);
 }
 
 TEST_F(RecordingTest, ALiveWindowsRecordingReplaysToItsTrace) {
