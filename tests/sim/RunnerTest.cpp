@@ -48,6 +48,16 @@ double Number(const std::string& line, const char* name) {
     return at == std::string::npos ? -999999.0 : std::strtod(line.c_str() + at + key.size(), nullptr);
 }
 
+// Runs a shell command that ends by printing a status, and returns that status.
+int ShellStatus(const std::string& command) {
+    FILE* shell = popen(command.c_str(), "r");
+    if (shell == nullptr) return -1;
+    char status[32] = "";
+    const bool read = std::fgets(status, sizeof status, shell) != nullptr;
+    pclose(shell);
+    return read ? std::atoi(status) : -1;
+}
+
 class RunnerTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -363,12 +373,7 @@ TEST_F(RunnerTest, BinaryEndedBySignalLeavesNoPartFileBehind) {
                                     tracePath + "' & pid=$!; while [ ! -e '" + tracePath +
                                     ".part' ]; do sleep 0.05; done; kill -" + signal +
                                     " $pid; wait $pid; echo $?";
-        FILE* shell = popen(command.c_str(), "r");
-        ASSERT_NE(shell, nullptr);
-        char status[32] = "";
-        ASSERT_NE(std::fgets(status, sizeof status, shell), nullptr);
-        pclose(shell);
-        EXPECT_EQ(std::atoi(status), 128 + (std::string(signal) == "INT" ? SIGINT : SIGTERM)) << signal;
+        EXPECT_EQ(ShellStatus(command), 128 + (std::string(signal) == "INT" ? SIGINT : SIGTERM)) << signal;
         EXPECT_FALSE(Exists(tracePath + ".part")) << signal;
         EXPECT_FALSE(Exists(tracePath)) << signal;
     }
@@ -389,6 +394,16 @@ class RecordingTest : public RunnerTest {
         std::remove(replayPath.c_str());
         unsetenv("SDL_VIDEODRIVER");
     }
+    // The replay's trace is the given lines, pass for pass.
+    void ExpectReplayIs(const std::vector<std::string>& expected) {
+        std::istringstream replay(ReadFile(replayPath));
+        size_t pass = 0;
+        for (std::string line; std::getline(replay, line); pass++) {
+            ASSERT_LT(pass, expected.size());
+            ASSERT_EQ(line, expected[pass]) << "pass " << pass + 1;
+        }
+        EXPECT_EQ(pass, expected.size());
+    }
     std::string recordPath, replayPath;
 };
 
@@ -402,13 +417,7 @@ TEST_F(RecordingTest, AHeadlessRaceToGameOverReplaysToItsTraceOnAnyOtherClock) {
     EXPECT_EQ(Field(recorded[3000], "GameOverPending"), 1);
     EXPECT_EQ(Field(recorded[3500], "DemoMode"), 1);
     EXPECT_EQ(Run({"--quiet", "--pass-ms", "2.7", "--input", recordPath, "--trace", replayPath}), 0);
-    std::istringstream replay(ReadFile(replayPath));
-    size_t pass = 0;
-    for (std::string line; std::getline(replay, line); pass++) {
-        ASSERT_LT(pass, recorded.size());
-        ASSERT_EQ(line, recorded[pass]) << "pass " << pass + 1;
-    }
-    EXPECT_EQ(pass, recorded.size());
+    ExpectReplayIs(recorded);
 }
 
 TEST_F(RecordingTest, ARecordingRunsToItsLastPassUnlessPassesSaysOtherwise) {
@@ -464,12 +473,7 @@ TEST_F(RecordingTest, ARecordingCutShortByASignalReplaysToItsLastWholePass) {
                                 scriptPath + "' --record '" + recordPath + "' & pid=$!; while [ ! -s '" +
                                 recordPath + "' ] || [ $(wc -l < '" + recordPath +
                                 "') -lt 2000 ]; do sleep 0.05; done; kill -TERM $pid; wait $pid; echo $?";
-    FILE* shell = popen(command.c_str(), "r");
-    ASSERT_NE(shell, nullptr);
-    char status[32] = "";
-    ASSERT_NE(std::fgets(status, sizeof status, shell), nullptr);
-    pclose(shell);
-    EXPECT_EQ(std::atoi(status), 128 + SIGTERM);
+    EXPECT_EQ(ShellStatus(command), 128 + SIGTERM);
 
     // Whole lines of whole passes, and no closing comment.
     const std::string recording = ReadFile(recordPath);
@@ -485,11 +489,7 @@ TEST_F(RecordingTest, ARecordingCutShortByASignalReplaysToItsLastWholePass) {
     EXPECT_EQ(Run({"--quiet", "--input", recordPath, "--trace", replayPath}), 0);
     RunScript("1 down 13\n5 down 38\n300 mouse 70\n", {"--passes", std::to_string(last)});
     EXPECT_EQ(lines.size(), last);
-    std::istringstream replay(ReadFile(replayPath));
-    size_t pass = 0;
-    for (std::string line; std::getline(replay, line); pass++)
-        ASSERT_EQ(line, lines[pass]) << "pass " << pass + 1;
-    EXPECT_EQ(pass, last);
+    ExpectReplayIs(lines);
 }
 
 TEST_F(RecordingTest, ALiveWindowsRecordingReplaysToItsTrace) {
