@@ -1,16 +1,15 @@
 // The five camera presets, each a complete set of camera values relative to the current actor, and the
 // automatic change between them in the demonstration.
 #include "camera/Camera.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
+#include "world/Texts.h"
 
 namespace {
 
-constexpr int32_t PresetCount = 5;
 constexpr int32_t PresetShownSeconds = 5;
 constexpr int32_t PresetTravelSeconds = 2;
-constexpr float RestingSideStep = 15.0f; // the resting place of presets 3 and 4, off the actor in x and y
+constexpr float RestingSideStep = 15.0f; // the resting place of the bonnet and chase presets, off the actor
 
 // The actor the camera follows; a zero actor while there is none to follow.
 const TActor& FollowedActor() {
@@ -61,36 +60,36 @@ void SetPreset(int32_t number) {
 } // namespace
 
 void PresetBirdsEye() {
-    SetPreset(0);
+    SetPreset(BirdsEyePreset);
 }
 void PresetSpatialBirdsEye() {
-    SetPreset(1);
+    SetPreset(SpatialBirdsEyePreset);
 }
 void PresetInverseBirdsEye() {
-    SetPreset(2);
+    SetPreset(InverseBirdsEyePreset);
 }
 void PresetBonnet() {
-    SetPreset(3);
+    SetPreset(BonnetPreset);
 }
 void PresetChase() {
-    SetPreset(4);
+    SetPreset(ChasePreset);
 }
 
 void ApplyCameraPreset() {
     switch (CameraPreset) {
-    case 0:
+    case BirdsEyePreset:
         PresetBirdsEye();
         break;
-    case 1:
+    case SpatialBirdsEyePreset:
         PresetSpatialBirdsEye();
         break;
-    case 2:
+    case InverseBirdsEyePreset:
         PresetInverseBirdsEye();
         break;
-    case 3:
+    case BonnetPreset:
         PresetBonnet();
         break;
-    case 4:
+    case ChasePreset:
         PresetChase();
         break;
     default:
@@ -110,7 +109,7 @@ void AutoChangePreset() {
     if (Seconds == PresetTravelSeconds) {
         // From the third second on the camera rests and only turns toward the actor.
         CameraMoving = 0;
-        if (CameraPreset > 2) {
+        if (CameraPreset >= BonnetPreset) {
             const TActor& actor = FollowedActor();
             CamPosX = F32((double)actor.PosX + RestingSideStep);
             CamPosY = F32((double)actor.PosY + RestingSideStep);

@@ -5,9 +5,9 @@
 
 #include "dynamics/Dynamics.h"
 #include "scene/Scene.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
+#include "world/Texts.h"
 
 namespace {
 
@@ -19,11 +19,6 @@ constexpr double OnRoadDivisor = 2.0;
 constexpr float OffRoadDragLimit = 0.3f; // metres per frame
 constexpr float OffRoadDragRate = 0.3f;  // metres per frame per second
 constexpr float ReverseLimit = -0.5f;    // metres per frame
-constexpr double KmhPerMs = 3.6;
-constexpr float CellSize = 500.0f;
-constexpr int32_t GridSize = 10;
-constexpr double WorldSize = 5000.0;
-constexpr int RoadType = 9;
 
 size_t ActorsToMove() {
     if (ActorCount <= 0) return 0;
@@ -36,7 +31,7 @@ float Added(float a, double b) {
 
 // Cell number of a column and row; wraps instead of overflowing for values outside the grid.
 int32_t CellNumber(int32_t row, int32_t col) {
-    return (int32_t)((uint32_t)row * 10u + (uint32_t)col);
+    return (int32_t)((uint32_t)row * (uint32_t)GridSize + (uint32_t)col);
 }
 
 void SavePose(TActor& actor) {

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr uint8_t IdealLineType = 13;
-constexpr int32_t GroundLinePart = 2;
 constexpr int32_t FeelerColor = 0x969696;
 constexpr float FeelerHalfWidth = 200.0f;
 constexpr float FarFeelerAhead = 30.0f;

@@ -10,7 +10,6 @@
 namespace {
 
 constexpr double Gravity = 9.81;
-constexpr double KmhPerMs = 3.6;
 constexpr double AirDragFactor = 0.6;
 constexpr double ResistanceToStep = 220000.0; // resistance in N per metre-per-frame-per-second
 constexpr float WheelFollowRate = 32.0f;      // degrees per second

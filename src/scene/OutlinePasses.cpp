@@ -8,10 +8,6 @@
 
 namespace {
 
-constexpr int32_t FootprintPart = 0;
-constexpr int32_t ProbePart = 3;
-constexpr uint8_t LowestWallType = 10; // placed models above this type give collision lines
-
 // How a walk draws while the line view is on.
 enum class WalkDrawing { None, EveryPoint, EveryStoredLine };
 
@@ -117,7 +113,7 @@ void BuildCellLines(int32_t q) {
     for (int32_t p = 0; p < cell.PlacementCount && (size_t)p < cell.Placements.size(); p++) {
         const TPlacement& placement = cell.Placements[(size_t)p];
         const TObjekt* model = ModelAt(placement.ObjectIndex);
-        if (model == nullptr || model->ObjectType <= LowestWallType) continue;
+        if (model == nullptr || !IsWallType(model->ObjectType)) continue;
         const float bx =
             F32((double)cell.OriginX + (double)placement.X + (double)ScreenCentreX - (double)centre.X);
         const float by =
@@ -125,8 +121,7 @@ void BuildCellLines(int32_t q) {
         LoadRotation(placement.AngleX, placement.AngleY, placement.AngleZ);
         const TLineTarget target{&list, p, model->ObjectType, true};
         for (const TModelPart& part : model->Parts) {
-            if (part.PartKind == FootprintPart)
-                WalkPart(*model, part, bx, by, target, WalkDrawing::EveryPoint);
+            if (part.PartKind == OutlinePart) WalkPart(*model, part, bx, by, target, WalkDrawing::EveryPoint);
         }
     }
 }
@@ -147,7 +142,7 @@ void BuildActorLines() {
         const TActor& actor = Actors[(size_t)a];
         const float bx = F32((double)ScreenCentreX + (double)actor.PosX - (double)centre.X);
         const float by = F32((double)ScreenCentreY + (double)actor.PosY - (double)centre.Y);
-        CollectActorParts(a, ActorLines[(size_t)a], FootprintPart, bx, by, WalkDrawing::EveryPoint);
+        CollectActorParts(a, ActorLines[(size_t)a], OutlinePart, bx, by, WalkDrawing::EveryPoint);
     }
 }
 

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr uint8_t RoadType = 9;
-constexpr uint8_t LowestSolidType = 10; // models of this type and above have no ground contact
 constexpr int32_t Undecided = -1;
 constexpr int32_t MaxPolygonEdges = (int32_t)(sizeof PolygonEdges / sizeof PolygonEdges[0]);
 
@@ -112,10 +110,10 @@ void ScanCell(int32_t q) {
         const TPlacement& placement = cell.Placements[(size_t)p];
         if (placement.ObjectIndex < 0 || (size_t)placement.ObjectIndex >= Objects.size()) continue;
         const TObjekt& model = Objects[(size_t)placement.ObjectIndex];
-        if (model.ObjectType >= LowestSolidType) continue;
+        if (!IsGroundType(model.ObjectType)) continue;
         LoadRotation(placement.AngleX, placement.AngleY, placement.AngleZ);
         for (const TModelPart& part : model.Parts) {
-            if (part.PartKind > 0) TestPart(cell, placement, model, part, q);
+            if (part.PartKind != OutlinePart) TestPart(cell, placement, model, part, q);
         }
     }
 }

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int32_t GridSize = 10;
-constexpr int32_t FacesKind = 1;
 constexpr int32_t CurrentActorColor = RGBColor(0, 110, 0);
 
 // Where the vertices of one walked part come from: a placement in a cell, or an actor.
@@ -123,7 +121,7 @@ void DrawModelFaces(int32_t objectIndex, const TVertexSource& source, const int3
         model.PartCount < (int32_t)model.Parts.size() ? model.PartCount : (int32_t)model.Parts.size();
     for (int32_t p = 0; p < parts; p++) {
         const TModelPart& part = model.Parts[(size_t)p];
-        if (part.PartKind != FacesKind || part.Indices == nullptr) continue;
+        if (part.PartKind != FacesPart || part.Indices == nullptr) continue;
         WalkIndexList(source, part.Indices, overrideColor != nullptr ? *overrideColor : part.Color);
     }
 }
@@ -144,7 +142,7 @@ void DrawPlacements(const TQuadrant& cell) {
 }
 
 // The current actor turns with the camera while CameraTurnsWithActor is set: its own angles are then
-// ignored below preset 3 and only its heading is used from preset 3 on.
+// ignored before the bonnet preset and only its heading is used from there on.
 void DrawActors(int32_t q) {
     const int32_t count = ActorCount < (int32_t)Actors.size() ? ActorCount : (int32_t)Actors.size();
     for (int32_t a = 0; a < count; a++) {
@@ -153,7 +151,7 @@ void DrawActors(int32_t q) {
         const bool current = a == CurrentActor;
         const bool turnsWithCamera = current && CameraTurnsWithActor != 0;
         LoadRotation(turnsWithCamera ? 0.0f : actor.AngleX, turnsWithCamera ? 0.0f : actor.AngleY,
-                     turnsWithCamera && CameraPreset < 3 ? 0.0f : actor.AngleZ);
+                     turnsWithCamera && CameraPreset < BonnetPreset ? 0.0f : actor.AngleZ);
         if (actor.ModelIndex < 0 || (size_t)actor.ModelIndex >= Objects.size()) continue;
         const TVertexSource source{Objects[(size_t)actor.ModelIndex].Vertices, (double)actor.PosX,
                                    (double)actor.PosY, (double)actor.PosZ, turnsWithCamera ? 0.0f : CamRadZ};

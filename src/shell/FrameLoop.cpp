@@ -6,8 +6,8 @@
 #include "dynamics/Dynamics.h"
 #include "scene/Scene.h"
 #include "shell/Shell.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
+#include "world/Texts.h"
 #include "world/World.h"
 
 constexpr TFrameStep MakeStep(const char* name, void (*run)(), bool skippedInLineView) {

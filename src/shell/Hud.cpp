@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "shell/Shell.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
+#include "world/Texts.h"
 
 namespace {
 
@@ -120,9 +120,9 @@ void DrawPositionAndCamera(const TActor& actor) {
 
 // Road and checkpoint warnings and the damage bar, shown only in a race.
 void DrawRaceBlock(const TActor& actor) {
-    if (actor.TouchQuad[9] < 1) CanvasTextOut(&BackBuffer, HudLeft, 270, HudStayOnRoad);
-    if (actor.TouchQuad[1] > 0) CanvasTextOut(&BackBuffer, HudLeft, 302, HudFinish);
-    if (actor.TouchQuad[2] > 0) CanvasTextOut(&BackBuffer, HudLeft, 302, HudCheckpoint);
+    if (actor.TouchQuad[RoadType] < 1) CanvasTextOut(&BackBuffer, HudLeft, 270, HudStayOnRoad);
+    if (actor.TouchQuad[StartCheckpointType] > 0) CanvasTextOut(&BackBuffer, HudLeft, 302, HudFinish);
+    if (actor.TouchQuad[WayCheckpointType] > 0) CanvasTextOut(&BackBuffer, HudLeft, 302, HudCheckpoint);
 
     // One pixel of bar per damage point; the sum is bounded so that no damage value can overflow it.
     int64_t barRight = (int64_t)DamageBarLeft + (int64_t)actor.Damage;

@@ -6,22 +6,19 @@
 
 #include "scene/Scene.h"
 #include "shell/Shell.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
+#include "world/Texts.h"
 
 namespace {
 
 // The first way checkpoint after the finish line: collecting it alone makes the finish line live again.
 constexpr int32_t FirstCheckpointCell = 62;
-constexpr int32_t CellCount = 100;
 constexpr float NotMeasured = 1000.0f;
 constexpr float HeadOnFrom = 55.0f; // angles strictly between these two are head-on contacts
 constexpr float HeadOnTo = 125.0f;
 constexpr double HeadOnDivisor = 500.0;
 constexpr int32_t GameOverDamage = 100;
-constexpr double CellSize = 500.0;
-constexpr int32_t GridSize = 10;
 
 void ForgetCheckpoints(TActor& actor) {
     for (int32_t& seen : actor.CheckpointSeen)
@@ -29,13 +26,13 @@ void ForgetCheckpoints(TActor& actor) {
 }
 
 void CountActorCheckpoints(TActor& actor) {
-    const int32_t c = actor.TouchQuad[2];
-    if (c > 0 && c < CellCount && actor.CheckpointSeen[c] == 0) {
+    const int32_t c = actor.TouchQuad[WayCheckpointType];
+    if (c > 0 && c < GridSize * GridSize && actor.CheckpointSeen[c] == 0) {
         actor.CheckpointSeen[c] = c;
         actor.CheckpointTally += c;
         if (actor.CheckpointTally == FirstCheckpointCell) actor.FinishHandled = 0;
     }
-    if (actor.TouchQuad[1] > 0 && actor.FinishHandled == 0) {
+    if (actor.TouchQuad[StartCheckpointType] > 0 && actor.FinishHandled == 0) {
         actor.FinishHandled = 1;
         if (actor.CheckpointTally != CheckpointSum) {
             // Driven the wrong way: start the lap afresh so that turning round counts normally.
@@ -52,7 +49,7 @@ void CountActorCheckpoints(TActor& actor) {
 
 // Cell column or row of a world coordinate, held to the grid.
 int32_t GridIndexOf(float position) {
-    const double index = std::floor((double)position / CellSize);
+    const double index = std::floor((double)position / (double)CellSize);
     if (!(index >= 0.0)) return 0;
     if (index > GridSize - 1) return GridSize - 1;
     return (int32_t)index;
@@ -68,8 +65,8 @@ void UndoMove(TActor& actor) {
     actor.AngleZ = actor.PrevAngleZ;
     actor.QuadCol = GridIndexOf(actor.PosX);
     actor.QuadRow = GridIndexOf(actor.PosY);
-    actor.QuadPosX = F32((double)actor.PosX - CellSize * actor.QuadCol);
-    actor.QuadPosY = F32((double)actor.PosY - CellSize * actor.QuadRow);
+    actor.QuadPosX = F32((double)actor.PosX - (double)CellSize * actor.QuadCol);
+    actor.QuadPosY = F32((double)actor.PosY - (double)CellSize * actor.QuadRow);
     actor.QuadPosZ = actor.PosZ;
     actor.QuadIndex = actor.QuadRow * GridSize + actor.QuadCol;
 }

@@ -10,11 +10,52 @@
 #include "platform/Canvas.h"
 #include "platform/Platform.h"
 
+// ---- The game's numbers ---------------------------------------------------------------------------------
+
+// The grid: 10 x 10 cells of 500 x 500 metres, a world of 5000 x 5000 that wraps at its edges.
+constexpr int32_t GridSize = 10;
+constexpr int32_t CellSize = 500;
+constexpr int32_t WorldSize = GridSize * CellSize;
+
+// Object types of the models. TActor::TouchQuad is indexed by the types of the ground models.
+constexpr uint8_t StartCheckpointType = 1; // the finish line
+constexpr uint8_t WayCheckpointType = 2;
+constexpr uint8_t RoadType = 9;
+constexpr uint8_t CarType = 10;
+constexpr uint8_t ObstacleType = 11;
+constexpr uint8_t BorderType = 12;
+constexpr uint8_t IdealLineType = 13;
+// The ground models, felt by the contact pass: every type below the car's.
+constexpr bool IsGroundType(uint8_t type) {
+    return type < CarType;
+}
+// The models whose footprint outlines are walls: every type above the car's.
+constexpr bool IsWallType(uint8_t type) {
+    return type > CarType;
+}
+
+// Part kinds: how the game uses an index list of a model.
+constexpr int32_t OutlinePart = 0;    // footprint outline: collision lines and the line view
+constexpr int32_t FacesPart = 1;      // the 3D view's wire frame
+constexpr int32_t GroundLinePart = 2; // checkpoint rectangles and ideal lines
+constexpr int32_t ProbePart = 3;      // the car's probe line
+
+// The camera presets by number (CameraPreset).
+constexpr int32_t BirdsEyePreset = 0;
+constexpr int32_t SpatialBirdsEyePreset = 1;
+constexpr int32_t InverseBirdsEyePreset = 2;
+constexpr int32_t BonnetPreset = 3; // presets from here on stand on a line along the car's heading
+constexpr int32_t ChasePreset = 4;
+constexpr int32_t PresetCount = 5;
+
+// Metres per second to km/h.
+constexpr double KmhPerMs = 3.6;
+
 // ---- Record types --------------------------------------------------------------------------------------
 
 // One index list of a model, with how the game uses it and its pen colour.
 struct TModelPart {
-    int32_t PartKind;       // 0 footprint outline, 1 faces, 2 ground lines, 3 probe line
+    int32_t PartKind;       // OutlinePart, FacesPart, GroundLinePart or ProbePart
     int32_t Color;          // COLORREF
     const int32_t* Indices; // constant list: vertex numbers, -1 closes a polygon, 99999 ends it
 };
@@ -22,7 +63,7 @@ struct TModelPart {
 // One model.
 struct TObjekt {
     char Name[21];         // label padded with zero bytes; only stored
-    uint8_t ObjectType;    // 1 start, 2 way checkpoint, 9 road, 10 car, 11 obstacle, 12 border, 13 ideal line
+    uint8_t ObjectType;    // StartCheckpointType to IdealLineType
     const float* Vertices; // constant table of x, y, z triples
     int32_t PartCount;
     std::vector<TModelPart> Parts;
@@ -73,7 +114,7 @@ struct TActor {
     float MaxStepLength;         // upper bound of StepLength
     int32_t QuadIndex;           // QuadRow * 10 + QuadCol
     int32_t OnRoad;              // 1 on a road piece, 0 off it, -1 while undecided
-    int32_t TouchQuad[10];       // by ObjectType: cell where a model of that type was touched
+    int32_t TouchQuad[10];       // by ground ObjectType: cell where a model of that type was touched
     int32_t Laps;                // lap number shown on the display
     int32_t CheckpointSeen[100]; // by cell: the cell number once its checkpoint was counted
     int32_t FinishHandled;       // 1 after a finish contact was evaluated
@@ -83,7 +124,7 @@ struct TActor {
     int32_t SteerSide;           // side chosen by the computer driver: -1, 0 or 1
     float BounceTurn;            // turn per frame while in wall contact; 0 when free
     int32_t Damage;              // damage points from wall contacts
-    float SpeedKmh;              // StepLength * Fps * 3.6
+    float SpeedKmh;              // StepLength * Fps * KmhPerMs
     float Distance;              // metres driven
     float Mass;                  // kg
     float CurveRadius;           // radius of the current curve; 0 when not turning

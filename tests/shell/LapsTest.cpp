@@ -9,12 +9,12 @@
 #include <string>
 
 #include "dynamics/Dynamics.h"
+#include "platform/HeadlessPlatform.h"
 #include "scene/Scene.h"
 #include "scene/SmallWorld.h"
 #include "shell/Shell.h"
-#include "shell/Texts.h"
-#include "platform/HeadlessPlatform.h"
 #include "world/DatenStruktur.h"
+#include "world/Texts.h"
 #include "world/World.h"
 
 using namespace smallworld;
@@ -32,8 +32,8 @@ class Laps : public ::testing::Test {
     }
     // One frame in which actor 0 touches the given finish and way checkpoint cells (0 for none).
     static void Frame(int32_t finishCell, int32_t checkpointCell) {
-        Actors[0].TouchQuad[1] = finishCell;
-        Actors[0].TouchQuad[2] = checkpointCell;
+        Actors[0].TouchQuad[StartCheckpointType] = finishCell;
+        Actors[0].TouchQuad[WayCheckpointType] = checkpointCell;
         CountCheckpoints();
     }
     // A stretch of track: some frames on the object, some off it.
