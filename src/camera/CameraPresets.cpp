@@ -11,13 +11,6 @@ constexpr int32_t PresetShownSeconds = 5;
 constexpr int32_t PresetTravelSeconds = 2;
 constexpr float RestingSideStep = 15.0f; // the resting place of the bonnet and chase presets, off the actor
 
-// The actor the camera follows; a zero actor while there is none to follow.
-const TActor& FollowedActor() {
-    static const TActor none{};
-    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return none;
-    return Actors[(size_t)CurrentActor];
-}
-
 // The values every preset sets. Where a camera angle takes the actor's heading, HeadingY or HeadingZ give
 // its factor.
 struct TPresetDef {
@@ -37,7 +30,7 @@ const TPresetDef Presets[PresetCount] = {
 
 void SetPreset(int32_t number) {
     const TPresetDef& def = Presets[number];
-    const TActor& actor = FollowedActor();
+    const TActor& actor = CurrentActorOrZero();
     CameraPreset = number;
     CameraPresetName = PresetNames[number];
     EyeDistance = 300.0f;
@@ -110,7 +103,7 @@ void AutoChangePreset() {
         // From the third second on the camera rests and only turns toward the actor.
         CameraMoving = 0;
         if (CameraPreset >= BonnetPreset) {
-            const TActor& actor = FollowedActor();
+            const TActor& actor = CurrentActorOrZero();
             CamPosX = F32((double)actor.PosX + RestingSideStep);
             CamPosY = F32((double)actor.PosY + RestingSideStep);
         }

@@ -15,12 +15,6 @@ constexpr float TiltFlipAbove = 20.0f;
 constexpr float TiltFlipBelow = -20.0f;
 constexpr float KmhPerMetreOfHeight = 7.0f;
 
-const TActor& FollowedActor() {
-    static const TActor none{};
-    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return none;
-    return Actors[(size_t)CurrentActor];
-}
-
 float NonZero(float difference) {
     return difference == 0.0f ? ZeroDifference : difference;
 }
@@ -98,7 +92,7 @@ void CarryMovingCamera(const TActor& actor) {
 } // namespace
 
 void TrackCamera() {
-    const TActor& actor = FollowedActor();
+    const TActor& actor = CurrentActorOrZero();
     if (CameraMoving == 0) TurnRestingCamera(actor);
     if (CameraMoving != 0) CarryMovingCamera(actor);
 }

@@ -1,6 +1,5 @@
 // Actor motion: steering bounds, turning of body and direction of travel, skidding, off-road drag, speed
 // bounds, the step along the direction of travel, and the actor's cell in the wrapping grid.
-#include <cstddef>
 #include <cstdint>
 
 #include "dynamics/Dynamics.h"
@@ -20,11 +19,6 @@ constexpr float OffRoadDragLimit = 0.3f; // metres per frame
 constexpr float OffRoadDragRate = 0.3f;  // metres per frame per second
 constexpr float ReverseLimit = -0.5f;    // metres per frame
 
-size_t ActorsToMove() {
-    if (ActorCount <= 0) return 0;
-    return (size_t)ActorCount < Actors.size() ? (size_t)ActorCount : Actors.size();
-}
-
 float Added(float a, double b) {
     return F32((double)a + b);
 }
@@ -32,15 +26,6 @@ float Added(float a, double b) {
 // Cell number of a column and row; wraps instead of overflowing for values outside the grid.
 int32_t CellNumber(int32_t row, int32_t col) {
     return (int32_t)((uint32_t)row * (uint32_t)GridSize + (uint32_t)col);
-}
-
-void SavePose(TActor& actor) {
-    actor.PrevPosX = actor.PosX;
-    actor.PrevPosY = actor.PosY;
-    actor.PrevPosZ = actor.PosZ;
-    actor.PrevAngleX = actor.AngleX;
-    actor.PrevAngleY = actor.AngleY;
-    actor.PrevAngleZ = actor.AngleZ;
 }
 
 // Turns body and direction of travel; a skidding car's direction follows only partly, or not at all.
@@ -122,9 +107,27 @@ bool CrossCell(float& quadPos, int32_t& cell, float& worldPos) {
 
 } // namespace
 
+void SavePose(TActor& actor) {
+    actor.PrevPosX = actor.PosX;
+    actor.PrevPosY = actor.PosY;
+    actor.PrevPosZ = actor.PosZ;
+    actor.PrevAngleX = actor.AngleX;
+    actor.PrevAngleY = actor.AngleY;
+    actor.PrevAngleZ = actor.AngleZ;
+}
+
+void RestorePose(TActor& actor) {
+    actor.PosX = actor.PrevPosX;
+    actor.PosY = actor.PrevPosY;
+    actor.PosZ = actor.PrevPosZ;
+    actor.AngleX = actor.PrevAngleX;
+    actor.AngleY = actor.PrevAngleY;
+    actor.AngleZ = actor.PrevAngleZ;
+}
+
 void MoveActors() {
-    for (size_t i = 0; i < ActorsToMove(); i++) {
-        TActor& actor = Actors[i];
+    for (int32_t a = 0; a < ActorsInPlay(); a++) {
+        TActor& actor = Actors[(size_t)a];
         // While in wall contact the pose from before the contact stays the restore point.
         if (actor.BounceTurn == 0) SavePose(actor);
         Turn(actor);

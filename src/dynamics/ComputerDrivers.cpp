@@ -27,8 +27,7 @@ struct TMapShift {
 };
 
 TMapShift CurrentMapShift() {
-    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return {ScreenCentreX, ScreenCentreY};
-    const TActor& current = Actors[(size_t)CurrentActor];
+    const TActor& current = CurrentActorOrZero();
     return {(double)ScreenCentreX - (double)current.PosX, (double)ScreenCentreY - (double)current.PosY};
 }
 
@@ -126,7 +125,7 @@ void DriveActor(TActor& actor) {
 } // namespace
 
 void SteerComputerActors() {
-    for (int32_t a = 0; a < ActorCount && (size_t)a < Actors.size(); a++) {
+    for (int32_t a = 0; a < ActorsInPlay(); a++) {
         if (a == CurrentActor && DemoMode == 0) continue; // the player drives this one
         DriveActor(Actors[(size_t)a]);
     }

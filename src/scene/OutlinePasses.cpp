@@ -21,8 +21,8 @@ struct TLineTarget {
 
 // The current actor's world position: the centre of the map frame.
 TPoint2 MapCentreActor() {
-    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return {0.0f, 0.0f};
-    return {Actors[(size_t)CurrentActor].PosX, Actors[(size_t)CurrentActor].PosY};
+    const TActor& centre = CurrentActorOrZero();
+    return {centre.PosX, centre.PosY};
 }
 
 // Turns vertex i of a model with the working angles and moves it by (bx, by).
@@ -129,7 +129,7 @@ void BuildCellLines(int32_t q) {
 } // namespace
 
 void BuildProbeLines() {
-    for (int32_t a = 0; a < ActorCount && (size_t)a < Actors.size() && (size_t)a < ProbeLines.size(); a++) {
+    for (int32_t a = 0; a < ActorsInPlay() && (size_t)a < ProbeLines.size(); a++) {
         const TActor& actor = Actors[(size_t)a];
         CollectActorParts(a, ProbeLines[(size_t)a], ProbePart, actor.PosX, actor.PosY,
                           WalkDrawing::EveryStoredLine);
@@ -138,7 +138,7 @@ void BuildProbeLines() {
 
 void BuildActorLines() {
     const TPoint2 centre = MapCentreActor();
-    for (int32_t a = 0; a < ActorCount && (size_t)a < Actors.size() && (size_t)a < ActorLines.size(); a++) {
+    for (int32_t a = 0; a < ActorsInPlay() && (size_t)a < ActorLines.size(); a++) {
         const TActor& actor = Actors[(size_t)a];
         const float bx = F32((double)ScreenCentreX + (double)actor.PosX - (double)centre.X);
         const float by = F32((double)ScreenCentreY + (double)actor.PosY - (double)centre.Y);
@@ -147,7 +147,7 @@ void BuildActorLines() {
 }
 
 void BuildQuadrantLines() {
-    for (int32_t a = 0; a < ActorCount && (size_t)a < Actors.size(); a++) {
+    for (int32_t a = 0; a < ActorsInPlay(); a++) {
         const int32_t q = Actors[(size_t)a].QuadIndex;
         if (q < 0 || q >= QuadrantCount || (size_t)q >= Quadrants.size() || (size_t)q >= QuadrantLines.size())
             continue;

@@ -1,6 +1,5 @@
 // Road and checkpoint contact: every frame each actor learns whether it stands on the road and which
 // checkpoint it touches, by testing its position against the ground polygons of its own cell.
-#include <algorithm>
 #include <cmath>
 
 #include "scene/Scene.h"
@@ -39,7 +38,7 @@ void TestPolygon(const TPolygonWalk& walk, int32_t q, uint8_t objectType, float 
     if (walk.VertexCount <= 0) return;
     const float centreX = F32(walk.SumX / walk.VertexCount);
     const float centreY = F32(walk.SumY / walk.VertexCount);
-    for (int32_t i = 0; i < ActorCount && (size_t)i < Actors.size(); i++) {
+    for (int32_t i = 0; i < ActorsInPlay(); i++) {
         TActor& actor = Actors[(size_t)i];
         if (actor.QuadIndex != q || actor.OnRoad != Undecided) continue;
         // The cheap centre test comes first; a distance of exactly the radius is not near enough.
@@ -121,15 +120,15 @@ void ScanCell(int32_t q) {
 } // namespace
 
 void TestSurfaces() {
-    const size_t count = ActorCount < 0 ? 0 : std::min(Actors.size(), (size_t)ActorCount);
-    for (size_t i = 0; i < count; i++) {
-        Actors[i].OnRoad = Undecided;
-        for (int32_t& cell : Actors[i].TouchQuad)
+    for (int32_t a = 0; a < ActorsInPlay(); a++) {
+        Actors[(size_t)a].OnRoad = Undecided;
+        for (int32_t& cell : Actors[(size_t)a].TouchQuad)
             cell = 0;
     }
-    for (size_t a = 0; a < count; a++) {
-        if (Actors[a].OnRoad != Undecided) continue;
-        ScanCell(Actors[a].QuadIndex);
-        if (Actors[a].OnRoad == Undecided) Actors[a].OnRoad = 0;
+    for (int32_t a = 0; a < ActorsInPlay(); a++) {
+        TActor& actor = Actors[(size_t)a];
+        if (actor.OnRoad != Undecided) continue;
+        ScanCell(actor.QuadIndex);
+        if (actor.OnRoad == Undecided) actor.OnRoad = 0;
     }
 }

@@ -144,8 +144,7 @@ void DrawPlacements(const TQuadrant& cell) {
 // The current actor turns with the camera while CameraTurnsWithActor is set: its own angles are then
 // ignored before the bonnet preset and only its heading is used from there on.
 void DrawActors(int32_t q) {
-    const int32_t count = ActorCount < (int32_t)Actors.size() ? ActorCount : (int32_t)Actors.size();
-    for (int32_t a = 0; a < count; a++) {
+    for (int32_t a = 0; a < ActorsInPlay(); a++) {
         const TActor& actor = Actors[(size_t)a];
         if (actor.QuadIndex != q) continue;
         const bool current = a == CurrentActor;
@@ -165,10 +164,10 @@ void DrawWorldView() {
     CamRadX = DegToRad(CamAngleX);
     CamRadY = DegToRad(CamAngleY);
     CamRadZ = DegToRad(CamAngleZ);
-    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return;
-    const TActor& followed = Actors[(size_t)CurrentActor];
+    const TActor* followed = CurrentActorIfAny();
+    if (followed == nullptr) return;
     // Wide loop counters: a cell number far outside the grid cannot overflow them.
-    const int64_t row0 = followed.QuadRow, col0 = followed.QuadCol;
+    const int64_t row0 = followed->QuadRow, col0 = followed->QuadCol;
     for (int64_t r = row0 - 1; r <= row0 + 1; r++) {
         if (r < 0 || r >= GridSize) continue;
         for (int64_t c = col0 - 1; c <= col0 + 1; c++) {

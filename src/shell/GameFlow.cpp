@@ -159,6 +159,5 @@ void HandleInput() {
 
     // The demonstration reads neither the driving keys nor the mouse.
     if (DemoMode != 0) return;
-    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return;
-    HandleDrivingKeys(Actors[(size_t)CurrentActor]);
+    if (TActor* actor = CurrentActorIfAny()) HandleDrivingKeys(*actor);
 }

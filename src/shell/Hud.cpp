@@ -24,14 +24,6 @@ constexpr int32_t DamageBarTop = 32;
 constexpr int32_t DamageBarBottom = 52;
 constexpr int32_t DamageBarLength = 100; // the full bar, at 100 damage points
 
-// Shown when no actor is current (before the first build): every figure reads 0.
-const TActor NoActor{};
-
-const TActor& ShownActor() {
-    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return NoActor;
-    return Actors[(size_t)CurrentActor];
-}
-
 // A displayed whole number: truncated toward zero, saturated to 64 bits, NaN as 0.
 long long Whole(double v) {
     return (long long)TruncToInt64(v);
@@ -139,7 +131,8 @@ void DrawRaceBlock(const TActor& actor) {
 } // namespace
 
 void DrawHud() {
-    const TActor& actor = ShownActor();
+    // Before the first build no actor is current: every figure reads 0.
+    const TActor& actor = CurrentActorOrZero();
     DrawFirstLine();
     if (HudMode == 0) DrawKeyHelp();
     if (HudMode == 1) DrawDrivingFigures(actor);

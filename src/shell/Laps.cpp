@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "dynamics/Dynamics.h"
 #include "scene/Scene.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"
@@ -57,12 +58,7 @@ int32_t GridIndexOf(float position) {
 
 // Puts the actor back to its pose before this frame's move, its place in the grid included.
 void UndoMove(TActor& actor) {
-    actor.PosX = actor.PrevPosX;
-    actor.PosY = actor.PrevPosY;
-    actor.PosZ = actor.PrevPosZ;
-    actor.AngleX = actor.PrevAngleX;
-    actor.AngleY = actor.PrevAngleY;
-    actor.AngleZ = actor.PrevAngleZ;
+    RestorePose(actor);
     actor.QuadCol = GridIndexOf(actor.PosX);
     actor.QuadRow = GridIndexOf(actor.PosY);
     actor.QuadPosX = F32((double)actor.PosX - (double)CellSize * actor.QuadCol);
@@ -122,9 +118,7 @@ void BounceOffWall(TActor& actor, float angle) {
         actor.BounceTurn = F32((double)turn / 2.0);
     }
     // The next contact pass starts from the pose just set, so the turn adds up while the contact lasts.
-    actor.PrevAngleX = actor.AngleX;
-    actor.PrevAngleY = actor.AngleY;
-    actor.PrevAngleZ = actor.AngleZ;
+    SavePose(actor);
 }
 
 void EndGameOf(int32_t i) {
@@ -138,12 +132,12 @@ void EndGameOf(int32_t i) {
 } // namespace
 
 void CountCheckpoints() {
-    for (int32_t i = 0; i < ActorCount && (size_t)i < Actors.size(); i++)
-        CountActorCheckpoints(Actors[(size_t)i]);
+    for (int32_t a = 0; a < ActorsInPlay(); a++)
+        CountActorCheckpoints(Actors[(size_t)a]);
 }
 
 void HandleWallContacts() {
-    for (int32_t i = 0; i < ActorCount && (size_t)i < Actors.size() && (size_t)i < ActorLines.size(); i++) {
+    for (int32_t i = 0; i < ActorsInPlay() && (size_t)i < ActorLines.size(); i++) {
         TActor& actor = Actors[(size_t)i];
         const int32_t q = actor.QuadIndex;
         TContact contact{false, NotMeasured};

@@ -12,8 +12,6 @@ int32_t AnswerInfoOption(int argc, const char* const* argv, std::FILE* out);
 int32_t ProgramMain();
 // The window procedure: keeps the key table, posts the quit message on WM_DESTROY.
 intptr_t WindowProc(int32_t hwnd, uint32_t message, uint32_t wParam, int32_t lParam);
-// Releases the global texts and arrays at process end.
-void ReleaseGlobals();
 // One pass of the frame loop: poll, sleep, clear, the sixteen steps, copy.
 void RunFramePass();
 

@@ -227,6 +227,16 @@ template <typename T> void ResizeArray(std::vector<T>& array, int32_t length) {
     array.resize(length < 0 ? 0 : (size_t)length);
 }
 
+// How many actors the frame steps walk: ActorCount, held to the array (0 before the first build).
+inline int32_t ActorsInPlay() {
+    if (ActorCount <= 0) return 0;
+    return (size_t)ActorCount < Actors.size() ? ActorCount : (int32_t)Actors.size();
+}
+// The actor CurrentActor names; null while it names none (before the first build).
+TActor* CurrentActorIfAny();
+// The same, or a zero actor (every figure 0, at the world's origin) while there is none.
+const TActor& CurrentActorOrZero();
+
 // Puts every global back to its value at program load (Running non-zero, all else zero or empty) and frees
-// the arrays. Used by the tests between cases.
+// the arrays and texts: before a game in the runner and the tests, and at process end.
 void ClearGameState();
