@@ -58,12 +58,7 @@ void BoundSpeed(TActor& actor) {
 
 // One step of StepLength along the direction of travel: +y turned by WheelAngle.
 void Step(TActor& actor) {
-    RotAngleX = actor.AngleX;
-    RotAngleY = actor.AngleY;
-    RotAngleZ = actor.WheelAngle;
-    RotRadX = DegToRad(RotAngleX);
-    RotRadY = DegToRad(RotAngleY);
-    RotRadZ = DegToRad(RotAngleZ);
+    LoadRotation(actor.AngleX, actor.AngleY, actor.WheelAngle);
     PointX = 0;
     PointY = actor.StepLength;
     PointZ = 0;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "dynamics/Dynamics.h"
+#include "scene/IndexList.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
@@ -54,33 +55,26 @@ bool PartCrossesFeeler(TActor& actor, const TObjekt& model, const TModelPart& pa
     if (part.Indices == nullptr || model.Vertices == nullptr) return false;
     const bool drawn = CheckLineMode != 0;
     if (drawn) CanvasSetPenColor(&BackBuffer, part.Color);
-    bool havePrevious = false;
-    TPoint2 previous{0.0f, 0.0f};
-    for (int32_t k = 0; k < MaxListEntries; k++) {
-        const int32_t entry = part.Indices[k];
-        if (entry == ListEnd) break;
-        if (entry < 0) continue; // ideal lines are open polylines: no polygon markers
-        const float* vertex = model.Vertices + (size_t)entry * 3;
-        const TPoint2 current = TurnedPoint(vertex[0], vertex[1], vertex[2], base.X, base.Y);
-        if (havePrevious) {
-            const bool hit = SegmentsIntersect(feeler.From.X, feeler.From.Y, feeler.To.X, feeler.To.Y,
-                                               previous.X, previous.Y, current.X, current.Y);
-            if (drawn) DrawMapLine(previous, current);
-            if (hit) {
-                SteerToCrossing(actor);
-                if (drawn) {
-                    char marker[4];
-                    std::snprintf(marker, sizeof marker, "%d", (int)stage);
-                    CanvasTextOut(&BackBuffer, TruncToInt32((double)IntersectX + shift.X - MarkerOffset),
-                                  TruncToInt32((double)IntersectY + shift.Y - MarkerOffset), marker);
-                }
-                return true;
-            }
+    bool crossed = false;
+    const auto pointOf = [&](int32_t i) { return TurnedVertex(model.Vertices, i, base.X, base.Y); };
+    const auto testSegment = [&](TPoint2 current, TPoint2 previous, bool starts, bool) {
+        if (starts) return true;
+        const bool hit = SegmentsIntersect(feeler.From.X, feeler.From.Y, feeler.To.X, feeler.To.Y, previous.X,
+                                           previous.Y, current.X, current.Y);
+        if (drawn) DrawMapLine(previous, current);
+        if (!hit) return true;
+        SteerToCrossing(actor);
+        if (drawn) {
+            char marker[4];
+            std::snprintf(marker, sizeof marker, "%d", (int)stage);
+            CanvasTextOut(&BackBuffer, TruncToInt32((double)IntersectX + shift.X - MarkerOffset),
+                          TruncToInt32((double)IntersectY + shift.Y - MarkerOffset), marker);
         }
-        previous = current;
-        havePrevious = true;
-    }
-    return false;
+        crossed = true;
+        return false;
+    };
+    WalkIndexList(part.Indices, pointOf, testSegment, TListShape::Polyline);
+    return crossed;
 }
 
 // Searches the ideal lines of the actor's own cell for a crossing with the feeler; true when one was found.

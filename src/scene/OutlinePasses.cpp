@@ -1,6 +1,7 @@
 // Outline passes: every frame the footprint outlines of the cars and obstacles become flat 2D line lists in
 // the map frame (for the wall contacts), and the probe lines of the cars a list in the world frame. While the
 // line view is on, the passes also draw what they collect.
+#include "scene/IndexList.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
@@ -25,12 +26,6 @@ TPoint2 MapCentreActor() {
     return {centre.PosX, centre.PosY};
 }
 
-// Turns vertex i of a model with the working angles and moves it by (bx, by).
-TPoint2 TurnedVertex(const float* vertices, int32_t i, float bx, float by) {
-    const float* v = vertices + (size_t)i * 3;
-    return TurnedPoint(v[0], v[1], v[2], bx, by);
-}
-
 // Stores one line as the next entry of the list, unless the list is full.
 void StoreLine(const TLineTarget& target, TPoint2 from, TPoint2 to) {
     TKollisionsLinien& list = *target.List;
@@ -45,36 +40,28 @@ void StoreLine(const TLineTarget& target, TPoint2 from, TPoint2 to) {
     line.Y2 = to.Y;
 }
 
-// Walks one index list: vertices are turned and moved by (bx, by), -1 closes the polygon back to its first
-// point, 99999 ends the list; every line between consecutive points is stored.
+// Walks one index list with its vertices turned and moved by (bx, by); every line between consecutive
+// points is stored.
 void WalkPart(const TObjekt& model, const TModelPart& part, float bx, float by, const TLineTarget& target,
               WalkDrawing drawing) {
     if (part.Indices == nullptr || model.Vertices == nullptr) return;
     const bool drawn = CheckLineMode != 0 && drawing != WalkDrawing::None;
     if (drawn) CanvasSetPenColor(&BackBuffer, part.Color);
-    bool polygonStart = true;
-    TPoint2 first{0.0f, 0.0f};
-    TPoint2 previous{0.0f, 0.0f};
-    for (int32_t k = 0; k < MaxListEntries; k++) {
-        const int32_t entry = part.Indices[k];
-        if (entry == ListEnd) break;
-        if (entry < PolygonEnd) continue; // no such vertex
-        const TPoint2 current = entry == PolygonEnd ? first : TurnedVertex(model.Vertices, entry, bx, by);
+    const auto pointOf = [&](int32_t i) { return TurnedVertex(model.Vertices, i, bx, by); };
+    WalkIndexList(part.Indices, pointOf, [&](TPoint2 current, TPoint2 previous, bool starts, bool) {
         if (drawn && drawing == WalkDrawing::EveryPoint) {
-            if (polygonStart) {
+            if (starts) {
                 CanvasMoveTo(&BackBuffer, TruncToInt32(current.X), TruncToInt32(current.Y));
             } else {
                 CanvasLineTo(&BackBuffer, TruncToInt32(current.X), TruncToInt32(current.Y));
             }
         }
-        if (!polygonStart) {
+        if (!starts) {
             StoreLine(target, previous, current);
             if (drawn && drawing == WalkDrawing::EveryStoredLine) DrawMapLine(previous, current);
         }
-        previous = current;
-        if (polygonStart) first = current;
-        polygonStart = entry == PolygonEnd;
-    }
+        return true;
+    });
 }
 
 const TObjekt* ModelAt(int32_t index) {

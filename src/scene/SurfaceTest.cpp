@@ -2,6 +2,7 @@
 // checkpoint it touches, by testing its position against the ground polygons of its own cell.
 #include <cmath>
 
+#include "scene/IndexList.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
@@ -65,40 +66,30 @@ void TestPart(const TQuadrant& cell, const TPlacement& placement, const TObjekt&
     CanvasSetPenColor(&BackBuffer, part.Color);
     TPolygonWalk walk;
     ClearPolygon(walk);
-    bool polygonStart = true;
-    TPoint2 first{0.0f, 0.0f};
-    TPoint2 previous{0.0f, 0.0f};
-    for (int32_t k = 0; k < MaxListEntries; k++) {
-        const int32_t entry = part.Indices[k];
-        if (entry == ListEnd) break;
-        if (entry < PolygonEnd) continue; // no such vertex
-        TPoint2 current = first;
-        if (entry != PolygonEnd) {
-            const float* vertex = model.Vertices + (size_t)entry * 3;
-            PointX = vertex[0];
-            PointY = vertex[1];
-            PointZ = vertex[2];
-            RotatePoint(RotRadX, RotRadY, RotRadZ);
-            current = {F32((double)PointX + (double)cell.OriginX + (double)placement.X),
-                       F32((double)PointY + (double)cell.OriginY + (double)placement.Y)};
-            walk.VertexCount++;
-            walk.SumX += current.X;
-            walk.SumY += current.Y;
-        }
-        if (!polygonStart && walk.EdgeCount < MaxPolygonEdges) {
+    const auto pointOf = [&](int32_t i) {
+        const float* vertex = model.Vertices + (size_t)i * 3;
+        PointX = vertex[0];
+        PointY = vertex[1];
+        PointZ = vertex[2];
+        RotatePoint(RotRadX, RotRadY, RotRadZ);
+        const TPoint2 point{F32((double)PointX + (double)cell.OriginX + (double)placement.X),
+                            F32((double)PointY + (double)cell.OriginY + (double)placement.Y)};
+        walk.VertexCount++;
+        walk.SumX += point.X;
+        walk.SumY += point.Y;
+        return point;
+    };
+    WalkIndexList(part.Indices, pointOf, [&](TPoint2 current, TPoint2 previous, bool starts, bool closes) {
+        if (!starts && walk.EdgeCount < MaxPolygonEdges) {
             PolygonEdges[walk.EdgeCount] = {previous.X, previous.Y, current.X, current.Y};
             walk.EdgeCount++;
         }
-        previous = current;
-        if (polygonStart) first = current;
-        if (entry == PolygonEnd) {
+        if (closes) {
             TestPolygon(walk, q, model.ObjectType, model.HitRadius);
             ClearPolygon(walk);
-            polygonStart = true;
-        } else {
-            polygonStart = false;
         }
-    }
+        return true;
+    });
 }
 
 // Scans the ground models of cell q for every undecided actor standing in it.

@@ -1,6 +1,7 @@
 // The 3D wire-frame view: the faces of every placement and every car in the nine cells around the current
 // actor, turned into the camera's frame, projected and drawn as lines on the back buffer. An edge is drawn
 // only when both its ends lie in front of the camera; there is no clipping and no hidden-line removal.
+#include "scene/IndexList.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
@@ -75,40 +76,39 @@ void LoadScreenVertex(const TVertexSource& source, int32_t i) {
     if (kept != nullptr) *kept = TKeptVertex{ModelWalk, PointX, PointY, PointZ};
 }
 
-// Walks one index list: a polygon closes at -1, an edge appears only when both of its ends have depth
-// below 0, and a point behind the camera breaks the line.
-void WalkIndexList(const TVertexSource& source, const int32_t* indices, int32_t color) {
-    float startX = 0.0f, startY = 0.0f, startZ = 0.0f;
-    float previousDepth = 0.0f;
-    bool polygonStart = true;
-    for (int32_t n = 0; n < MaxListEntries; n++) {
-        const int32_t entry = indices[n];
-        if (entry == ListEnd) break;
-        if (entry == PolygonEnd) {
-            PointX = startX;
-            PointY = startY;
-            PointZ = startZ;
-        } else {
-            LoadScreenVertex(source, entry);
+// A point in screen space: x and y in pixels, z the depth (in front of the camera below 0).
+struct TScreenPoint {
+    float X, Y, Z;
+};
+
+// Draws one index list: an edge appears only when both of its ends have depth below 0, and a point behind
+// the camera breaks the line.
+void DrawIndexList(const TVertexSource& source, const int32_t* indices, int32_t color) {
+    const auto pointOf = [&](int32_t i) {
+        LoadScreenVertex(source, i);
+        return TScreenPoint{PointX, PointY, PointZ};
+    };
+    bool penSet = false; // the pen takes the colour at the list's first point in front of the camera
+    WalkIndexList(indices, pointOf, [&](TScreenPoint point, TScreenPoint previous, bool starts, bool closes) {
+        if (closes) {
+            // The point register holds the polygon's first point again, as after loading it.
+            PointX = point.X;
+            PointY = point.Y;
+            PointZ = point.Z;
         }
-        if (PointZ < 0.0f) {
-            CanvasSetPenColor(&BackBuffer, color);
-            const int32_t sx = TruncToInt32(PointX), sy = TruncToInt32(PointY);
-            if (polygonStart)
+        if (point.Z < 0.0f) {
+            if (!penSet) CanvasSetPenColor(&BackBuffer, color);
+            penSet = true;
+            const int32_t sx = TruncToInt32(point.X), sy = TruncToInt32(point.Y);
+            if (starts)
                 CanvasMoveTo(&BackBuffer, sx, sy);
-            else if (previousDepth < 0.0f)
+            else if (previous.Z < 0.0f)
                 CanvasLineTo(&BackBuffer, sx, sy);
-            else if (previousDepth > 0.0f)
+            else if (previous.Z > 0.0f)
                 CanvasMoveTo(&BackBuffer, sx, sy);
         }
-        previousDepth = PointZ;
-        if (polygonStart) {
-            startX = PointX;
-            startY = PointY;
-            startZ = PointZ;
-        }
-        polygonStart = entry == PolygonEnd;
-    }
+        return true;
+    });
 }
 
 // Every face part of a model, each in its own colour or in the one given.
@@ -122,7 +122,7 @@ void DrawModelFaces(int32_t objectIndex, const TVertexSource& source, const int3
     for (int32_t p = 0; p < parts; p++) {
         const TModelPart& part = model.Parts[(size_t)p];
         if (part.PartKind != FacesPart || part.Indices == nullptr) continue;
-        WalkIndexList(source, part.Indices, overrideColor != nullptr ? *overrideColor : part.Color);
+        DrawIndexList(source, part.Indices, overrideColor != nullptr ? *overrideColor : part.Color);
     }
 }
 
