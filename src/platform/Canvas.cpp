@@ -286,19 +286,6 @@ void CanvasTextOut(TCanvas* canvas, int32_t x, int32_t y, const char* text) {
     }
 }
 
-void CanvasCopyRect(TCanvas* target, TRect rect, const TCanvas* source) {
-    TRect area;
-    if (source->Pixels == nullptr || !ClipRect(target, rect, &area)) return;
-    if (area.Right > source->Width) area.Right = source->Width;
-    if (area.Bottom > source->Height) area.Bottom = source->Height;
-    if (area.Left >= area.Right || area.Top >= area.Bottom) return;
-    for (int32_t y = area.Top; y < area.Bottom; y++) {
-        const uint32_t* from = source->Pixels + (size_t)y * (size_t)source->Width + (size_t)area.Left;
-        uint32_t* to = target->Pixels + (size_t)y * (size_t)target->Width + (size_t)area.Left;
-        std::memmove(to, from, (size_t)(area.Right - area.Left) * sizeof(uint32_t));
-    }
-}
-
 uint32_t CanvasPixel(const TCanvas* canvas, int32_t x, int32_t y) {
     if (canvas->Pixels == nullptr || x < 0 || y < 0 || x >= canvas->Width || y >= canvas->Height) return 0;
     return canvas->Pixels[(size_t)y * (size_t)canvas->Width + (size_t)x];

@@ -214,7 +214,7 @@ extern uint8_t CamNoOffset;                      // 1: skip the plain offset pla
 extern uint8_t CamSpeedHeight;                   // 1: height rises with speed
 extern uint8_t AutoPresetChange;                 // 1: presets change by themselves (F4)
 
-// ---- Point register and working values (PointTransform.cpp, SurfaceTest.cpp) ----------------------------
+// ---- Point register and working values (PointTransform.cpp, SurfaceContact.cpp) -------------------------
 extern float PointX, PointY, PointZ;          // the point RotatePoint and ProjectPoint transform
 extern float RotAngleX, RotAngleY, RotAngleZ; // working angles of the model being drawn, degrees
 extern float RotRadX, RotRadY, RotRadZ;       // the working angles in radians

@@ -2,14 +2,11 @@
 // wrong direction, the undo, turn and damage of a contact, and the game over.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include <cfloat>
 #include <cmath>
 #include <string>
 
 #include "dynamics/Dynamics.h"
-#include "platform/HeadlessPlatform.h"
 #include "scene/Scene.h"
 #include "scene/SmallWorld.h"
 #include "shell/Shell.h"
@@ -426,57 +423,5 @@ TEST_F(TrappedCar, GlancingIntoAnObstacleTurnsItFree) {
     EXPECT_LT(lastContact - firstContact, 40);
     EXPECT_GT(std::hypot(Actors[0].PosX - 750.0f, Actors[0].PosY - 2750.0f), 100.0f);
 }
-
-// ---- The demonstration as a whole -------------------------------------------------------------------------
-
-// The demonstration over 100 simulated seconds at 60, 100, 250 and 450 passes a second: every car laps at
-// least once, without damage, and stays on the road nearly all the time.
-class Demonstration : public ::testing::TestWithParam<THeadlessPassMs> {};
-
-TEST_P(Demonstration, EveryCarDrivesLapsWithoutDamageAndStaysOnTheRoad) {
-    const THeadlessPassMs passMs = GetParam();
-    const double ms = passMs.Whole + passMs.Billionths / 1e9;
-    ClearGameState();
-    ResetPlatformState();
-    SelectPlatform(HeadlessBackend());
-    HeadlessConfigure(1000, passMs, 300, 0);
-    DemoMode = 1;
-    Message.reserve(256);
-    BuildWorld();
-    CanvasCreate(&BackBuffer, ScreenWidth, ScreenHeight);
-
-    const int passes = (int)(100000.0 / ms);
-    int offRoad[6] = {};
-    int maxDamage[6] = {};
-    for (int pass = 0; pass < passes; pass++) {
-        RunFramePass();
-        for (int32_t a = 0; a < ActorCount; a++) {
-            const TActor& actor = Actors[(size_t)a];
-            if (actor.OnRoad != 1) offRoad[a]++;
-            if (actor.Damage > maxDamage[a]) maxDamage[a] = actor.Damage;
-        }
-    }
-    for (int32_t a = 0; a < ActorCount; a++) {
-        const TActor& actor = Actors[(size_t)a];
-        std::printf("%.4g ms a pass, %d passes: actor %d laps %d, damage %d, passes off the road %d\n", ms,
-                    passes, a, actor.Laps, maxDamage[a], offRoad[a]);
-        EXPECT_GE(actor.Laps, 2) << "actor " << a;
-        EXPECT_EQ(maxDamage[a], 0) << "actor " << a;
-        EXPECT_LT(offRoad[a], passes / 50) << "actor " << a; // on the road 98 % of the time
-    }
-    CanvasFree(&BackBuffer);
-    SelectPlatform(nullptr);
-}
-
-std::string PassRateName(const ::testing::TestParamInfo<THeadlessPassMs>& info) {
-    static const char* names[] = {"SixtyASecond", "HundredASecond", "TwoHundredFiftyASecond",
-                                  "FourHundredFiftyASecond"};
-    return names[info.index];
-}
-
-INSTANTIATE_TEST_SUITE_P(PassRates, Demonstration,
-                         ::testing::Values(THeadlessPassMs{16, 666700000}, THeadlessPassMs{10, 0},
-                                           THeadlessPassMs{4, 0}, THeadlessPassMs{2, 200000000}),
-                         PassRateName);
 
 } // namespace
