@@ -100,24 +100,23 @@ bool CrossCell(float& quadPos, int32_t& cell, float& worldPos) {
     return crossed;
 }
 
+// The pose a wall contact restores: each field of it beside the field that keeps it.
+constexpr float TActor::*PoseFields[6][2] = {
+    {&TActor::PosX, &TActor::PrevPosX},     {&TActor::PosY, &TActor::PrevPosY},
+    {&TActor::PosZ, &TActor::PrevPosZ},     {&TActor::AngleX, &TActor::PrevAngleX},
+    {&TActor::AngleY, &TActor::PrevAngleY}, {&TActor::AngleZ, &TActor::PrevAngleZ},
+};
+
 } // namespace
 
 void SavePose(TActor& actor) {
-    actor.PrevPosX = actor.PosX;
-    actor.PrevPosY = actor.PosY;
-    actor.PrevPosZ = actor.PosZ;
-    actor.PrevAngleX = actor.AngleX;
-    actor.PrevAngleY = actor.AngleY;
-    actor.PrevAngleZ = actor.AngleZ;
+    for (const auto& field : PoseFields)
+        actor.*field[1] = actor.*field[0];
 }
 
 void RestorePose(TActor& actor) {
-    actor.PosX = actor.PrevPosX;
-    actor.PosY = actor.PrevPosY;
-    actor.PosZ = actor.PrevPosZ;
-    actor.AngleX = actor.PrevAngleX;
-    actor.AngleY = actor.PrevAngleY;
-    actor.AngleZ = actor.PrevAngleZ;
+    for (const auto& field : PoseFields)
+        actor.*field[0] = actor.*field[1];
 }
 
 void MoveActors() {
