@@ -90,6 +90,20 @@ void ApplyCameraPreset() {
     }
 }
 
+void StartCamera() {
+    if (DemoMode != 0) {
+        PresetBirdsEye();
+        AutoPresetChange = 1;
+        // The automatic change counts its five seconds from here, as after F4; otherwise a demonstration
+        // that follows a race of five seconds or more would never change its preset again.
+        Seconds = 0;
+    } else {
+        PresetChase();
+        AutoPresetChange = 0;
+    }
+    CamSpeedHeight = 0;
+}
+
 void AutoChangePreset() {
     if (AutoPresetChange == 0) return;
     if (Seconds == PresetShownSeconds) {

@@ -126,6 +126,11 @@ void HandleDrivingKeys(TActor& actor) {
 
 } // namespace
 
+void BuildWorld() {
+    BuildWorldState();
+    StartCamera();
+}
+
 void MeasureFrameRate() {
     FrameCounter = Increment(FrameCounter);
     TickNow = (int32_t)GetTickCount();

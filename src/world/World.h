@@ -3,11 +3,11 @@
 
 #include <cstdint>
 
-// Sets up one whole game: screen geometry, timing and mouse baselines, grid, models, cars, collision-line
-// stores, track and starting camera. DemoMode selects the demonstration or the race variant.
-void BuildWorld();
-// Binds the model catalogue into the first entries of Objects, which must be sized: one of BuildWorld's
-// steps, and the way the tests' small worlds get the game's own models.
+// Sets up the world of one game: screen geometry, timing and mouse baselines, grid, models, cars,
+// collision-line stores and track. DemoMode selects the demonstration or the race variant.
+void BuildWorldState();
+// Binds the model catalogue into the first entries of Objects, which must be sized: one of
+// BuildWorldState's steps, and the way the tests' small worlds get the game's own models.
 void BuildModels();
 
 // The models of the catalogue by their index in Objects.

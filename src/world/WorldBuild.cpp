@@ -1,9 +1,8 @@
 // World and track construction: screen geometry, timing and mouse baselines, the six cars, the nine
-// models, the 10 x 10 grid with its obstacles, the ring track of eight cells and the starting camera.
+// models, the 10 x 10 grid with its obstacles and the ring track of eight cells.
 // A rebuild keeps every array and every field that the steps below do not set.
 #include <cstring>
 
-#include "camera/Camera.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
 #include "world/World.h"
@@ -308,7 +307,7 @@ void BuildTrack() {
 
 } // namespace
 
-void BuildWorld() {
+void BuildWorldState() {
     SetScreenGeometry();
     HudMode = 0;
     CheckpointSum = 0;
@@ -329,16 +328,4 @@ void BuildWorld() {
     BuildModels();
     BuildGrid();
     BuildTrack();
-
-    if (DemoMode != 0) {
-        PresetBirdsEye();
-        AutoPresetChange = 1;
-        // The automatic change counts its five seconds from here, as after F4; otherwise a demonstration
-        // that follows a race of five seconds or more would never change its preset again.
-        Seconds = 0;
-    } else {
-        PresetChase();
-        AutoPresetChange = 0;
-    }
-    CamSpeedHeight = 0;
 }

@@ -7,6 +7,7 @@
 
 #include "scene/Scene.h"
 #include "scene/SmallWorld.h"
+#include "shell/Shell.h"
 #include "world/DatenStruktur.h"
 #include "world/World.h"
 

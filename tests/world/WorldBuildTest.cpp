@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "shell/Shell.h"
 #include "world/DatenStruktur.h"
 #include "world/Texts.h"
 #include "world/World.h"
