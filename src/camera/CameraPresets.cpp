@@ -69,25 +69,7 @@ void PresetChase() {
 }
 
 void ApplyCameraPreset() {
-    switch (CameraPreset) {
-    case BirdsEyePreset:
-        PresetBirdsEye();
-        break;
-    case SpatialBirdsEyePreset:
-        PresetSpatialBirdsEye();
-        break;
-    case InverseBirdsEyePreset:
-        PresetInverseBirdsEye();
-        break;
-    case BonnetPreset:
-        PresetBonnet();
-        break;
-    case ChasePreset:
-        PresetChase();
-        break;
-    default:
-        break;
-    }
+    if (CameraPreset >= 0 && CameraPreset < PresetCount) SetPreset(CameraPreset);
 }
 
 void StartCamera() {

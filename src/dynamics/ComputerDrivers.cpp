@@ -79,20 +79,18 @@ bool PartCrossesFeeler(TActor& actor, const TObjekt& model, const TModelPart& pa
 
 // Searches the ideal lines of the actor's own cell for a crossing with the feeler; true when one was found.
 bool CellCrossesFeeler(TActor& actor, const TFeeler& feeler, int32_t stage, TMapShift shift) {
-    const int32_t q = actor.QuadIndex;
-    if (q < 0 || (size_t)q >= Quadrants.size()) return false;
-    const TQuadrant& cell = Quadrants[(size_t)q];
-    for (int32_t p = 0; p < cell.PlacementCount && (size_t)p < cell.Placements.size(); p++) {
-        const TPlacement& placement = cell.Placements[(size_t)p];
-        if (placement.ObjectIndex < 0 || (size_t)placement.ObjectIndex >= Objects.size()) continue;
-        const TObjekt& model = Objects[(size_t)placement.ObjectIndex];
-        if (model.ObjectType != IdealLineType) continue;
-        const TPoint2 base{F32((double)cell.OriginX + (double)placement.X),
-                           F32((double)cell.OriginY + (double)placement.Y)};
+    const TQuadrant* cell = CellAt(actor.QuadIndex);
+    if (cell == nullptr) return false;
+    for (int32_t p = 0; p < PlacementsIn(*cell); p++) {
+        const TPlacement& placement = cell->Placements[(size_t)p];
+        const TObjekt* model = ObjectAt(placement.ObjectIndex);
+        if (model == nullptr || model->ObjectType != IdealLineType) continue;
+        const TPoint2 base{F32((double)cell->OriginX + (double)placement.X),
+                           F32((double)cell->OriginY + (double)placement.Y)};
         LoadRotation(placement.AngleX, placement.AngleY, placement.AngleZ);
-        for (const TModelPart& part : model.Parts) {
+        for (const TModelPart& part : model->Parts) {
             if (part.PartKind != GroundLinePart) continue;
-            if (PartCrossesFeeler(actor, model, part, base, feeler, stage, shift)) return true;
+            if (PartCrossesFeeler(actor, *model, part, base, feeler, stage, shift)) return true;
         }
     }
     return false;

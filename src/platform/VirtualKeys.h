@@ -4,28 +4,10 @@
 
 #include <cstdint>
 
-constexpr uint8_t VkEnter = 13;
-constexpr uint8_t VkAlt = 18;
-constexpr uint8_t VkEscape = 27;
-constexpr uint8_t VkLeft = 37;
-constexpr uint8_t VkUp = 38;
-constexpr uint8_t VkRight = 39;
-constexpr uint8_t VkDown = 40;
-constexpr uint8_t VkS = 83;
-constexpr uint8_t VkW = 87;
-constexpr uint8_t VkPad0 = 96; // keypad digits 0 to 9 follow in order
-constexpr uint8_t VkPad1 = 97;
-constexpr uint8_t VkPad2 = 98;
-constexpr uint8_t VkPad4 = 100;
-constexpr uint8_t VkPad6 = 102;
-constexpr uint8_t VkPad7 = 103;
-constexpr uint8_t VkPad8 = 104;
-constexpr uint8_t VkPadPlus = 107;
-constexpr uint8_t VkPadMinus = 109;
-constexpr uint8_t VkF1 = 112; // F1 to F12 follow in order
-constexpr uint8_t VkF2 = 113;
-constexpr uint8_t VkF3 = 114;
-constexpr uint8_t VkF4 = 115;
-constexpr uint8_t VkF5 = 116;
-constexpr uint8_t VkF6 = 117;
-constexpr uint8_t VkF10 = 121;
+constexpr uint8_t VkEnter = 13, VkAlt = 18, VkEscape = 27;
+constexpr uint8_t VkLeft = 37, VkUp = 38, VkRight = 39, VkDown = 40;
+constexpr uint8_t VkS = 83, VkW = 87;
+// The keypad's digits run from VkPad0 up to 105, the function keys F1 to F12 from VkF1 up to 123.
+constexpr uint8_t VkPad0 = 96, VkPad1 = 97, VkPad2 = 98, VkPad4 = 100;
+constexpr uint8_t VkPad6 = 102, VkPad7 = 103, VkPad8 = 104, VkPadPlus = 107, VkPadMinus = 109;
+constexpr uint8_t VkF1 = 112, VkF2 = 113, VkF3 = 114, VkF4 = 115, VkF5 = 116, VkF6 = 117, VkF10 = 121;

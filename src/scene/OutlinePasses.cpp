@@ -64,17 +64,12 @@ void WalkPart(const TObjekt& model, const TModelPart& part, float bx, float by, 
     });
 }
 
-const TObjekt* ModelAt(int32_t index) {
-    if (index < 0 || (size_t)index >= Objects.size()) return nullptr;
-    return &Objects[(size_t)index];
-}
-
 // Walks every part of the given kind of an actor's model into the actor's list.
 void CollectActorParts(int32_t a, TKollisionsLinien& list, int32_t partKind, float bx, float by,
                        WalkDrawing drawing) {
     const TActor& actor = Actors[(size_t)a];
     list.LineCount = 0;
-    const TObjekt* model = ModelAt(actor.ModelIndex);
+    const TObjekt* model = ObjectAt(actor.ModelIndex);
     if (model == nullptr) return;
     LoadRotation(actor.AngleX, actor.AngleY, actor.AngleZ);
     const TLineTarget target{&list, a, 0, false};
@@ -97,9 +92,9 @@ void BuildCellLines(int32_t q) {
     list.LineCount = 0;
     const TQuadrant& cell = Quadrants[(size_t)q];
     const TPoint2 centre = MapCentreActor();
-    for (int32_t p = 0; p < cell.PlacementCount && (size_t)p < cell.Placements.size(); p++) {
+    for (int32_t p = 0; p < PlacementsIn(cell); p++) {
         const TPlacement& placement = cell.Placements[(size_t)p];
-        const TObjekt* model = ModelAt(placement.ObjectIndex);
+        const TObjekt* model = ObjectAt(placement.ObjectIndex);
         if (model == nullptr || !IsWallType(model->ObjectType)) continue;
         const float bx =
             F32((double)cell.OriginX + (double)placement.X + (double)ScreenCentreX - (double)centre.X);

@@ -94,16 +94,15 @@ void TestPart(const TQuadrant& cell, const TPlacement& placement, const TObjekt&
 
 // Scans the ground models of cell q for every undecided actor standing in it.
 void ScanCell(int32_t q) {
-    if (q < 0 || (size_t)q >= Quadrants.size()) return;
-    const TQuadrant& cell = Quadrants[(size_t)q];
-    for (int32_t p = 0; p < cell.PlacementCount && (size_t)p < cell.Placements.size(); p++) {
-        const TPlacement& placement = cell.Placements[(size_t)p];
-        if (placement.ObjectIndex < 0 || (size_t)placement.ObjectIndex >= Objects.size()) continue;
-        const TObjekt& model = Objects[(size_t)placement.ObjectIndex];
-        if (!IsGroundType(model.ObjectType)) continue;
+    const TQuadrant* cell = CellAt(q);
+    if (cell == nullptr) return;
+    for (int32_t p = 0; p < PlacementsIn(*cell); p++) {
+        const TPlacement& placement = cell->Placements[(size_t)p];
+        const TObjekt* model = ObjectAt(placement.ObjectIndex);
+        if (model == nullptr || !IsGroundType(model->ObjectType)) continue;
         LoadRotation(placement.AngleX, placement.AngleY, placement.AngleZ);
-        for (const TModelPart& part : model.Parts) {
-            if (part.PartKind != OutlinePart) TestPart(cell, placement, model, part, q);
+        for (const TModelPart& part : model->Parts) {
+            if (part.PartKind != OutlinePart) TestPart(*cell, placement, *model, part, q);
         }
     }
 }

@@ -112,9 +112,7 @@ void DrawIndexList(const TVertexSource& source, const int32_t* indices, int32_t 
 }
 
 // Every face part of a model, each in its own colour or in the one given.
-void DrawModelFaces(int32_t objectIndex, const TVertexSource& source, const int32_t* overrideColor) {
-    if (objectIndex < 0 || (size_t)objectIndex >= Objects.size()) return;
-    const TObjekt& model = Objects[(size_t)objectIndex];
+void DrawModelFaces(const TObjekt& model, const TVertexSource& source, const int32_t* overrideColor) {
     if (model.Vertices == nullptr) return;
     BeginModelWalk();
     const int32_t parts =
@@ -127,17 +125,15 @@ void DrawModelFaces(int32_t objectIndex, const TVertexSource& source, const int3
 }
 
 void DrawPlacements(const TQuadrant& cell) {
-    const int32_t count = cell.PlacementCount < (int32_t)cell.Placements.size()
-                              ? cell.PlacementCount
-                              : (int32_t)cell.Placements.size();
-    for (int32_t p = 0; p < count; p++) {
+    for (int32_t p = 0; p < PlacementsIn(cell); p++) {
         const TPlacement& placement = cell.Placements[(size_t)p];
         LoadRotation(placement.AngleX, placement.AngleY, placement.AngleZ);
-        if (placement.ObjectIndex < 0 || (size_t)placement.ObjectIndex >= Objects.size()) continue;
-        const TVertexSource source{
-            Objects[(size_t)placement.ObjectIndex].Vertices, (double)cell.OriginX + (double)placement.X,
-            (double)cell.OriginY + (double)placement.Y, (double)cell.OriginZ + (double)placement.Z, CamRadZ};
-        DrawModelFaces(placement.ObjectIndex, source, nullptr);
+        const TObjekt* model = ObjectAt(placement.ObjectIndex);
+        if (model == nullptr) continue;
+        const TVertexSource source{model->Vertices, (double)cell.OriginX + (double)placement.X,
+                                   (double)cell.OriginY + (double)placement.Y,
+                                   (double)cell.OriginZ + (double)placement.Z, CamRadZ};
+        DrawModelFaces(*model, source, nullptr);
     }
 }
 
@@ -151,10 +147,11 @@ void DrawActors(int32_t q) {
         const bool turnsWithCamera = current && CameraTurnsWithActor != 0;
         LoadRotation(turnsWithCamera ? 0.0f : actor.AngleX, turnsWithCamera ? 0.0f : actor.AngleY,
                      turnsWithCamera && CameraPreset < BonnetPreset ? 0.0f : actor.AngleZ);
-        if (actor.ModelIndex < 0 || (size_t)actor.ModelIndex >= Objects.size()) continue;
-        const TVertexSource source{Objects[(size_t)actor.ModelIndex].Vertices, (double)actor.PosX,
-                                   (double)actor.PosY, (double)actor.PosZ, turnsWithCamera ? 0.0f : CamRadZ};
-        DrawModelFaces(actor.ModelIndex, source, current ? &CurrentActorColor : nullptr);
+        const TObjekt* model = ObjectAt(actor.ModelIndex);
+        if (model == nullptr) continue;
+        const TVertexSource source{model->Vertices, (double)actor.PosX, (double)actor.PosY,
+                                   (double)actor.PosZ, turnsWithCamera ? 0.0f : CamRadZ};
+        DrawModelFaces(*model, source, current ? &CurrentActorColor : nullptr);
     }
 }
 
@@ -173,8 +170,9 @@ void DrawWorldView() {
         for (int64_t c = col0 - 1; c <= col0 + 1; c++) {
             if (c < 0 || c >= GridSize) continue;
             const int32_t q = (int32_t)(r * GridSize + c);
-            if ((size_t)q >= Quadrants.size()) continue;
-            DrawPlacements(Quadrants[(size_t)q]);
+            const TQuadrant* cell = CellAt(q);
+            if (cell == nullptr) continue;
+            DrawPlacements(*cell);
             DrawActors(q);
         }
     }

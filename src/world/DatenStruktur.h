@@ -13,18 +13,12 @@
 // ---- The game's numbers ---------------------------------------------------------------------------------
 
 // The grid: 10 x 10 cells of 500 x 500 metres, a world of 5000 x 5000 that wraps at its edges.
-constexpr int32_t GridSize = 10;
-constexpr int32_t CellSize = 500;
-constexpr int32_t WorldSize = GridSize * CellSize;
+constexpr int32_t GridSize = 10, CellSize = 500, WorldSize = GridSize * CellSize;
 
-// Object types of the models. TActor::TouchQuad is indexed by the types of the ground models.
-constexpr uint8_t StartCheckpointType = 1; // the finish line
-constexpr uint8_t WayCheckpointType = 2;
-constexpr uint8_t RoadType = 9;
-constexpr uint8_t CarType = 10;
-constexpr uint8_t ObstacleType = 11;
-constexpr uint8_t BorderType = 12;
-constexpr uint8_t IdealLineType = 13;
+// Object types of the models; the start checkpoint is the finish line. TActor::TouchQuad is indexed by the
+// types of the ground models.
+constexpr uint8_t StartCheckpointType = 1, WayCheckpointType = 2, RoadType = 9;
+constexpr uint8_t CarType = 10, ObstacleType = 11, BorderType = 12, IdealLineType = 13;
 // The ground models, felt by the contact pass: every type below the car's.
 constexpr bool IsGroundType(uint8_t type) {
     return type < CarType;
@@ -40,13 +34,10 @@ constexpr int32_t FacesPart = 1;      // the 3D view's wire frame
 constexpr int32_t GroundLinePart = 2; // checkpoint rectangles and ideal lines
 constexpr int32_t ProbePart = 3;      // the car's probe line
 
-// The camera presets by number (CameraPreset).
-constexpr int32_t BirdsEyePreset = 0;
-constexpr int32_t SpatialBirdsEyePreset = 1;
-constexpr int32_t InverseBirdsEyePreset = 2;
-constexpr int32_t BonnetPreset = 3; // presets from here on stand on a line along the car's heading
-constexpr int32_t ChasePreset = 4;
-constexpr int32_t PresetCount = 5;
+// The camera presets by number (CameraPreset); from the bonnet preset on the camera stands on a line along
+// the car's heading.
+constexpr int32_t BirdsEyePreset = 0, SpatialBirdsEyePreset = 1, InverseBirdsEyePreset = 2;
+constexpr int32_t BonnetPreset = 3, ChasePreset = 4, PresetCount = 5;
 
 // Metres per second to km/h.
 constexpr double KmhPerMs = 3.6;
@@ -231,6 +222,19 @@ template <typename T> void ResizeArray(std::vector<T>& array, int32_t length) {
 inline int32_t ActorsInPlay() {
     if (ActorCount <= 0) return 0;
     return (size_t)ActorCount < Actors.size() ? ActorCount : (int32_t)Actors.size();
+}
+// How many placements of a cell the passes walk: PlacementCount, held to the array.
+inline int32_t PlacementsIn(const TQuadrant& cell) {
+    if (cell.PlacementCount <= 0) return 0;
+    const size_t count = (size_t)cell.PlacementCount;
+    return count < cell.Placements.size() ? cell.PlacementCount : (int32_t)cell.Placements.size();
+}
+// The cell Quadrants[q] and the model Objects[index]; null when the number names none.
+inline const TQuadrant* CellAt(int32_t q) {
+    return q >= 0 && (size_t)q < Quadrants.size() ? &Quadrants[(size_t)q] : nullptr;
+}
+inline const TObjekt* ObjectAt(int32_t index) {
+    return index >= 0 && (size_t)index < Objects.size() ? &Objects[(size_t)index] : nullptr;
 }
 // The actor CurrentActor names; null while it names none (before the first build).
 TActor* CurrentActorIfAny();

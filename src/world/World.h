@@ -11,15 +11,9 @@ void BuildWorldState();
 void BuildModels();
 
 // The models of the catalogue by their index in Objects.
-constexpr int32_t ModelQuader = 0;
-constexpr int32_t ModelAkteur = 1;
-constexpr int32_t ModelBorder = 2;
-constexpr int32_t ModelStraightRoad = 3;
-constexpr int32_t ModelCurveRoad = 4;
-constexpr int32_t ModelStartCheckpoint = 5;
-constexpr int32_t ModelWayCheckpoint = 6;
-constexpr int32_t ModelStraightIdeal = 7;
-constexpr int32_t ModelCurveIdeal = 8;
+constexpr int32_t ModelQuader = 0, ModelAkteur = 1, ModelBorder = 2;
+constexpr int32_t ModelStraightRoad = 3, ModelCurveRoad = 4, ModelStartCheckpoint = 5, ModelWayCheckpoint = 6;
+constexpr int32_t ModelStraightIdeal = 7, ModelCurveIdeal = 8;
 
 // The constant model tables, bound into Objects by BuildWorld. A vertex table holds x, y, z triples; its
 // size says how many vertices it has.
