@@ -1,4 +1,4 @@
-// Game flow: frame timing, message ageing, and the keyboard and mouse commands.
+// Game flow: the start of a game, frame timing, message ageing, and the keyboard and mouse commands.
 #include <cstdint>
 
 #include "camera/Camera.h"

@@ -15,7 +15,7 @@ constexpr int32_t ModelQuader = 0, ModelAkteur = 1, ModelBorder = 2;
 constexpr int32_t ModelStraightRoad = 3, ModelCurveRoad = 4, ModelStartCheckpoint = 5, ModelWayCheckpoint = 6;
 constexpr int32_t ModelStraightIdeal = 7, ModelCurveIdeal = 8;
 
-// The constant model tables, bound into Objects by BuildWorld. A vertex table holds x, y, z triples; its
+// The constant model tables, bound into Objects by BuildModels. A vertex table holds x, y, z triples; its
 // size says how many vertices it has.
 extern const float QuaderVertices[6 * 3];
 extern const int32_t QuaderOutline[];
