@@ -1,6 +1,7 @@
-// The whole game state: the record types, then every global, grouped by the subsystem that owns it, one
-// comment line each. Every procedure of the game reads and writes these directly; the fixed order of the
-// frame steps keeps them consistent. All globals are defined in DatenStruktur.cpp.
+// The whole game state: the game's numbers, the record types, then every global, grouped by the subsystem
+// that owns it, one comment line each, and last the one way to reach an actor, a cell or a model. Every
+// procedure of the game reads and writes these directly; the fixed order of the frame steps keeps them
+// consistent. All globals are defined in DatenStruktur.cpp.
 #pragma once
 
 #include <cstdint>
