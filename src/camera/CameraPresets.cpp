@@ -1,23 +1,15 @@
 // The five camera presets, each a complete set of camera values relative to the current actor, and the
 // automatic change between them in the demonstration.
 #include "camera/Camera.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
+#include "world/Texts.h"
 
 namespace {
 
-constexpr int32_t PresetCount = 5;
 constexpr int32_t PresetShownSeconds = 5;
 constexpr int32_t PresetTravelSeconds = 2;
-constexpr float RestingSideStep = 15.0f; // the resting place of presets 3 and 4, off the actor in x and y
-
-// The actor the camera follows; a zero actor while there is none to follow.
-const TActor& FollowedActor() {
-    static const TActor none{};
-    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return none;
-    return Actors[(size_t)CurrentActor];
-}
+constexpr float RestingSideStep = 15.0f; // the resting place of the bonnet and chase presets, off the actor
 
 // The values every preset sets. Where a camera angle takes the actor's heading, HeadingY or HeadingZ give
 // its factor.
@@ -38,7 +30,7 @@ const TPresetDef Presets[PresetCount] = {
 
 void SetPreset(int32_t number) {
     const TPresetDef& def = Presets[number];
-    const TActor& actor = FollowedActor();
+    const TActor& actor = CurrentActorOrZero();
     CameraPreset = number;
     CameraPresetName = PresetNames[number];
     EyeDistance = 300.0f;
@@ -61,41 +53,37 @@ void SetPreset(int32_t number) {
 } // namespace
 
 void PresetBirdsEye() {
-    SetPreset(0);
+    SetPreset(BirdsEyePreset);
 }
 void PresetSpatialBirdsEye() {
-    SetPreset(1);
+    SetPreset(SpatialBirdsEyePreset);
 }
 void PresetInverseBirdsEye() {
-    SetPreset(2);
+    SetPreset(InverseBirdsEyePreset);
 }
 void PresetBonnet() {
-    SetPreset(3);
+    SetPreset(BonnetPreset);
 }
 void PresetChase() {
-    SetPreset(4);
+    SetPreset(ChasePreset);
 }
 
 void ApplyCameraPreset() {
-    switch (CameraPreset) {
-    case 0:
+    if (CameraPreset >= 0 && CameraPreset < PresetCount) SetPreset(CameraPreset);
+}
+
+void StartCamera() {
+    if (DemoMode != 0) {
         PresetBirdsEye();
-        break;
-    case 1:
-        PresetSpatialBirdsEye();
-        break;
-    case 2:
-        PresetInverseBirdsEye();
-        break;
-    case 3:
-        PresetBonnet();
-        break;
-    case 4:
+        AutoPresetChange = 1;
+        // The automatic change counts its five seconds from here, as after F4; otherwise a demonstration
+        // that follows a race of five seconds or more would never change its preset again.
+        Seconds = 0;
+    } else {
         PresetChase();
-        break;
-    default:
-        break;
+        AutoPresetChange = 0;
     }
+    CamSpeedHeight = 0;
 }
 
 void AutoChangePreset() {
@@ -110,8 +98,8 @@ void AutoChangePreset() {
     if (Seconds == PresetTravelSeconds) {
         // From the third second on the camera rests and only turns toward the actor.
         CameraMoving = 0;
-        if (CameraPreset > 2) {
-            const TActor& actor = FollowedActor();
+        if (CameraPreset >= BonnetPreset) {
+            const TActor& actor = CurrentActorOrZero();
             CamPosX = F32((double)actor.PosX + RestingSideStep);
             CamPosY = F32((double)actor.PosY + RestingSideStep);
         }

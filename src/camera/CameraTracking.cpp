@@ -1,5 +1,5 @@
 // The camera following the current actor: a resting camera turns toward it, a moving camera is carried
-// along at the preset's offsets, in presets 3 and 4 on a line along the actor's heading.
+// along at the preset's offsets, in the bonnet and chase presets on a line along the actor's heading.
 #include <cmath>
 
 #include "camera/Camera.h"
@@ -15,12 +15,6 @@ constexpr float TiltFlipAbove = 20.0f;
 constexpr float TiltFlipBelow = -20.0f;
 constexpr float KmhPerMetreOfHeight = 7.0f;
 
-const TActor& FollowedActor() {
-    static const TActor none{};
-    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return none;
-    return Actors[(size_t)CurrentActor];
-}
-
 float NonZero(float difference) {
     return difference == 0.0f ? ZeroDifference : difference;
 }
@@ -35,22 +29,22 @@ void TurnRestingCamera(const TActor& actor) {
     const float dy = NonZero(F32((double)CamPosY - (double)actor.PosY));
     const float dz = NonZero(F32((double)CamPosZ - (double)actor.PosZ));
     switch (CameraPreset) {
-    case 0:
+    case BirdsEyePreset:
         CamAngleX = F32(ArcTanDegrees(dy, dz));
         CamPosX = actor.PosX;
         // A dead band between the two thresholds keeps the view from flipping every frame.
         if (CamAngleX > TiltFlipAbove) CamAngleZ = 180.0f;
         if (CamAngleX < TiltFlipBelow) CamAngleZ = 0.0f;
         break;
-    case 1:
+    case SpatialBirdsEyePreset:
         CamAngleX = F32(ArcTanDegrees(dy, dz));
         CamPosX = actor.PosX;
         break;
-    case 2:
+    case InverseBirdsEyePreset:
         CameraMoving = 1;
         break;
-    case 3:
-    case 4:
+    case BonnetPreset:
+    case ChasePreset:
         if (dy > 0.0f) CamAngleY = F32(-ArcTanDegrees(dx, dy) + 180.0L);
         if (dy < 0.0f) CamAngleY = F32(-ArcTanDegrees(dx, dy));
         if (CamAngleY < 0.0f) CamAngleY = F32((double)CamAngleY + 360.0);
@@ -61,7 +55,7 @@ void TurnRestingCamera(const TActor& actor) {
     }
 }
 
-// Presets 3 and 4: the camera stands CamOffsetY behind the actor along the heading h.
+// The bonnet and chase presets: the camera stands CamOffsetY behind the actor along the heading h.
 void PlaceOnHeading(const TActor& actor, float h) {
     CamAngleY = h;
     RotRadX = 0.0f;
@@ -83,22 +77,22 @@ void CarryMovingCamera(const TActor& actor) {
                          : CamBaseHeight;
     }
     if (CameraTurnsWithActor != 0) {
-        if (CameraPreset == 2) CamAngleZ = F32(-1.0 * (double)actor.AngleZ);
-        if (CameraPreset == 3) CamAngleY = actor.AngleZ;
+        if (CameraPreset == InverseBirdsEyePreset) CamAngleZ = F32(-1.0 * (double)actor.AngleZ);
+        if (CameraPreset == BonnetPreset) CamAngleY = actor.AngleZ;
     }
     if (CamNoOffset == 0) {
         CamPosX = F32((double)actor.PosX + (double)CamOffsetX);
         CamPosY = F32((double)actor.PosY + (double)CamOffsetY);
         CamPosZ = F32((double)actor.PosZ + (double)CamOffsetZ);
     }
-    if (CameraPreset == 3) PlaceOnHeading(actor, actor.AngleZ);
-    if (CameraPreset == 4) PlaceOnHeading(actor, actor.WheelAngle);
+    if (CameraPreset == BonnetPreset) PlaceOnHeading(actor, actor.AngleZ);
+    if (CameraPreset == ChasePreset) PlaceOnHeading(actor, actor.WheelAngle);
 }
 
 } // namespace
 
 void TrackCamera() {
-    const TActor& actor = FollowedActor();
+    const TActor& actor = CurrentActorOrZero();
     if (CameraMoving == 0) TurnRestingCamera(actor);
     if (CameraMoving != 0) CarryMovingCamera(actor);
 }

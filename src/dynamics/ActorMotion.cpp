@@ -1,13 +1,12 @@
 // Actor motion: steering bounds, turning of body and direction of travel, skidding, off-road drag, speed
 // bounds, the step along the direction of travel, and the actor's cell in the wrapping grid.
-#include <cstddef>
 #include <cstdint>
 
 #include "dynamics/Dynamics.h"
 #include "scene/Scene.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
+#include "world/Texts.h"
 
 namespace {
 
@@ -19,16 +18,6 @@ constexpr double OnRoadDivisor = 2.0;
 constexpr float OffRoadDragLimit = 0.3f; // metres per frame
 constexpr float OffRoadDragRate = 0.3f;  // metres per frame per second
 constexpr float ReverseLimit = -0.5f;    // metres per frame
-constexpr double KmhPerMs = 3.6;
-constexpr float CellSize = 500.0f;
-constexpr int32_t GridSize = 10;
-constexpr double WorldSize = 5000.0;
-constexpr int RoadType = 9;
-
-size_t ActorsToMove() {
-    if (ActorCount <= 0) return 0;
-    return (size_t)ActorCount < Actors.size() ? (size_t)ActorCount : Actors.size();
-}
 
 float Added(float a, double b) {
     return F32((double)a + b);
@@ -36,16 +25,7 @@ float Added(float a, double b) {
 
 // Cell number of a column and row; wraps instead of overflowing for values outside the grid.
 int32_t CellNumber(int32_t row, int32_t col) {
-    return (int32_t)((uint32_t)row * 10u + (uint32_t)col);
-}
-
-void SavePose(TActor& actor) {
-    actor.PrevPosX = actor.PosX;
-    actor.PrevPosY = actor.PosY;
-    actor.PrevPosZ = actor.PosZ;
-    actor.PrevAngleX = actor.AngleX;
-    actor.PrevAngleY = actor.AngleY;
-    actor.PrevAngleZ = actor.AngleZ;
+    return (int32_t)((uint32_t)row * (uint32_t)GridSize + (uint32_t)col);
 }
 
 // Turns body and direction of travel; a skidding car's direction follows only partly, or not at all.
@@ -78,12 +58,7 @@ void BoundSpeed(TActor& actor) {
 
 // One step of StepLength along the direction of travel: +y turned by WheelAngle.
 void Step(TActor& actor) {
-    RotAngleX = actor.AngleX;
-    RotAngleY = actor.AngleY;
-    RotAngleZ = actor.WheelAngle;
-    RotRadX = DegToRad(RotAngleX);
-    RotRadY = DegToRad(RotAngleY);
-    RotRadZ = DegToRad(RotAngleZ);
+    LoadRotation(actor.AngleX, actor.AngleY, actor.WheelAngle);
     PointX = 0;
     PointY = actor.StepLength;
     PointZ = 0;
@@ -125,11 +100,28 @@ bool CrossCell(float& quadPos, int32_t& cell, float& worldPos) {
     return crossed;
 }
 
+// The pose a wall contact restores: each field of it beside the field that keeps it.
+constexpr float TActor::*PoseFields[6][2] = {
+    {&TActor::PosX, &TActor::PrevPosX},     {&TActor::PosY, &TActor::PrevPosY},
+    {&TActor::PosZ, &TActor::PrevPosZ},     {&TActor::AngleX, &TActor::PrevAngleX},
+    {&TActor::AngleY, &TActor::PrevAngleY}, {&TActor::AngleZ, &TActor::PrevAngleZ},
+};
+
 } // namespace
 
+void SavePose(TActor& actor) {
+    for (const auto& field : PoseFields)
+        actor.*field[1] = actor.*field[0];
+}
+
+void RestorePose(TActor& actor) {
+    for (const auto& field : PoseFields)
+        actor.*field[0] = actor.*field[1];
+}
+
 void MoveActors() {
-    for (size_t i = 0; i < ActorsToMove(); i++) {
-        TActor& actor = Actors[i];
+    for (int32_t a = 0; a < ActorsInPlay(); a++) {
+        TActor& actor = Actors[(size_t)a];
         // While in wall contact the pose from before the contact stays the restore point.
         if (actor.BounceTurn == 0) SavePose(actor);
         Turn(actor);

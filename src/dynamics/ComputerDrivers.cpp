@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "dynamics/Dynamics.h"
+#include "scene/IndexList.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
@@ -10,8 +11,6 @@
 
 namespace {
 
-constexpr uint8_t IdealLineType = 13;
-constexpr int32_t GroundLinePart = 2;
 constexpr int32_t FeelerColor = 0x969696;
 constexpr float FeelerHalfWidth = 200.0f;
 constexpr float FarFeelerAhead = 30.0f;
@@ -29,8 +28,7 @@ struct TMapShift {
 };
 
 TMapShift CurrentMapShift() {
-    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return {ScreenCentreX, ScreenCentreY};
-    const TActor& current = Actors[(size_t)CurrentActor];
+    const TActor& current = CurrentActorOrZero();
     return {(double)ScreenCentreX - (double)current.PosX, (double)ScreenCentreY - (double)current.PosY};
 }
 
@@ -57,51 +55,42 @@ bool PartCrossesFeeler(TActor& actor, const TObjekt& model, const TModelPart& pa
     if (part.Indices == nullptr || model.Vertices == nullptr) return false;
     const bool drawn = CheckLineMode != 0;
     if (drawn) CanvasSetPenColor(&BackBuffer, part.Color);
-    bool havePrevious = false;
-    TPoint2 previous{0.0f, 0.0f};
-    for (int32_t k = 0; k < MaxListEntries; k++) {
-        const int32_t entry = part.Indices[k];
-        if (entry == ListEnd) break;
-        if (entry < 0) continue; // ideal lines are open polylines: no polygon markers
-        const float* vertex = model.Vertices + (size_t)entry * 3;
-        const TPoint2 current = TurnedPoint(vertex[0], vertex[1], vertex[2], base.X, base.Y);
-        if (havePrevious) {
-            const bool hit = SegmentsIntersect(feeler.From.X, feeler.From.Y, feeler.To.X, feeler.To.Y,
-                                               previous.X, previous.Y, current.X, current.Y);
-            if (drawn) DrawMapLine(previous, current);
-            if (hit) {
-                SteerToCrossing(actor);
-                if (drawn) {
-                    char marker[4];
-                    std::snprintf(marker, sizeof marker, "%d", (int)stage);
-                    CanvasTextOut(&BackBuffer, TruncToInt32((double)IntersectX + shift.X - MarkerOffset),
-                                  TruncToInt32((double)IntersectY + shift.Y - MarkerOffset), marker);
-                }
-                return true;
-            }
+    bool crossed = false;
+    const auto pointOf = [&](int32_t i) { return TurnedVertex(model.Vertices, i, base.X, base.Y); };
+    const auto testSegment = [&](TPoint2 current, TPoint2 previous, bool starts, bool) {
+        if (starts) return true;
+        const bool hit = SegmentsIntersect(feeler.From.X, feeler.From.Y, feeler.To.X, feeler.To.Y, previous.X,
+                                           previous.Y, current.X, current.Y);
+        if (drawn) DrawMapLine(previous, current);
+        if (!hit) return true;
+        SteerToCrossing(actor);
+        if (drawn) {
+            char marker[4];
+            std::snprintf(marker, sizeof marker, "%d", (int)stage);
+            CanvasTextOut(&BackBuffer, TruncToInt32((double)IntersectX + shift.X - MarkerOffset),
+                          TruncToInt32((double)IntersectY + shift.Y - MarkerOffset), marker);
         }
-        previous = current;
-        havePrevious = true;
-    }
-    return false;
+        crossed = true;
+        return false;
+    };
+    WalkIndexList(part.Indices, pointOf, testSegment, TListShape::Polyline);
+    return crossed;
 }
 
 // Searches the ideal lines of the actor's own cell for a crossing with the feeler; true when one was found.
 bool CellCrossesFeeler(TActor& actor, const TFeeler& feeler, int32_t stage, TMapShift shift) {
-    const int32_t q = actor.QuadIndex;
-    if (q < 0 || (size_t)q >= Quadrants.size()) return false;
-    const TQuadrant& cell = Quadrants[(size_t)q];
-    for (int32_t p = 0; p < cell.PlacementCount && (size_t)p < cell.Placements.size(); p++) {
-        const TPlacement& placement = cell.Placements[(size_t)p];
-        if (placement.ObjectIndex < 0 || (size_t)placement.ObjectIndex >= Objects.size()) continue;
-        const TObjekt& model = Objects[(size_t)placement.ObjectIndex];
-        if (model.ObjectType != IdealLineType) continue;
-        const TPoint2 base{F32((double)cell.OriginX + (double)placement.X),
-                           F32((double)cell.OriginY + (double)placement.Y)};
+    const TQuadrant* cell = CellAt(actor.QuadIndex);
+    if (cell == nullptr) return false;
+    for (int32_t p = 0; p < PlacementsIn(*cell); p++) {
+        const TPlacement& placement = cell->Placements[(size_t)p];
+        const TObjekt* model = ObjectAt(placement.ObjectIndex);
+        if (model == nullptr || model->ObjectType != IdealLineType) continue;
+        const TPoint2 base{F32((double)cell->OriginX + (double)placement.X),
+                           F32((double)cell->OriginY + (double)placement.Y)};
         LoadRotation(placement.AngleX, placement.AngleY, placement.AngleZ);
-        for (const TModelPart& part : model.Parts) {
+        for (const TModelPart& part : model->Parts) {
             if (part.PartKind != GroundLinePart) continue;
-            if (PartCrossesFeeler(actor, model, part, base, feeler, stage, shift)) return true;
+            if (PartCrossesFeeler(actor, *model, part, base, feeler, stage, shift)) return true;
         }
     }
     return false;
@@ -128,7 +117,7 @@ void DriveActor(TActor& actor) {
 } // namespace
 
 void SteerComputerActors() {
-    for (int32_t a = 0; a < ActorCount && (size_t)a < Actors.size(); a++) {
+    for (int32_t a = 0; a < ActorsInPlay(); a++) {
         if (a == CurrentActor && DemoMode == 0) continue; // the player drives this one
         DriveActor(Actors[(size_t)a]);
     }

@@ -10,16 +10,10 @@
 namespace {
 
 constexpr double Gravity = 9.81;
-constexpr double KmhPerMs = 3.6;
 constexpr double AirDragFactor = 0.6;
 constexpr double ResistanceToStep = 220000.0; // resistance in N per metre-per-frame-per-second
 constexpr float WheelFollowRate = 32.0f;      // degrees per second
 constexpr float SnapDifference = 0.2f;        // degrees
-
-size_t ActorsToUpdate() {
-    if (ActorCount <= 0) return 0;
-    return (size_t)ActorCount < Actors.size() ? (size_t)ActorCount : Actors.size();
-}
 
 // Radius, centrifugal force, slide and tip speed of the curve the actor drives in this frame.
 void ComputeCurve(TActor& actor) {
@@ -47,8 +41,8 @@ float PerFrameScale(float x) {
 }
 
 void UpdateDrivingForces() {
-    for (size_t i = 0; i < ActorsToUpdate(); i++) {
-        TActor& actor = Actors[i];
+    for (int32_t a = 0; a < ActorsInPlay(); a++) {
+        TActor& actor = Actors[(size_t)a];
         actor.CurveRadius = 0;
         actor.CentrifugalForce = 0;
         actor.SlideSpeed = 0;
@@ -69,8 +63,8 @@ void UpdateDrivingForces() {
 }
 
 void ApplyResistanceAndWheels() {
-    for (size_t i = 0; i < ActorsToUpdate(); i++) {
-        TActor& actor = Actors[i];
+    for (int32_t a = 0; a < ActorsInPlay(); a++) {
+        TActor& actor = Actors[(size_t)a];
         actor.StepLength = F32((double)actor.StepLength -
                                (double)PerFrameScale(F32((double)actor.Resistance / ResistanceToStep)));
 

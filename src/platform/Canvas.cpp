@@ -46,19 +46,15 @@ void CanvasMoveTo(TCanvas* canvas, int32_t x, int32_t y) {
     canvas->PenY = y;
 }
 
-// The steps i of a line whose coordinate start + dir * i lies in 0..size-1, narrowed into [first, last].
-static void ClipSteps(int64_t start, int64_t dir, int64_t size, int64_t* first, int64_t* last) {
-    int64_t lo;
-    int64_t hi;
+// The steps i from *lo to *hi at which the coordinate start + dir * i lies in 0..size-1.
+static void StepsInside(int64_t start, int64_t dir, int64_t size, int64_t* lo, int64_t* hi) {
     if (dir > 0) {
-        lo = -start;
-        hi = size - 1 - start;
+        *lo = -start;
+        *hi = size - 1 - start;
     } else {
-        lo = start - (size - 1);
-        hi = start;
+        *lo = start - (size - 1);
+        *hi = start;
     }
-    if (lo > *first) *first = lo;
-    if (hi < *last) *last = hi;
 }
 
 // a / b and a % b for a >= 0 and b > 0. Most lines keep a within 64 bits, where the division is one
@@ -106,21 +102,17 @@ static void DrawClippedLine(TCanvas* canvas, int64_t x0, int64_t y0, int64_t x1,
     const int64_t majorSize = xMajor ? width : height;
     const int64_t minorSize = xMajor ? height : width;
 
-    int64_t first = 0;
-    int64_t last = major - 1;
-    ClipSteps(majorStart, majorDir, majorSize, &first, &last);
+    int64_t first;
+    int64_t last;
+    StepsInside(majorStart, majorDir, majorSize, &first, &last);
+    if (first < 0) first = 0;
+    if (last > major - 1) last = major - 1;
     if (first > last) return;
 
     // The minor coordinate must also be inside: offsets from need to limit. No offset exceeds minor.
     int64_t need;
     int64_t limit;
-    if (minorDir > 0) {
-        need = -minorStart;
-        limit = minorSize - 1 - minorStart;
-    } else {
-        need = minorStart - (minorSize - 1);
-        limit = minorStart;
-    }
+    StepsInside(minorStart, minorDir, minorSize, &need, &limit);
     if (limit < 0 || need > minor) return;
     if (need > 0) {
         const int64_t reaching = FirstStepReaching(need, minor, major);
@@ -283,19 +275,6 @@ void CanvasTextOut(TCanvas* canvas, int32_t x, int32_t y, const char* text) {
         DrawGlyph(canvas, penX, y, glyph, whiteCell && inCell && left >= inkRight);
         if (glyph->Width > 0 && left + glyph->Width > inkRight) inkRight = left + glyph->Width;
         penX += glyph->Advance;
-    }
-}
-
-void CanvasCopyRect(TCanvas* target, TRect rect, const TCanvas* source) {
-    TRect area;
-    if (source->Pixels == nullptr || !ClipRect(target, rect, &area)) return;
-    if (area.Right > source->Width) area.Right = source->Width;
-    if (area.Bottom > source->Height) area.Bottom = source->Height;
-    if (area.Left >= area.Right || area.Top >= area.Bottom) return;
-    for (int32_t y = area.Top; y < area.Bottom; y++) {
-        const uint32_t* from = source->Pixels + (size_t)y * (size_t)source->Width + (size_t)area.Left;
-        uint32_t* to = target->Pixels + (size_t)y * (size_t)target->Width + (size_t)area.Left;
-        std::memmove(to, from, (size_t)(area.Right - area.Left) * sizeof(uint32_t));
     }
 }
 

@@ -1,5 +1,5 @@
 // A drawing canvas over a pixel buffer, with the operations of a classic 2D device interface: pen and brush
-// colour, MoveTo/LineTo, FillRect, FrameRect, TextOut and CopyRect. Coordinates are window coordinates of
+// colour, MoveTo/LineTo, FillRect, FrameRect and TextOut. Coordinates are window coordinates of
 // any 32-bit value; everything outside the buffer is clipped. Colours are COLORREF values r | g<<8 | b<<16.
 #pragma once
 
@@ -48,9 +48,7 @@ void CanvasFillRect(TCanvas* canvas, TRect rect);
 void CanvasFrameRect(TCanvas* canvas, TRect rect);
 // Writes UTF-8 text with its top-left at (x, y): the text cell opaque in the brush colour, the text black.
 void CanvasTextOut(TCanvas* canvas, int32_t x, int32_t y, const char* text);
-// Copies rect of source to the same place of target (both clipped to their own buffers).
-void CanvasCopyRect(TCanvas* target, TRect rect, const TCanvas* source);
-
+// The pixel at (x, y); 0 outside the canvas.
 uint32_t CanvasPixel(const TCanvas* canvas, int32_t x, int32_t y);
 
 // Sees every TextOut call before it is drawn; tests use it to read what a pass wrote. Null when unused.

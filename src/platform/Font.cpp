@@ -230,6 +230,65 @@ int32_t FontLineHeight() {
     return LineHeight;
 }
 
+// The coverage of pixel (x, y) of a rendered glyph: the alpha of its ARGB pixel.
+static uint8_t Coverage(const SDL_Surface* surface, int32_t x, int32_t y) {
+    return (uint8_t)(((const uint32_t*)((const uint8_t*)surface->pixels + y * surface->pitch))[x] >> 24);
+}
+
+// The smallest box holding every inked pixel of a rendered glyph; Right < Left when nothing is inked.
+struct TInkBox {
+    int32_t Left, Top, Right, Bottom;
+};
+
+static TInkBox FindInk(const SDL_Surface* surface) {
+    TInkBox ink{surface->w, surface->h, -1, -1};
+    for (int32_t y = 0; y < surface->h; y++) {
+        for (int32_t x = 0; x < surface->w; x++) {
+            if (Coverage(surface, x, y) == 0) continue;
+            if (x < ink.Left) ink.Left = x;
+            if (x > ink.Right) ink.Right = x;
+            if (y < ink.Top) ink.Top = y;
+            if (y > ink.Bottom) ink.Bottom = y;
+        }
+    }
+    return ink;
+}
+
+// Keeps only the inked box of a rendered glyph in the pool as its mask: the blank rows and columns around
+// it would cost a test per pixel in every text drawn.
+static void KeepInkedMask(TFontGlyph* glyph, const SDL_Surface* surface) {
+    const TInkBox ink = FindInk(surface);
+    if (ink.Right < ink.Left) return;
+    uint8_t* mask = MaskPool + MaskPoolUsed;
+    const int32_t inkWidth = ink.Right - ink.Left + 1;
+    const int32_t inkHeight = ink.Bottom - ink.Top + 1;
+    for (int32_t y = 0; y < inkHeight; y++)
+        for (int32_t x = 0; x < inkWidth; x++)
+            mask[y * inkWidth + x] = Coverage(surface, ink.Left + x, ink.Top + y);
+    glyph->OffsetX += ink.Left;
+    glyph->OffsetY = ink.Top;
+    glyph->Width = inkWidth;
+    glyph->Height = inkHeight;
+    glyph->MaskStart = MaskPoolUsed;
+    MaskPoolUsed += inkWidth * inkHeight;
+}
+
+// Renders the glyph's coverage and keeps its mask, when the rendering fits the pool.
+static void RenderMask(TFontGlyph* glyph) {
+    SDL_Surface* surface = TTF_RenderGlyph32_Blended(Face, glyph->CodePoint, SDL_Color{0, 0, 0, 255});
+    if (surface == nullptr) return;
+    const int32_t width = surface->w;
+    const int32_t height = surface->h;
+    const bool fits = width > 0 && height > 0 && width <= MaxGlyphSide && height <= MaxGlyphSide &&
+                      MaskPoolUsed + width * height <= MaskPoolBytes &&
+                      surface->format->format == SDL_PIXELFORMAT_ARGB8888;
+    if (fits && SDL_LockSurface(surface) == 0) {
+        KeepInkedMask(glyph, surface);
+        SDL_UnlockSurface(surface);
+    }
+    SDL_FreeSurface(surface);
+}
+
 // Renders one glyph into the pool (when keepMask); the glyph keeps its advance even without a mask.
 static void RenderGlyph(TFontGlyph* glyph, bool keepMask) {
     glyph->Advance = FallbackAdvance;
@@ -251,48 +310,7 @@ static void RenderGlyph(TFontGlyph* glyph, bool keepMask) {
     glyph->Advance = advance;
     // A glyph reaching left of its pen position is rendered shifted right by that much.
     glyph->OffsetX = minX < 0 ? minX : 0;
-    if (!keepMask) return;
-    SDL_Surface* surface = TTF_RenderGlyph32_Blended(Face, glyph->CodePoint, SDL_Color{0, 0, 0, 255});
-    if (surface == nullptr) return;
-    const int32_t width = surface->w;
-    const int32_t height = surface->h;
-    const bool fits = width > 0 && height > 0 && width <= MaxGlyphSide && height <= MaxGlyphSide &&
-                      MaskPoolUsed + width * height <= MaskPoolBytes &&
-                      surface->format->format == SDL_PIXELFORMAT_ARGB8888;
-    if (fits && SDL_LockSurface(surface) == 0) {
-        // Only the inked box is kept: the blank rows and columns around it would cost a test per pixel
-        // in every text drawn.
-        const auto coverage = [&](int32_t x, int32_t y) {
-            return (uint8_t)(((const uint32_t*)((const uint8_t*)surface->pixels + y * surface->pitch))[x] >>
-                             24);
-        };
-        int32_t left = width, right = -1, top = height, bottom = -1;
-        for (int32_t y = 0; y < height; y++) {
-            for (int32_t x = 0; x < width; x++) {
-                if (coverage(x, y) == 0) continue;
-                if (x < left) left = x;
-                if (x > right) right = x;
-                if (y < top) top = y;
-                if (y > bottom) bottom = y;
-            }
-        }
-        if (right >= left) {
-            uint8_t* mask = MaskPool + MaskPoolUsed;
-            const int32_t inkWidth = right - left + 1;
-            const int32_t inkHeight = bottom - top + 1;
-            for (int32_t y = 0; y < inkHeight; y++)
-                for (int32_t x = 0; x < inkWidth; x++)
-                    mask[y * inkWidth + x] = coverage(left + x, top + y);
-            glyph->OffsetX += left;
-            glyph->OffsetY = top;
-            glyph->Width = inkWidth;
-            glyph->Height = inkHeight;
-            glyph->MaskStart = MaskPoolUsed;
-            MaskPoolUsed += inkWidth * inkHeight;
-        }
-        SDL_UnlockSurface(surface);
-    }
-    SDL_FreeSurface(surface);
+    if (keepMask) RenderMask(glyph);
 }
 
 const TFontGlyph* FontGlyphFor(uint32_t codePoint) {

@@ -2,6 +2,8 @@
 // keys keep their digit codes whether or not Num Lock is on, because they are read by physical position.
 #include "platform/KeyMap.h"
 
+#include "platform/VirtualKeys.h"
+
 #include <SDL_scancode.h>
 
 struct TKeyCode {
@@ -9,10 +11,7 @@ struct TKeyCode {
     uint8_t VirtualKey;
 };
 
-constexpr uint8_t VkF10 = 121;
-constexpr uint8_t VkAlt = 18;
-
-// Keys not found by the ranges in VirtualKeyFromScancode.
+// Keys not found by the ranges in VirtualKeyFromScancode, as the literal table of their codes.
 static const TKeyCode KeyCodes[] = {
     {SDL_SCANCODE_RETURN, 13},        {SDL_SCANCODE_KP_ENTER, 13},     {SDL_SCANCODE_ESCAPE, 27},
     {SDL_SCANCODE_BACKSPACE, 8},      {SDL_SCANCODE_TAB, 9},           {SDL_SCANCODE_SPACE, 32},
@@ -40,10 +39,10 @@ int32_t VirtualKeyFromScancode(int32_t sdlScancode) {
         return '1' + (sdlScancode - SDL_SCANCODE_1);
     if (sdlScancode == SDL_SCANCODE_0) return '0';
     if (sdlScancode >= SDL_SCANCODE_KP_1 && sdlScancode <= SDL_SCANCODE_KP_9)
-        return 97 + (sdlScancode - SDL_SCANCODE_KP_1);
-    if (sdlScancode == SDL_SCANCODE_KP_0) return 96;
+        return VkPad1 + (sdlScancode - SDL_SCANCODE_KP_1);
+    if (sdlScancode == SDL_SCANCODE_KP_0) return VkPad0;
     if (sdlScancode >= SDL_SCANCODE_F1 && sdlScancode <= SDL_SCANCODE_F12)
-        return 112 + (sdlScancode - SDL_SCANCODE_F1);
+        return VkF1 + (sdlScancode - SDL_SCANCODE_F1);
     for (const TKeyCode& key : KeyCodes) {
         if (key.Scancode == sdlScancode) return key.VirtualKey;
     }

@@ -1,16 +1,13 @@
 // Outline passes: every frame the footprint outlines of the cars and obstacles become flat 2D line lists in
 // the map frame (for the wall contacts), and the probe lines of the cars a list in the world frame. While the
 // line view is on, the passes also draw what they collect.
+#include "scene/IndexList.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
 #include "world/World.h"
 
 namespace {
-
-constexpr int32_t FootprintPart = 0;
-constexpr int32_t ProbePart = 3;
-constexpr uint8_t LowestWallType = 10; // placed models above this type give collision lines
 
 // How a walk draws while the line view is on.
 enum class WalkDrawing { None, EveryPoint, EveryStoredLine };
@@ -25,14 +22,8 @@ struct TLineTarget {
 
 // The current actor's world position: the centre of the map frame.
 TPoint2 MapCentreActor() {
-    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return {0.0f, 0.0f};
-    return {Actors[(size_t)CurrentActor].PosX, Actors[(size_t)CurrentActor].PosY};
-}
-
-// Turns vertex i of a model with the working angles and moves it by (bx, by).
-TPoint2 TurnedVertex(const float* vertices, int32_t i, float bx, float by) {
-    const float* v = vertices + (size_t)i * 3;
-    return TurnedPoint(v[0], v[1], v[2], bx, by);
+    const TActor& centre = CurrentActorOrZero();
+    return {centre.PosX, centre.PosY};
 }
 
 // Stores one line as the next entry of the list, unless the list is full.
@@ -49,41 +40,28 @@ void StoreLine(const TLineTarget& target, TPoint2 from, TPoint2 to) {
     line.Y2 = to.Y;
 }
 
-// Walks one index list: vertices are turned and moved by (bx, by), -1 closes the polygon back to its first
-// point, 99999 ends the list; every line between consecutive points is stored.
+// Walks one index list with its vertices turned and moved by (bx, by); every line between consecutive
+// points is stored.
 void WalkPart(const TObjekt& model, const TModelPart& part, float bx, float by, const TLineTarget& target,
               WalkDrawing drawing) {
     if (part.Indices == nullptr || model.Vertices == nullptr) return;
     const bool drawn = CheckLineMode != 0 && drawing != WalkDrawing::None;
     if (drawn) CanvasSetPenColor(&BackBuffer, part.Color);
-    bool polygonStart = true;
-    TPoint2 first{0.0f, 0.0f};
-    TPoint2 previous{0.0f, 0.0f};
-    for (int32_t k = 0; k < MaxListEntries; k++) {
-        const int32_t entry = part.Indices[k];
-        if (entry == ListEnd) break;
-        if (entry < PolygonEnd) continue; // no such vertex
-        const TPoint2 current = entry == PolygonEnd ? first : TurnedVertex(model.Vertices, entry, bx, by);
+    const auto pointOf = [&](int32_t i) { return TurnedVertex(model.Vertices, i, bx, by); };
+    WalkIndexList(part.Indices, pointOf, [&](TPoint2 current, TPoint2 previous, bool starts, bool) {
         if (drawn && drawing == WalkDrawing::EveryPoint) {
-            if (polygonStart) {
+            if (starts) {
                 CanvasMoveTo(&BackBuffer, TruncToInt32(current.X), TruncToInt32(current.Y));
             } else {
                 CanvasLineTo(&BackBuffer, TruncToInt32(current.X), TruncToInt32(current.Y));
             }
         }
-        if (!polygonStart) {
+        if (!starts) {
             StoreLine(target, previous, current);
             if (drawn && drawing == WalkDrawing::EveryStoredLine) DrawMapLine(previous, current);
         }
-        previous = current;
-        if (polygonStart) first = current;
-        polygonStart = entry == PolygonEnd;
-    }
-}
-
-const TObjekt* ModelAt(int32_t index) {
-    if (index < 0 || (size_t)index >= Objects.size()) return nullptr;
-    return &Objects[(size_t)index];
+        return true;
+    });
 }
 
 // Walks every part of the given kind of an actor's model into the actor's list.
@@ -91,7 +69,7 @@ void CollectActorParts(int32_t a, TKollisionsLinien& list, int32_t partKind, flo
                        WalkDrawing drawing) {
     const TActor& actor = Actors[(size_t)a];
     list.LineCount = 0;
-    const TObjekt* model = ModelAt(actor.ModelIndex);
+    const TObjekt* model = ObjectAt(actor.ModelIndex);
     if (model == nullptr) return;
     LoadRotation(actor.AngleX, actor.AngleY, actor.AngleZ);
     const TLineTarget target{&list, a, 0, false};
@@ -114,10 +92,10 @@ void BuildCellLines(int32_t q) {
     list.LineCount = 0;
     const TQuadrant& cell = Quadrants[(size_t)q];
     const TPoint2 centre = MapCentreActor();
-    for (int32_t p = 0; p < cell.PlacementCount && (size_t)p < cell.Placements.size(); p++) {
+    for (int32_t p = 0; p < PlacementsIn(cell); p++) {
         const TPlacement& placement = cell.Placements[(size_t)p];
-        const TObjekt* model = ModelAt(placement.ObjectIndex);
-        if (model == nullptr || model->ObjectType <= LowestWallType) continue;
+        const TObjekt* model = ObjectAt(placement.ObjectIndex);
+        if (model == nullptr || !IsWallType(model->ObjectType)) continue;
         const float bx =
             F32((double)cell.OriginX + (double)placement.X + (double)ScreenCentreX - (double)centre.X);
         const float by =
@@ -125,8 +103,7 @@ void BuildCellLines(int32_t q) {
         LoadRotation(placement.AngleX, placement.AngleY, placement.AngleZ);
         const TLineTarget target{&list, p, model->ObjectType, true};
         for (const TModelPart& part : model->Parts) {
-            if (part.PartKind == FootprintPart)
-                WalkPart(*model, part, bx, by, target, WalkDrawing::EveryPoint);
+            if (part.PartKind == OutlinePart) WalkPart(*model, part, bx, by, target, WalkDrawing::EveryPoint);
         }
     }
 }
@@ -134,7 +111,7 @@ void BuildCellLines(int32_t q) {
 } // namespace
 
 void BuildProbeLines() {
-    for (int32_t a = 0; a < ActorCount && (size_t)a < Actors.size() && (size_t)a < ProbeLines.size(); a++) {
+    for (int32_t a = 0; a < ActorsInPlay() && (size_t)a < ProbeLines.size(); a++) {
         const TActor& actor = Actors[(size_t)a];
         CollectActorParts(a, ProbeLines[(size_t)a], ProbePart, actor.PosX, actor.PosY,
                           WalkDrawing::EveryStoredLine);
@@ -143,16 +120,16 @@ void BuildProbeLines() {
 
 void BuildActorLines() {
     const TPoint2 centre = MapCentreActor();
-    for (int32_t a = 0; a < ActorCount && (size_t)a < Actors.size() && (size_t)a < ActorLines.size(); a++) {
+    for (int32_t a = 0; a < ActorsInPlay() && (size_t)a < ActorLines.size(); a++) {
         const TActor& actor = Actors[(size_t)a];
         const float bx = F32((double)ScreenCentreX + (double)actor.PosX - (double)centre.X);
         const float by = F32((double)ScreenCentreY + (double)actor.PosY - (double)centre.Y);
-        CollectActorParts(a, ActorLines[(size_t)a], FootprintPart, bx, by, WalkDrawing::EveryPoint);
+        CollectActorParts(a, ActorLines[(size_t)a], OutlinePart, bx, by, WalkDrawing::EveryPoint);
     }
 }
 
 void BuildQuadrantLines() {
-    for (int32_t a = 0; a < ActorCount && (size_t)a < Actors.size(); a++) {
+    for (int32_t a = 0; a < ActorsInPlay(); a++) {
         const int32_t q = Actors[(size_t)a].QuadIndex;
         if (q < 0 || q >= QuadrantCount || (size_t)q >= Quadrants.size() || (size_t)q >= QuadrantLines.size())
             continue;

@@ -108,17 +108,13 @@ bool SegmentsIntersect(float x1, float y1, float x2, float y2, float x3, float y
     return IntersectT >= 0.0f && IntersectT <= 1.0f && IntersectU >= 0.0f && IntersectU <= 1.0f;
 }
 
-void ConvertRotAngles() {
-    RotRadX = DegToRad(RotAngleX);
-    RotRadY = DegToRad(RotAngleY);
-    RotRadZ = DegToRad(RotAngleZ);
-}
-
 void LoadRotation(float ax, float ay, float az) {
     RotAngleX = ax;
     RotAngleY = ay;
     RotAngleZ = az;
-    ConvertRotAngles();
+    RotRadX = DegToRad(ax);
+    RotRadY = DegToRad(ay);
+    RotRadZ = DegToRad(az);
 }
 
 TPoint2 TurnedPoint(float x, float y, float z, float bx, float by) {
@@ -127,4 +123,9 @@ TPoint2 TurnedPoint(float x, float y, float z, float bx, float by) {
     PointZ = z;
     RotatePoint(RotRadX, RotRadY, RotRadZ);
     return {F32((double)PointX + (double)bx), F32((double)PointY + (double)by)};
+}
+
+TPoint2 TurnedVertex(const float* vertices, int32_t i, float bx, float by) {
+    const float* v = vertices + (size_t)i * 3;
+    return TurnedPoint(v[0], v[1], v[2], bx, by);
 }

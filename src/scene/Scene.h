@@ -20,17 +20,17 @@ void ProjectPoint();
 float AngleBetween(float ax, float ay, float bx, float by, float cx, float cy, float dx, float dy);
 // True when segment (x1,y1)-(x2,y2) meets segment (x3,y3)-(x4,y4), ends included; results in Intersect*.
 bool SegmentsIntersect(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4);
-// Loads RotRadX..Z from RotAngleX..Z.
-void ConvertRotAngles();
 
 // A point of the ground plane.
 struct TPoint2 {
     float X, Y;
 };
-// Sets the working angles RotAngleX..Z and their radian forms.
+// Sets the working angles RotAngleX..Z and their radian forms RotRadX..Z.
 void LoadRotation(float ax, float ay, float az);
 // The point (x, y, z) turned with the working angles and moved by (bx, by); the turned z is dropped.
 TPoint2 TurnedPoint(float x, float y, float z, float bx, float by);
+// The same for vertex i of a table of x, y, z triples.
+TPoint2 TurnedVertex(const float* vertices, int32_t i, float bx, float by);
 // Draws a world-frame line on the back buffer in the map frame of the line view: one metre a pixel, the
 // current actor at the screen centre.
 void DrawMapLine(TPoint2 from, TPoint2 to);

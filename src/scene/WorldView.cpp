@@ -1,6 +1,7 @@
 // The 3D wire-frame view: the faces of every placement and every car in the nine cells around the current
 // actor, turned into the camera's frame, projected and drawn as lines on the back buffer. An edge is drawn
 // only when both its ends lie in front of the camera; there is no clipping and no hidden-line removal.
+#include "scene/IndexList.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
@@ -8,8 +9,6 @@
 
 namespace {
 
-constexpr int32_t GridSize = 10;
-constexpr int32_t FacesKind = 1;
 constexpr int32_t CurrentActorColor = RGBColor(0, 110, 0);
 
 // Where the vertices of one walked part come from: a placement in a cell, or an actor.
@@ -77,87 +76,82 @@ void LoadScreenVertex(const TVertexSource& source, int32_t i) {
     if (kept != nullptr) *kept = TKeptVertex{ModelWalk, PointX, PointY, PointZ};
 }
 
-// Walks one index list: a polygon closes at -1, an edge appears only when both of its ends have depth
-// below 0, and a point behind the camera breaks the line.
-void WalkIndexList(const TVertexSource& source, const int32_t* indices, int32_t color) {
-    float startX = 0.0f, startY = 0.0f, startZ = 0.0f;
-    float previousDepth = 0.0f;
-    bool polygonStart = true;
-    for (int32_t n = 0; n < MaxListEntries; n++) {
-        const int32_t entry = indices[n];
-        if (entry == ListEnd) break;
-        if (entry == PolygonEnd) {
-            PointX = startX;
-            PointY = startY;
-            PointZ = startZ;
-        } else {
-            LoadScreenVertex(source, entry);
+// A point in screen space: x and y in pixels, z the depth (in front of the camera below 0).
+struct TScreenPoint {
+    float X, Y, Z;
+};
+
+// Draws one index list: an edge appears only when both of its ends have depth below 0, and a point behind
+// the camera breaks the line.
+void DrawIndexList(const TVertexSource& source, const int32_t* indices, int32_t color) {
+    const auto pointOf = [&](int32_t i) {
+        LoadScreenVertex(source, i);
+        return TScreenPoint{PointX, PointY, PointZ};
+    };
+    bool penSet = false; // the pen takes the colour at the list's first point in front of the camera
+    WalkIndexList(indices, pointOf, [&](TScreenPoint point, TScreenPoint previous, bool starts, bool closes) {
+        if (closes) {
+            // The point register holds the polygon's first point again, as after loading it.
+            PointX = point.X;
+            PointY = point.Y;
+            PointZ = point.Z;
         }
-        if (PointZ < 0.0f) {
-            CanvasSetPenColor(&BackBuffer, color);
-            const int32_t sx = TruncToInt32(PointX), sy = TruncToInt32(PointY);
-            if (polygonStart)
+        if (point.Z < 0.0f) {
+            if (!penSet) CanvasSetPenColor(&BackBuffer, color);
+            penSet = true;
+            const int32_t sx = TruncToInt32(point.X), sy = TruncToInt32(point.Y);
+            if (starts)
                 CanvasMoveTo(&BackBuffer, sx, sy);
-            else if (previousDepth < 0.0f)
+            else if (previous.Z < 0.0f)
                 CanvasLineTo(&BackBuffer, sx, sy);
-            else if (previousDepth > 0.0f)
+            else if (previous.Z > 0.0f)
                 CanvasMoveTo(&BackBuffer, sx, sy);
         }
-        previousDepth = PointZ;
-        if (polygonStart) {
-            startX = PointX;
-            startY = PointY;
-            startZ = PointZ;
-        }
-        polygonStart = entry == PolygonEnd;
-    }
+        return true;
+    });
 }
 
 // Every face part of a model, each in its own colour or in the one given.
-void DrawModelFaces(int32_t objectIndex, const TVertexSource& source, const int32_t* overrideColor) {
-    if (objectIndex < 0 || (size_t)objectIndex >= Objects.size()) return;
-    const TObjekt& model = Objects[(size_t)objectIndex];
+void DrawModelFaces(const TObjekt& model, const TVertexSource& source, const int32_t* overrideColor) {
     if (model.Vertices == nullptr) return;
     BeginModelWalk();
     const int32_t parts =
         model.PartCount < (int32_t)model.Parts.size() ? model.PartCount : (int32_t)model.Parts.size();
     for (int32_t p = 0; p < parts; p++) {
         const TModelPart& part = model.Parts[(size_t)p];
-        if (part.PartKind != FacesKind || part.Indices == nullptr) continue;
-        WalkIndexList(source, part.Indices, overrideColor != nullptr ? *overrideColor : part.Color);
+        if (part.PartKind != FacesPart || part.Indices == nullptr) continue;
+        DrawIndexList(source, part.Indices, overrideColor != nullptr ? *overrideColor : part.Color);
     }
 }
 
 void DrawPlacements(const TQuadrant& cell) {
-    const int32_t count = cell.PlacementCount < (int32_t)cell.Placements.size()
-                              ? cell.PlacementCount
-                              : (int32_t)cell.Placements.size();
-    for (int32_t p = 0; p < count; p++) {
+    for (int32_t p = 0; p < PlacementsIn(cell); p++) {
         const TPlacement& placement = cell.Placements[(size_t)p];
         LoadRotation(placement.AngleX, placement.AngleY, placement.AngleZ);
-        if (placement.ObjectIndex < 0 || (size_t)placement.ObjectIndex >= Objects.size()) continue;
-        const TVertexSource source{
-            Objects[(size_t)placement.ObjectIndex].Vertices, (double)cell.OriginX + (double)placement.X,
-            (double)cell.OriginY + (double)placement.Y, (double)cell.OriginZ + (double)placement.Z, CamRadZ};
-        DrawModelFaces(placement.ObjectIndex, source, nullptr);
+        const TObjekt* model = ObjectAt(placement.ObjectIndex);
+        if (model == nullptr) continue;
+        const TVertexSource source{model->Vertices, (double)cell.OriginX + (double)placement.X,
+                                   (double)cell.OriginY + (double)placement.Y,
+                                   (double)cell.OriginZ + (double)placement.Z, CamRadZ};
+        DrawModelFaces(*model, source, nullptr);
     }
 }
 
 // The current actor turns with the camera while CameraTurnsWithActor is set: its own angles are then
-// ignored below preset 3 and only its heading is used from preset 3 on.
+// ignored before the bonnet preset and only its heading is used from there on.
 void DrawActors(int32_t q) {
-    const int32_t count = ActorCount < (int32_t)Actors.size() ? ActorCount : (int32_t)Actors.size();
-    for (int32_t a = 0; a < count; a++) {
+    for (int32_t a = 0; a < ActorsInPlay(); a++) {
         const TActor& actor = Actors[(size_t)a];
         if (actor.QuadIndex != q) continue;
         const bool current = a == CurrentActor;
         const bool turnsWithCamera = current && CameraTurnsWithActor != 0;
         LoadRotation(turnsWithCamera ? 0.0f : actor.AngleX, turnsWithCamera ? 0.0f : actor.AngleY,
-                     turnsWithCamera && CameraPreset < 3 ? 0.0f : actor.AngleZ);
-        if (actor.ModelIndex < 0 || (size_t)actor.ModelIndex >= Objects.size()) continue;
-        const TVertexSource source{Objects[(size_t)actor.ModelIndex].Vertices, (double)actor.PosX,
-                                   (double)actor.PosY, (double)actor.PosZ, turnsWithCamera ? 0.0f : CamRadZ};
-        DrawModelFaces(actor.ModelIndex, source, current ? &CurrentActorColor : nullptr);
+                     turnsWithCamera && CameraPreset < BonnetPreset ? 0.0f : actor.AngleZ);
+        const TObjekt* model = ObjectAt(actor.ModelIndex);
+        if (model == nullptr) continue;
+        const TVertexSource source{model->Vertices, (double)actor.PosX, (double)actor.PosY,
+                                   (double)actor.PosZ, turnsWithCamera ? 0.0f : CamRadZ};
+        DrawModelFaces(*model, source, current ? &CurrentActorColor : nullptr);
     }
 }
 
@@ -167,17 +161,18 @@ void DrawWorldView() {
     CamRadX = DegToRad(CamAngleX);
     CamRadY = DegToRad(CamAngleY);
     CamRadZ = DegToRad(CamAngleZ);
-    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return;
-    const TActor& followed = Actors[(size_t)CurrentActor];
+    const TActor* followed = CurrentActorIfAny();
+    if (followed == nullptr) return;
     // Wide loop counters: a cell number far outside the grid cannot overflow them.
-    const int64_t row0 = followed.QuadRow, col0 = followed.QuadCol;
+    const int64_t row0 = followed->QuadRow, col0 = followed->QuadCol;
     for (int64_t r = row0 - 1; r <= row0 + 1; r++) {
         if (r < 0 || r >= GridSize) continue;
         for (int64_t c = col0 - 1; c <= col0 + 1; c++) {
             if (c < 0 || c >= GridSize) continue;
             const int32_t q = (int32_t)(r * GridSize + c);
-            if ((size_t)q >= Quadrants.size()) continue;
-            DrawPlacements(Quadrants[(size_t)q]);
+            const TQuadrant* cell = CellAt(q);
+            if (cell == nullptr) continue;
+            DrawPlacements(*cell);
             DrawActors(q);
         }
     }

@@ -6,8 +6,8 @@
 #include "dynamics/Dynamics.h"
 #include "scene/Scene.h"
 #include "shell/Shell.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
+#include "world/Texts.h"
 #include "world/World.h"
 
 constexpr TFrameStep MakeStep(const char* name, void (*run)(), bool skippedInLineView) {
@@ -82,19 +82,8 @@ void RunFramePass() {
     CopyFrameToWindow(&BackBuffer, ScreenRect);
 }
 
-void ReleaseGlobals() {
-    std::string().swap(CameraPresetName);
-    std::string().swap(Message);
-    std::vector<TKollisionsLinien>().swap(ProbeLines);
-    std::vector<TKollisionsLinien>().swap(ActorLines);
-    std::vector<TKollisionsLinien>().swap(QuadrantLines);
-    std::vector<TActor>().swap(Actors);
-    std::vector<TObjekt>().swap(Objects);
-    std::vector<TQuadrant>().swap(Quadrants);
-}
-
 int32_t ProgramMain() {
-    std::atexit(ReleaseGlobals);
+    std::atexit(ClearGameState); // frees the texts and arrays at process end
     // Room for every text the game sets, so that setting one never allocates during a pass.
     Message.reserve(256);
     CameraPresetName.reserve(64);

@@ -1,44 +1,20 @@
-// Game flow: frame timing, message ageing, and the keyboard and mouse commands.
+// Game flow: the start of a game, frame timing, message ageing, and the keyboard and mouse commands.
 #include <cstdint>
 
 #include "camera/Camera.h"
 #include "dynamics/Dynamics.h"
+#include "platform/VirtualKeys.h"
 #include "shell/Shell.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
+#include "world/Texts.h"
 #include "world/World.h"
 
 namespace {
 
-// Virtual-key codes of the commands.
-constexpr int VkEnter = 13;
-constexpr int VkEscape = 27;
-constexpr int VkLeft = 37;
-constexpr int VkUp = 38;
-constexpr int VkRight = 39;
-constexpr int VkDown = 40;
-constexpr int VkS = 83;
-constexpr int VkW = 87;
-constexpr int VkPad1 = 97;
-constexpr int VkPad2 = 98;
-constexpr int VkPad4 = 100;
-constexpr int VkPad6 = 102;
-constexpr int VkPad7 = 103;
-constexpr int VkPad8 = 104;
-constexpr int VkPadPlus = 107;
-constexpr int VkPadMinus = 109;
-constexpr int VkF1 = 112;
-constexpr int VkF2 = 113;
-constexpr int VkF3 = 114;
-constexpr int VkF4 = 115;
-constexpr int VkF5 = 116;
-constexpr int VkF6 = 117;
-
 constexpr int32_t MarkIntervalMs = 1000;  // a mark needs more than this since the last one
 constexpr int32_t MessageLifeSeconds = 5; // marks a message survives
 constexpr int32_t HudModeCount = 3;
-constexpr int32_t PresetCount = 5;
 constexpr float EyeDistanceRate = 30.0f; // per second
 constexpr float CamOffsetRate = 20.0f;   // per second
 constexpr float BrakeRate = 0.2f;        // StepLength per second
@@ -150,6 +126,11 @@ void HandleDrivingKeys(TActor& actor) {
 
 } // namespace
 
+void BuildWorld() {
+    BuildWorldState();
+    StartCamera();
+}
+
 void MeasureFrameRate() {
     FrameCounter = Increment(FrameCounter);
     TickNow = (int32_t)GetTickCount();
@@ -183,6 +164,5 @@ void HandleInput() {
 
     // The demonstration reads neither the driving keys nor the mouse.
     if (DemoMode != 0) return;
-    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return;
-    HandleDrivingKeys(Actors[(size_t)CurrentActor]);
+    if (TActor* actor = CurrentActorIfAny()) HandleDrivingKeys(*actor);
 }

@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "shell/Shell.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
+#include "world/Texts.h"
 
 namespace {
 
@@ -23,14 +23,6 @@ constexpr int32_t DamageBarLeft = 480;
 constexpr int32_t DamageBarTop = 32;
 constexpr int32_t DamageBarBottom = 52;
 constexpr int32_t DamageBarLength = 100; // the full bar, at 100 damage points
-
-// Shown when no actor is current (before the first build): every figure reads 0.
-const TActor NoActor{};
-
-const TActor& ShownActor() {
-    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return NoActor;
-    return Actors[(size_t)CurrentActor];
-}
 
 // A displayed whole number: truncated toward zero, saturated to 64 bits, NaN as 0.
 long long Whole(double v) {
@@ -120,9 +112,9 @@ void DrawPositionAndCamera(const TActor& actor) {
 
 // Road and checkpoint warnings and the damage bar, shown only in a race.
 void DrawRaceBlock(const TActor& actor) {
-    if (actor.TouchQuad[9] < 1) CanvasTextOut(&BackBuffer, HudLeft, 270, HudStayOnRoad);
-    if (actor.TouchQuad[1] > 0) CanvasTextOut(&BackBuffer, HudLeft, 302, HudFinish);
-    if (actor.TouchQuad[2] > 0) CanvasTextOut(&BackBuffer, HudLeft, 302, HudCheckpoint);
+    if (actor.TouchQuad[RoadType] < 1) CanvasTextOut(&BackBuffer, HudLeft, 270, HudStayOnRoad);
+    if (actor.TouchQuad[StartCheckpointType] > 0) CanvasTextOut(&BackBuffer, HudLeft, 302, HudFinish);
+    if (actor.TouchQuad[WayCheckpointType] > 0) CanvasTextOut(&BackBuffer, HudLeft, 302, HudCheckpoint);
 
     // One pixel of bar per damage point; the sum is bounded so that no damage value can overflow it.
     int64_t barRight = (int64_t)DamageBarLeft + (int64_t)actor.Damage;
@@ -139,7 +131,8 @@ void DrawRaceBlock(const TActor& actor) {
 } // namespace
 
 void DrawHud() {
-    const TActor& actor = ShownActor();
+    // Before the first build no actor is current: every figure reads 0.
+    const TActor& actor = CurrentActorOrZero();
     DrawFirstLine();
     if (HudMode == 0) DrawKeyHelp();
     if (HudMode == 1) DrawDrivingFigures(actor);

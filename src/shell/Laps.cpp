@@ -4,24 +4,22 @@
 #include <cmath>
 #include <cstdio>
 
+#include "dynamics/Dynamics.h"
 #include "scene/Scene.h"
 #include "shell/Shell.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
+#include "world/Texts.h"
 
 namespace {
 
 // The first way checkpoint after the finish line: collecting it alone makes the finish line live again.
 constexpr int32_t FirstCheckpointCell = 62;
-constexpr int32_t CellCount = 100;
 constexpr float NotMeasured = 1000.0f;
 constexpr float HeadOnFrom = 55.0f; // angles strictly between these two are head-on contacts
 constexpr float HeadOnTo = 125.0f;
 constexpr double HeadOnDivisor = 500.0;
 constexpr int32_t GameOverDamage = 100;
-constexpr double CellSize = 500.0;
-constexpr int32_t GridSize = 10;
 
 void ForgetCheckpoints(TActor& actor) {
     for (int32_t& seen : actor.CheckpointSeen)
@@ -29,13 +27,13 @@ void ForgetCheckpoints(TActor& actor) {
 }
 
 void CountActorCheckpoints(TActor& actor) {
-    const int32_t c = actor.TouchQuad[2];
-    if (c > 0 && c < CellCount && actor.CheckpointSeen[c] == 0) {
+    const int32_t c = actor.TouchQuad[WayCheckpointType];
+    if (c > 0 && c < GridSize * GridSize && actor.CheckpointSeen[c] == 0) {
         actor.CheckpointSeen[c] = c;
         actor.CheckpointTally += c;
         if (actor.CheckpointTally == FirstCheckpointCell) actor.FinishHandled = 0;
     }
-    if (actor.TouchQuad[1] > 0 && actor.FinishHandled == 0) {
+    if (actor.TouchQuad[StartCheckpointType] > 0 && actor.FinishHandled == 0) {
         actor.FinishHandled = 1;
         if (actor.CheckpointTally != CheckpointSum) {
             // Driven the wrong way: start the lap afresh so that turning round counts normally.
@@ -52,7 +50,7 @@ void CountActorCheckpoints(TActor& actor) {
 
 // Cell column or row of a world coordinate, held to the grid.
 int32_t GridIndexOf(float position) {
-    const double index = std::floor((double)position / CellSize);
+    const double index = std::floor((double)position / (double)CellSize);
     if (!(index >= 0.0)) return 0;
     if (index > GridSize - 1) return GridSize - 1;
     return (int32_t)index;
@@ -60,16 +58,11 @@ int32_t GridIndexOf(float position) {
 
 // Puts the actor back to its pose before this frame's move, its place in the grid included.
 void UndoMove(TActor& actor) {
-    actor.PosX = actor.PrevPosX;
-    actor.PosY = actor.PrevPosY;
-    actor.PosZ = actor.PrevPosZ;
-    actor.AngleX = actor.PrevAngleX;
-    actor.AngleY = actor.PrevAngleY;
-    actor.AngleZ = actor.PrevAngleZ;
+    RestorePose(actor);
     actor.QuadCol = GridIndexOf(actor.PosX);
     actor.QuadRow = GridIndexOf(actor.PosY);
-    actor.QuadPosX = F32((double)actor.PosX - CellSize * actor.QuadCol);
-    actor.QuadPosY = F32((double)actor.PosY - CellSize * actor.QuadRow);
+    actor.QuadPosX = F32((double)actor.PosX - (double)CellSize * actor.QuadCol);
+    actor.QuadPosY = F32((double)actor.PosY - (double)CellSize * actor.QuadRow);
     actor.QuadPosZ = actor.PosZ;
     actor.QuadIndex = actor.QuadRow * GridSize + actor.QuadCol;
 }
@@ -125,9 +118,7 @@ void BounceOffWall(TActor& actor, float angle) {
         actor.BounceTurn = F32((double)turn / 2.0);
     }
     // The next contact pass starts from the pose just set, so the turn adds up while the contact lasts.
-    actor.PrevAngleX = actor.AngleX;
-    actor.PrevAngleY = actor.AngleY;
-    actor.PrevAngleZ = actor.AngleZ;
+    SavePose(actor);
 }
 
 void EndGameOf(int32_t i) {
@@ -141,12 +132,12 @@ void EndGameOf(int32_t i) {
 } // namespace
 
 void CountCheckpoints() {
-    for (int32_t i = 0; i < ActorCount && (size_t)i < Actors.size(); i++)
-        CountActorCheckpoints(Actors[(size_t)i]);
+    for (int32_t a = 0; a < ActorsInPlay(); a++)
+        CountActorCheckpoints(Actors[(size_t)a]);
 }
 
 void HandleWallContacts() {
-    for (int32_t i = 0; i < ActorCount && (size_t)i < Actors.size() && (size_t)i < ActorLines.size(); i++) {
+    for (int32_t i = 0; i < ActorsInPlay() && (size_t)i < ActorLines.size(); i++) {
         TActor& actor = Actors[(size_t)i];
         const int32_t q = actor.QuadIndex;
         TContact contact{false, NotMeasured};

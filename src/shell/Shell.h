@@ -8,12 +8,13 @@
 // returns -1 when neither is asked and the game starts. Every other argument is ignored; "--" ends the
 // options.
 int32_t AnswerInfoOption(int argc, const char* const* argv, std::FILE* out);
+// Sets up one whole game: its world (BuildWorldState) and its starting camera. DemoMode selects the
+// demonstration or the race.
+void BuildWorld();
 // The process entry: start-up, window, back buffer, frame loop. Returns the exit code.
 int32_t ProgramMain();
 // The window procedure: keeps the key table, posts the quit message on WM_DESTROY.
 intptr_t WindowProc(int32_t hwnd, uint32_t message, uint32_t wParam, int32_t lParam);
-// Releases the global texts and arrays at process end.
-void ReleaseGlobals();
 // One pass of the frame loop: poll, sleep, clear, the sixteen steps, copy.
 void RunFramePass();
 

@@ -75,6 +75,17 @@ float IntersectT, IntersectU;
 float IntersectX, IntersectY;
 TPolygonEdge PolygonEdges[100];
 
+TActor* CurrentActorIfAny() {
+    if (CurrentActor < 0 || (size_t)CurrentActor >= Actors.size()) return nullptr;
+    return &Actors[(size_t)CurrentActor];
+}
+
+const TActor& CurrentActorOrZero() {
+    static const TActor none{};
+    const TActor* actor = CurrentActorIfAny();
+    return actor != nullptr ? *actor : none;
+}
+
 template <typename T> static void Zero(T& value) {
     std::memset((void*)&value, 0, sizeof value);
 }
@@ -98,7 +109,7 @@ void ClearGameState() {
     ScreenCentreX = ScreenCentreY = 0;
 
     Fps = FrameCounter = TickNow = SecondStartTick = TickElapsed = Seconds = ElapsedSeconds = 0;
-    Message.clear();
+    std::string().swap(Message);
     MessageSeconds = 0;
     DemoMode = GameOverPending = 0;
     Zero(CursorPos);
@@ -108,7 +119,7 @@ void ClearGameState() {
     CheckLineMode = 0;
 
     CameraPreset = 0;
-    CameraPresetName.clear();
+    std::string().swap(CameraPresetName);
     CamPosX = CamPosY = CamPosZ = 0;
     CamAngleX = CamAngleY = CamAngleZ = 0;
     CamRadX = CamRadY = CamRadZ = 0;

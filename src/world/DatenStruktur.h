@@ -1,6 +1,7 @@
-// The whole game state: the record types, then every global, grouped by the subsystem that owns it, one
-// comment line each. Every procedure of the game reads and writes these directly; the fixed order of the
-// frame steps keeps them consistent. All globals are defined in DatenStruktur.cpp.
+// The whole game state: the game's numbers, the record types, then every global, grouped by the subsystem
+// that owns it, one comment line each, and last the one way to reach an actor, a cell or a model. Every
+// procedure of the game reads and writes these directly; the fixed order of the frame steps keeps them
+// consistent. All globals are defined in DatenStruktur.cpp.
 #pragma once
 
 #include <cstdint>
@@ -10,11 +11,43 @@
 #include "platform/Canvas.h"
 #include "platform/Platform.h"
 
+// ---- The game's numbers ---------------------------------------------------------------------------------
+
+// The grid: 10 x 10 cells of 500 x 500 metres, a world of 5000 x 5000 that wraps at its edges.
+constexpr int32_t GridSize = 10, CellSize = 500, WorldSize = GridSize * CellSize;
+
+// Object types of the models; the start checkpoint is the finish line. TActor::TouchQuad is indexed by the
+// types of the ground models.
+constexpr uint8_t StartCheckpointType = 1, WayCheckpointType = 2, RoadType = 9;
+constexpr uint8_t CarType = 10, ObstacleType = 11, BorderType = 12, IdealLineType = 13;
+// The ground models, felt by the contact pass: every type below the car's.
+constexpr bool IsGroundType(uint8_t type) {
+    return type < CarType;
+}
+// The models whose footprint outlines are walls: every type above the car's.
+constexpr bool IsWallType(uint8_t type) {
+    return type > CarType;
+}
+
+// Part kinds: how the game uses an index list of a model.
+constexpr int32_t OutlinePart = 0;    // footprint outline: collision lines and the line view
+constexpr int32_t FacesPart = 1;      // the 3D view's wire frame
+constexpr int32_t GroundLinePart = 2; // checkpoint rectangles and ideal lines
+constexpr int32_t ProbePart = 3;      // the car's probe line
+
+// The camera presets by number (CameraPreset); from the bonnet preset on the camera stands on a line along
+// the car's heading.
+constexpr int32_t BirdsEyePreset = 0, SpatialBirdsEyePreset = 1, InverseBirdsEyePreset = 2;
+constexpr int32_t BonnetPreset = 3, ChasePreset = 4, PresetCount = 5;
+
+// Metres per second to km/h.
+constexpr double KmhPerMs = 3.6;
+
 // ---- Record types --------------------------------------------------------------------------------------
 
 // One index list of a model, with how the game uses it and its pen colour.
 struct TModelPart {
-    int32_t PartKind;       // 0 footprint outline, 1 faces, 2 ground lines, 3 probe line
+    int32_t PartKind;       // OutlinePart, FacesPart, GroundLinePart or ProbePart
     int32_t Color;          // COLORREF
     const int32_t* Indices; // constant list: vertex numbers, -1 closes a polygon, 99999 ends it
 };
@@ -22,7 +55,7 @@ struct TModelPart {
 // One model.
 struct TObjekt {
     char Name[21];         // label padded with zero bytes; only stored
-    uint8_t ObjectType;    // 1 start, 2 way checkpoint, 9 road, 10 car, 11 obstacle, 12 border, 13 ideal line
+    uint8_t ObjectType;    // StartCheckpointType to IdealLineType
     const float* Vertices; // constant table of x, y, z triples
     int32_t PartCount;
     std::vector<TModelPart> Parts;
@@ -73,7 +106,7 @@ struct TActor {
     float MaxStepLength;         // upper bound of StepLength
     int32_t QuadIndex;           // QuadRow * 10 + QuadCol
     int32_t OnRoad;              // 1 on a road piece, 0 off it, -1 while undecided
-    int32_t TouchQuad[10];       // by ObjectType: cell where a model of that type was touched
+    int32_t TouchQuad[10];       // by ground ObjectType: cell where a model of that type was touched
     int32_t Laps;                // lap number shown on the display
     int32_t CheckpointSeen[100]; // by cell: the cell number once its checkpoint was counted
     int32_t FinishHandled;       // 1 after a finish contact was evaluated
@@ -83,7 +116,7 @@ struct TActor {
     int32_t SteerSide;           // side chosen by the computer driver: -1, 0 or 1
     float BounceTurn;            // turn per frame while in wall contact; 0 when free
     int32_t Damage;              // damage points from wall contacts
-    float SpeedKmh;              // StepLength * Fps * 3.6
+    float SpeedKmh;              // StepLength * Fps * KmhPerMs
     float Distance;              // metres driven
     float Mass;                  // kg
     float CurveRadius;           // radius of the current curve; 0 when not turning
@@ -173,7 +206,7 @@ extern uint8_t CamNoOffset;                      // 1: skip the plain offset pla
 extern uint8_t CamSpeedHeight;                   // 1: height rises with speed
 extern uint8_t AutoPresetChange;                 // 1: presets change by themselves (F4)
 
-// ---- Point register and working values (PointTransform.cpp, SurfaceTest.cpp) ----------------------------
+// ---- Point register and working values (PointTransform.cpp, SurfaceContact.cpp) -------------------------
 extern float PointX, PointY, PointZ;          // the point RotatePoint and ProjectPoint transform
 extern float RotAngleX, RotAngleY, RotAngleZ; // working angles of the model being drawn, degrees
 extern float RotRadX, RotRadY, RotRadZ;       // the working angles in radians
@@ -186,6 +219,29 @@ template <typename T> void ResizeArray(std::vector<T>& array, int32_t length) {
     array.resize(length < 0 ? 0 : (size_t)length);
 }
 
+// How many actors the frame steps walk: ActorCount, held to the array (0 before the first build).
+inline int32_t ActorsInPlay() {
+    if (ActorCount <= 0) return 0;
+    return (size_t)ActorCount < Actors.size() ? ActorCount : (int32_t)Actors.size();
+}
+// How many placements of a cell the passes walk: PlacementCount, held to the array.
+inline int32_t PlacementsIn(const TQuadrant& cell) {
+    if (cell.PlacementCount <= 0) return 0;
+    const size_t count = (size_t)cell.PlacementCount;
+    return count < cell.Placements.size() ? cell.PlacementCount : (int32_t)cell.Placements.size();
+}
+// The cell Quadrants[q] and the model Objects[index]; null when the number names none.
+inline const TQuadrant* CellAt(int32_t q) {
+    return q >= 0 && (size_t)q < Quadrants.size() ? &Quadrants[(size_t)q] : nullptr;
+}
+inline const TObjekt* ObjectAt(int32_t index) {
+    return index >= 0 && (size_t)index < Objects.size() ? &Objects[(size_t)index] : nullptr;
+}
+// The actor CurrentActor names; null while it names none (before the first build).
+TActor* CurrentActorIfAny();
+// The same, or a zero actor (every figure 0, at the world's origin) while there is none.
+const TActor& CurrentActorOrZero();
+
 // Puts every global back to its value at program load (Running non-zero, all else zero or empty) and frees
-// the arrays. Used by the tests between cases.
+// the arrays and texts: before a game in the runner and the tests, and at process end.
 void ClearGameState();

@@ -172,13 +172,3 @@ const float CurveIdealLineVertices[] = {
 const int32_t CurveIdealLine[] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13,
                                   14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27,
                                   28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 99999};
-
-// Vertex counts, for the checks of the index lists.
-const int32_t QuaderVertexCount = (int32_t)(sizeof QuaderVertices / sizeof(float) / 3);
-const int32_t AkteurVertexCount = (int32_t)(sizeof AkteurVertices / sizeof(float) / 3);
-const int32_t BorderVertexCount = (int32_t)(sizeof BorderVertices / sizeof(float) / 3);
-const int32_t StraightRoadVertexCount = (int32_t)(sizeof StraightRoadVertices / sizeof(float) / 3);
-const int32_t CurveRoadVertexCount = (int32_t)(sizeof CurveRoadVertices / sizeof(float) / 3);
-const int32_t CheckpointVertexCount = (int32_t)(sizeof CheckpointVertices / sizeof(float) / 3);
-const int32_t StraightIdealLineVertexCount = (int32_t)(sizeof StraightIdealLineVertices / sizeof(float) / 3);
-const int32_t CurveIdealLineVertexCount = (int32_t)(sizeof CurveIdealLineVertices / sizeof(float) / 3);

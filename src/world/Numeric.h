@@ -10,8 +10,8 @@
 // Degrees to radians and back with the game's 3.1428, in extended precision.
 constexpr long double GamePi = 3.1428L;
 
-// Rounds an intermediate result to the float it is stored as. The usual value, finite and within float's
-// range, passes one test.
+// Rounds an intermediate result to the float it is stored as; beyond float's range it saturates to
+// +-FLT_MAX, and NaN becomes 0. The usual value, finite and within float's range, passes one test.
 inline float F32(double v) {
     if (std::fabs(v) <= (double)FLT_MAX) return (float)v;
     if (v != v) return 0.0f;

@@ -1,26 +1,22 @@
 // World and track construction: screen geometry, timing and mouse baselines, the six cars, the nine
-// models, the 10 x 10 grid with its obstacles, the ring track of eight cells and the starting camera.
+// models, the 10 x 10 grid with its obstacles and the ring track of eight cells.
 // A rebuild keeps every array and every field that the steps below do not set.
 #include <cstring>
 
-#include "camera/Camera.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
 #include "world/World.h"
 
 namespace {
 
-constexpr int32_t GridSize = 10;
-constexpr int32_t CellSide = 500;
 constexpr int32_t ModelsDefined = 9;
 constexpr int32_t ObjectSlots = 20;
 constexpr int32_t PlacementSlots = 10;
 constexpr int32_t ActorLineSlots = 100;
 constexpr int32_t QuadrantLineSlots = 50;
 constexpr int32_t ProbeLineSlots = 20;
-constexpr int32_t WayCheckpointModel = 6;
 
-// One entry of the model catalogue.
+// One entry of the model catalogue, which lists the models in the order of their indices (World.h).
 struct TModelDef {
     const char* Name;
     uint8_t ObjectType;
@@ -33,64 +29,72 @@ struct TModelDef {
 
 const TModelDef ModelCatalogue[ModelsDefined] = {
     {"Quader",
-     11,
+     ObstacleType,
      false,
      0.0f,
      QuaderVertices,
      2,
-     {{0, RGBColor(255, 10, 10), QuaderOutline}, {1, RGBColor(255, 10, 10), QuaderFaces}, {}}},
+     {{OutlinePart, RGBColor(255, 10, 10), QuaderOutline},
+      {FacesPart, RGBColor(255, 10, 10), QuaderFaces},
+      {}}},
     {"Akteur",
-     10,
+     CarType,
      false,
      0.0f,
      AkteurVertices,
      3,
-     {{0, RGBColor(0, 255, 0), AkteurOutline},
-      {1, RGBColor(0, 180, 0), AkteurFaces},
-      {3, RGBColor(255, 50, 50), AkteurProbe}}},
-    {"Border", 12, false, 0.0f, BorderVertices, 1, {{1, RGBColor(60, 60, 60), BorderLine}, {}, {}}},
+     {{OutlinePart, RGBColor(0, 255, 0), AkteurOutline},
+      {FacesPart, RGBColor(0, 180, 0), AkteurFaces},
+      {ProbePart, RGBColor(255, 50, 50), AkteurProbe}}},
+    {"Border",
+     BorderType,
+     false,
+     0.0f,
+     BorderVertices,
+     1,
+     {{FacesPart, RGBColor(60, 60, 60), BorderLine}, {}, {}}},
     {"GERADE STRASSE",
-     9,
+     RoadType,
      true,
      30.0f,
      StraightRoadVertices,
      1,
-     {{1, RGBColor(0, 0, 255), StraightRoadFaces}, {}, {}}},
+     {{FacesPart, RGBColor(0, 0, 255), StraightRoadFaces}, {}, {}}},
     {"KURVE RECHTS",
-     9,
+     RoadType,
      true,
      30.0f,
      CurveRoadVertices,
      1,
-     {{1, RGBColor(0, 0, 255), CurveRoadFaces}, {}, {}}},
+     {{FacesPart, RGBColor(0, 0, 255), CurveRoadFaces}, {}, {}}},
     {"STARTCHECKPOINT",
-     1,
+     StartCheckpointType,
      true,
      100.0f,
      CheckpointVertices,
      1,
-     {{2, RGBColor(0, 255, 255), CheckpointRectangle}, {}, {}}},
+     {{GroundLinePart, RGBColor(0, 255, 255), CheckpointRectangle}, {}, {}}},
     {"WAY-CHECKPOINT",
-     2,
+     WayCheckpointType,
      true,
      100.0f,
      CheckpointVertices,
      1,
-     {{2, RGBColor(0, 255, 255), CheckpointRectangle}, {}, {}}},
+     {{GroundLinePart, RGBColor(0, 255, 255), CheckpointRectangle}, {}, {}}},
     {"GERADE IDEALLINIE",
-     13,
+     IdealLineType,
      true,
      30.0f,
      StraightIdealLineVertices,
      1,
-     {{2, RGBColor(0, 200, 200), StraightIdealLine}, {}, {}}},
+     {{GroundLinePart, RGBColor(0, 200, 200), StraightIdealLine}, {}, {}}},
     {"KURVENIDEALLINIE",
-     13,
+     IdealLineType,
      true,
      30.0f,
      CurveIdealLineVertices,
      1,
-     {{2, RGBColor(0, 200, 200), CurveIdealLine}, {}, {}}},
+     {{GroundLinePart, RGBColor(0, 200, 200), CurveIdealLine}, {}, {}}},
 };
 
 // A model placed within a cell; only the turn about z is ever set.
@@ -101,10 +105,10 @@ struct TPlacementDef {
 
 // Placements 0 to 3 of every cell: three obstacles and the border line.
 const TPlacementDef CellPlacements[4] = {
-    {150.0f, 350.0f, 0.0f, 0.0f, 0},
-    {220.0f, 230.0f, 0.0f, 60.0f, 0},
-    {310.0f, 370.0f, 0.0f, 75.0f, 0},
-    {0.0f, 0.0f, 0.0f, 0.0f, 2},
+    {150.0f, 350.0f, 0.0f, 0.0f, ModelQuader},
+    {220.0f, 230.0f, 0.0f, 60.0f, ModelQuader},
+    {310.0f, 370.0f, 0.0f, 75.0f, ModelQuader},
+    {0.0f, 0.0f, 0.0f, 0.0f, ModelBorder},
 };
 
 // One track cell: its number, how many placements it holds, and the models of placements 4 to 6.
@@ -116,17 +120,22 @@ struct TTrackCellDef {
 };
 
 // The ring in driving order; a straight cell holds checkpoint, road and ideal line, a bend road and line.
+constexpr int32_t NoModel = -1;
 const TTrackCellDef TrackCells[8] = {
-    {51, 7, {5, 3, 7}, 0.0f},    {61, 6, {4, 8, -1}, 0.0f},  {62, 7, {6, 3, 7}, 90.0f},
-    {63, 6, {4, 8, -1}, 270.0f}, {53, 7, {6, 3, 7}, 0.0f},   {43, 6, {4, 8, -1}, 180.0f},
-    {42, 7, {6, 3, 7}, 90.0f},   {41, 6, {4, 8, -1}, 90.0f},
+    {51, 7, {ModelStartCheckpoint, ModelStraightRoad, ModelStraightIdeal}, 0.0f},
+    {61, 6, {ModelCurveRoad, ModelCurveIdeal, NoModel}, 0.0f},
+    {62, 7, {ModelWayCheckpoint, ModelStraightRoad, ModelStraightIdeal}, 90.0f},
+    {63, 6, {ModelCurveRoad, ModelCurveIdeal, NoModel}, 270.0f},
+    {53, 7, {ModelWayCheckpoint, ModelStraightRoad, ModelStraightIdeal}, 0.0f},
+    {43, 6, {ModelCurveRoad, ModelCurveIdeal, NoModel}, 180.0f},
+    {42, 7, {ModelWayCheckpoint, ModelStraightRoad, ModelStraightIdeal}, 90.0f},
+    {41, 6, {ModelCurveRoad, ModelCurveIdeal, NoModel}, 90.0f},
 };
 
 // Every track piece stands at the cell's centre except the start checkpoint, which lies 200 further back.
 constexpr float TrackPieceX = 250.0f;
 constexpr float TrackPieceY = 250.0f;
 constexpr float StartCheckpointY = 50.0f;
-constexpr int32_t StartCheckpointModel = 5;
 
 // Start slots and driving values of actors 1 to 5, all in cell 51.
 struct TStartSlot {
@@ -148,8 +157,8 @@ void PlaceInCell(TActor& actor, int32_t col, int32_t row, float quadPosX, float 
     actor.QuadRow = row;
     actor.QuadPosX = quadPosX;
     actor.QuadPosY = quadPosY;
-    actor.PosX = F32((double)(col * CellSide) + (double)quadPosX);
-    actor.PosY = F32((double)(row * CellSide) + (double)quadPosY);
+    actor.PosX = F32((double)(col * CellSize) + (double)quadPosX);
+    actor.PosY = F32((double)(row * CellSize) + (double)quadPosY);
     actor.QuadIndex = row * GridSize + col;
 }
 
@@ -177,7 +186,7 @@ void SetStartingActor(TActor& actor) {
     actor.AngleZ = 0.0f;
     actor.WheelAngle = 0.0f;
     actor.AngleDiff = 0.0f;
-    actor.ModelIndex = 1;
+    actor.ModelIndex = ModelAkteur;
     actor.StepLength = StartStepLength;
     actor.Accel = 0.2f;
     actor.MaxStepLength = 2.0f;
@@ -270,8 +279,8 @@ void BuildGrid() {
         for (int32_t col = 0; col < GridSize; col++) {
             BuildQuadrant = row * GridSize + col;
             TQuadrant& cell = Quadrants[(size_t)BuildQuadrant];
-            cell.OriginX = col * CellSide;
-            cell.OriginY = row * CellSide;
+            cell.OriginX = col * CellSize;
+            cell.OriginY = row * CellSize;
             cell.PlacementCount = 4;
             ResizeArray(cell.Placements, PlacementSlots);
             for (int32_t p = 0; p < 4; p++) {
@@ -289,16 +298,16 @@ void BuildTrack() {
         cell.PlacementCount = def.PlacementCount;
         for (int32_t p = 4; p < def.PlacementCount; p++) {
             const int32_t model = def.Models[p - 4];
-            const float y = model == StartCheckpointModel ? StartCheckpointY : TrackPieceY;
+            const float y = model == ModelStartCheckpoint ? StartCheckpointY : TrackPieceY;
             SetPlacement(cell.Placements[(size_t)p], TrackPieceX, y, 0.0f, def.AngleZ, model);
         }
-        if (cell.Placements[4].ObjectIndex == WayCheckpointModel) CheckpointSum += def.Cell;
+        if (cell.Placements[4].ObjectIndex == ModelWayCheckpoint) CheckpointSum += def.Cell;
     }
 }
 
 } // namespace
 
-void BuildWorld() {
+void BuildWorldState() {
     SetScreenGeometry();
     HudMode = 0;
     CheckpointSum = 0;
@@ -319,16 +328,4 @@ void BuildWorld() {
     BuildModels();
     BuildGrid();
     BuildTrack();
-
-    if (DemoMode != 0) {
-        PresetBirdsEye();
-        AutoPresetChange = 1;
-        // The automatic change counts its five seconds from here, as after F4; otherwise a demonstration
-        // that follows a race of five seconds or more would never change its preset again.
-        Seconds = 0;
-    } else {
-        PresetChase();
-        AutoPresetChange = 0;
-    }
-    CamSpeedHeight = 0;
 }

@@ -6,12 +6,12 @@
 #include "AllocCounter.h"
 #include "platform/HeadlessPlatform.h"
 #include "platform/Platform.h"
+#include "platform/VirtualKeys.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"
 
 namespace {
 
-constexpr uint32_t VkEnter = 13, VkF1 = 112, VkF5 = 116, VkUp = 38, VkRight = 39;
 constexpr uint64_t WarmUpPasses = 300;
 constexpr uint64_t CountedPasses = 850; // per segment; twelve segments make 10,200 passes
 

@@ -6,9 +6,9 @@
 
 #include "camera/Camera.h"
 #include "scene/Scene.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
+#include "world/Texts.h"
 
 namespace {
 

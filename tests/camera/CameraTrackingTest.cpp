@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "camera/Camera.h"
+#include "shell/Shell.h"
 #include "world/DatenStruktur.h"
 #include "world/World.h"
 

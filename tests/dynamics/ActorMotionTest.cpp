@@ -24,7 +24,7 @@ class ActorMotion : public ::testing::Test {
         car.PosY = 2750.0f;
         car.MaxStepLength = 2.0f;
         car.OnRoad = 1;
-        car.TouchQuad[9] = 51;
+        car.TouchQuad[RoadType] = 51;
     }
     static TActor& Car() { return Actors[0]; }
 };
@@ -71,7 +71,7 @@ TEST_F(ActorMotion, SkiddingCarFollowsTheSteeringPartlyOrNotAtAll) {
         SCOPED_TRACE(c.angleDiff);
         Car().Skidding = c.skidding;
         Car().AngleDiff = c.angleDiff;
-        Car().TouchQuad[9] = c.roadCell;
+        Car().TouchQuad[RoadType] = c.roadCell;
         Car().Steering = 0.6f;
         Car().AngleZ = Car().WheelAngle = 0.0f;
         Message.clear();

@@ -36,12 +36,27 @@ inline std::vector<std::string> RunScript(const std::string& script, int passes)
     return lines;
 }
 
-// The whole number after "name": in a trace line (the first occurrence: a global, or actor 0's field).
-inline long long IntField(const std::string& line, const char* name) {
+// The number after "name": in a trace line, at or after from (the first occurrence: a global, or actor 0's
+// field when from is where "Actors" begins). A missing field fails the test.
+inline double NumberAfter(const std::string& line, const char* name, size_t from = 0) {
     const std::string key = std::string("\"") + name + "\":";
-    const size_t at = line.find(key);
+    const size_t at = line.find(key, from);
     EXPECT_NE(at, std::string::npos) << name;
-    return at == std::string::npos ? -1 : std::strtoll(line.c_str() + at + key.size(), nullptr, 10);
+    return at == std::string::npos ? -1 : std::strtod(line.c_str() + at + key.size(), nullptr);
+}
+
+// The whole number after "name": (see NumberAfter).
+inline long long IntField(const std::string& line, const char* name) {
+    return (long long)NumberAfter(line, name);
+}
+
+// The text after "name": in a trace line; "" when there is none.
+inline std::string TextAfter(const std::string& line, const char* name) {
+    const std::string key = std::string("\"") + name + "\":\"";
+    const size_t at = line.find(key);
+    if (at == std::string::npos) return "";
+    const size_t end = line.find('"', at + key.size());
+    return line.substr(at + key.size(), end - at - key.size());
 }
 
 } // namespace gamerun

@@ -242,19 +242,6 @@ TEST_F(CanvasTest, FrameRectDrawsOnePixelBorderInside) {
     EXPECT_EQ(CanvasPixel(&canvas, 1, 1), Black);
 }
 
-TEST_F(CanvasTest, CopyRectCopiesOnlyTheRect) {
-    TCanvas source{};
-    CanvasCreate(&source, 40, 30);
-    CanvasSetBrushColor(&source, Red);
-    CanvasFillRect(&source, TRect{0, 0, 40, 30});
-    CanvasCopyRect(&canvas, TRect{2, 26, 38, 100}, &source);
-    EXPECT_EQ(DrawnCount(), 36 * 4);
-    EXPECT_EQ(CanvasPixel(&canvas, 2, 26), PixelFromColor(Red));
-    EXPECT_EQ(CanvasPixel(&canvas, 1, 26), White);
-    EXPECT_EQ(CanvasPixel(&canvas, 38, 29), White);
-    CanvasFree(&source);
-}
-
 class CanvasTextTest : public CanvasTest {
   protected:
     void SetUp() override {

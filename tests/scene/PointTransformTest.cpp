@@ -103,10 +103,8 @@ TEST_F(PointTransform, RotationsRunAboutXThenYThenZ) {
 }
 
 TEST_F(PointTransform, DegreesConvertWithTheGamesPi) {
-    RotAngleX = 90.0f;
-    RotAngleY = 180.0f;
-    RotAngleZ = -45.0f;
-    ConvertRotAngles();
+    LoadRotation(90.0f, 180.0f, -45.0f);
+    EXPECT_EQ(RotAngleY, 180.0f);
     EXPECT_EQ(RotRadX, 1.5714f);
     EXPECT_EQ(RotRadY, 3.1428f);
     EXPECT_EQ(RotRadZ, -0.7857f);

@@ -1,5 +1,6 @@
 // A small hand-made world for the tests of the line passes, the computer drivers, the surface test and the
-// laps: the game's own nine models, an empty 10 x 10 grid with its line stores, and a few cars placed by hand.
+// laps: the game's own nine models, an empty 10 x 10 grid with its line stores, and a few cars placed by
+// hand.
 #pragma once
 
 #include <cmath>
@@ -21,11 +22,6 @@ inline void DefineModel(int32_t index, uint8_t type, const float* vertices, floa
     model.PartCount = (int32_t)parts.size();
     model.Parts.assign(parts.begin(), parts.end());
 }
-
-// Model indices in Objects: the positions in the game's catalogue that its cells refer to.
-constexpr int32_t ModelQuader = 0, ModelAkteur = 1, ModelBorder = 2, ModelStraightRoad = 3,
-                  ModelCurveRoad = 4, ModelStartCheckpoint = 5, ModelWayCheckpoint = 6,
-                  ModelStraightIdeal = 7, ModelCurveIdeal = 8;
 
 // Sizes every array as the world construction does, binds the game's models and leaves every cell empty.
 inline void MakeSmallWorld(int32_t actorCount) {

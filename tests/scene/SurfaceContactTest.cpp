@@ -7,6 +7,7 @@
 
 #include "scene/Scene.h"
 #include "scene/SmallWorld.h"
+#include "shell/Shell.h"
 #include "world/DatenStruktur.h"
 #include "world/World.h"
 
@@ -40,12 +41,12 @@ TEST_F(SurfaceContact, CarOnAStraightIsOnTheRoadAndBesideItIsNot) {
     PlaceActor(0, 1262.0f, 2870.0f);
     TestSurfaces();
     EXPECT_EQ(Actors[0].OnRoad, 1);
-    EXPECT_EQ(Actors[0].TouchQuad[9], Cell);
+    EXPECT_EQ(Actors[0].TouchQuad[RoadType], Cell);
 
     PlaceActor(0, 1265.5f, 2870.0f); // half a metre beyond the road edge at x = 1265
     TestSurfaces();
     EXPECT_EQ(Actors[0].OnRoad, 0);
-    EXPECT_EQ(Actors[0].TouchQuad[9], 0);
+    EXPECT_EQ(Actors[0].TouchQuad[RoadType], 0);
 }
 
 TEST_F(SurfaceContact, TurnedRoadRunsAlongX) {
@@ -90,9 +91,9 @@ TEST_F(SurfaceContact, CheckpointCountsOnlyWhenPlacedBeforeTheRoad) {
     PlaceActor(1, 1750.0f, 2555.0f);
     TestSurfaces();
     EXPECT_EQ(Actors[0].OnRoad, 1);
-    EXPECT_EQ(Actors[0].TouchQuad[1], Cell);
+    EXPECT_EQ(Actors[0].TouchQuad[StartCheckpointType], Cell);
     EXPECT_EQ(Actors[1].OnRoad, 1);
-    EXPECT_EQ(Actors[1].TouchQuad[2], 0);
+    EXPECT_EQ(Actors[1].TouchQuad[WayCheckpointType], 0);
 }
 
 TEST_F(SurfaceContact, CheckpointBesideTheRoadIsRecordedOffRoad) {
@@ -101,7 +102,7 @@ TEST_F(SurfaceContact, CheckpointBesideTheRoadIsRecordedOffRoad) {
     PlaceActor(0, 1790.0f, 2540.0f); // on the rectangle, off the road
     TestSurfaces();
     EXPECT_EQ(Actors[0].OnRoad, 0);
-    EXPECT_EQ(Actors[0].TouchQuad[2], 53);
+    EXPECT_EQ(Actors[0].TouchQuad[WayCheckpointType], 53);
 }
 
 TEST_F(SurfaceContact, EmptyCellLeavesNothingFromTheLastFrame) {
@@ -176,8 +177,9 @@ TEST(SurfaceContactOnTheBuiltTrack, EveryCarStartsOnTheRoadOfCellFiftyOne) {
         TestSurfaces();
         for (int32_t a = 0; a < ActorCount; a++) {
             EXPECT_EQ(Actors[(size_t)a].OnRoad, 1) << "actor " << a;
-            EXPECT_EQ(Actors[(size_t)a].TouchQuad[9], 51) << "actor " << a;
-            EXPECT_EQ(Actors[(size_t)a].TouchQuad[1], 0) << "actor " << a; // the start line lies behind them
+            EXPECT_EQ(Actors[(size_t)a].TouchQuad[RoadType], 51) << "actor " << a;
+            EXPECT_EQ(Actors[(size_t)a].TouchQuad[StartCheckpointType], 0)
+                << "actor " << a; // the start line lies behind them
         }
     }
 }

@@ -4,6 +4,7 @@
 
 #include "camera/Camera.h"
 #include "scene/Scene.h"
+#include "shell/Shell.h"
 #include "world/DatenStruktur.h"
 #include "world/World.h"
 

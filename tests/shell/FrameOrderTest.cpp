@@ -18,8 +18,8 @@
 #include "platform/Platform.h"
 #include "scene/Scene.h"
 #include "shell/Shell.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
+#include "world/Texts.h"
 #include "world/World.h"
 
 namespace {
@@ -175,7 +175,7 @@ TEST_F(FrameOrder, TheCheckpointCountSeesThePassSurfaceTest) {
     Hooks.After = [](uint64_t, const TCanvas*) {
         for (int32_t a = 0; a < ActorCount; a++) {
             const TActor& car = Actors[(size_t)a];
-            const int32_t c = car.TouchQuad[2];
+            const int32_t c = car.TouchQuad[WayCheckpointType];
             if (c <= 0 || c >= 100) continue;
             CheckpointTouches++;
             CheckpointsMissed += car.CheckpointSeen[c] != c;
@@ -275,7 +275,7 @@ TEST_F(FrameOrder, TheDisplayShowsTheLastMessageOfThePassAGameOverIncluded) {
         if (GameOverPass != 0 || GameOverPending == 0) return;
         GameOverPass = (int)pass;
         MessageAtGameOver = MessageDrawn;
-        FinishTouchedAtGameOver = Actors[1].TouchQuad[1];
+        FinishTouchedAtGameOver = Actors[1].TouchQuad[StartCheckpointType];
     };
     RunGame(3200);
     ASSERT_GT(GameOverPass, 0) << "no game over";

@@ -8,8 +8,8 @@
 
 #include "platform/Platform.h"
 #include "shell/Shell.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
+#include "world/Texts.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 
 #include "platform/Font.h"
 #include "shell/Shell.h"
-#include "shell/Texts.h"
 #include "world/DatenStruktur.h"
+#include "world/Texts.h"
 #include "world/World.h"
 
 namespace {
@@ -48,7 +48,7 @@ class Hud : public ::testing::Test {
         Fps = 100;
         DemoMode = 1;
         for (TActor& actor : Actors)
-            actor.TouchQuad[9] = 41; // on a road: no warning
+            actor.TouchQuad[RoadType] = 41; // on a road: no warning
         CanvasCreate(&BackBuffer, ScreenWidth, ScreenHeight);
         Calls.clear();
         CanvasTextObserver = RecordText;
@@ -302,9 +302,9 @@ TEST_F(Hud, WithoutAnActorEveryFigureReadsZero) {
 // ---- The race block --------------------------------------------------------------------------------------
 
 TEST_F(Hud, DemonstrationShowsNeitherWarningsNorDamageBar) {
-    Current().TouchQuad[9] = 0;
-    Current().TouchQuad[1] = 71;
-    Current().TouchQuad[2] = 62;
+    Current().TouchQuad[RoadType] = 0;
+    Current().TouchQuad[StartCheckpointType] = 71;
+    Current().TouchQuad[WayCheckpointType] = 62;
     Current().Damage = 50;
     Draw();
     EXPECT_TRUE(TextsAt(20, 270).empty());
@@ -316,8 +316,8 @@ TEST_F(Hud, DemonstrationShowsNeitherWarningsNorDamageBar) {
 
 TEST_F(Hud, WarningsOfTheCurrentActorOffTheRoadAndOnTheFinish) {
     DemoMode = 0;
-    Actors[1].TouchQuad[9] = 0;
-    Actors[1].TouchQuad[1] = 71;
+    Actors[1].TouchQuad[RoadType] = 0;
+    Actors[1].TouchQuad[StartCheckpointType] = 71;
     Draw();
     EXPECT_TRUE(TextsAt(20, 270).empty());
     EXPECT_TRUE(TextsAt(20, 302).empty());
@@ -325,16 +325,16 @@ TEST_F(Hud, WarningsOfTheCurrentActorOffTheRoadAndOnTheFinish) {
     Draw();
     EXPECT_EQ(TextsAt(20, 270), Texts{"A U F   F A H R B A H N   B L E I B E N!"});
     EXPECT_EQ(TextsAt(20, 302), Texts{"F I N I S H !"});
-    Current().TouchQuad[1] = 0;
-    Current().TouchQuad[2] = 53;
+    Current().TouchQuad[StartCheckpointType] = 0;
+    Current().TouchQuad[WayCheckpointType] = 53;
     Draw();
     EXPECT_EQ(TextsAt(20, 302), Texts{"C H E C K P O I N T !"});
 }
 
 TEST_F(Hud, OnFinishAndCheckpointOnlyTheCheckpointShows) {
     DemoMode = 0;
-    Current().TouchQuad[1] = 71;
-    Current().TouchQuad[2] = 62;
+    Current().TouchQuad[StartCheckpointType] = 71;
+    Current().TouchQuad[WayCheckpointType] = 62;
     Draw();
     const Texts line = TextsAt(20, 302);
     ASSERT_FALSE(line.empty());
@@ -344,8 +344,8 @@ TEST_F(Hud, OnFinishAndCheckpointOnlyTheCheckpointShows) {
     const size_t pixelCount = (size_t)BackBuffer.Width * (size_t)BackBuffer.Height;
     auto frame = [&](int32_t finish, int32_t checkpoint) {
         std::fill(BackBuffer.Pixels, BackBuffer.Pixels + pixelCount, PixelFromColor(White));
-        Current().TouchQuad[1] = finish;
-        Current().TouchQuad[2] = checkpoint;
+        Current().TouchQuad[StartCheckpointType] = finish;
+        Current().TouchQuad[WayCheckpointType] = checkpoint;
         Draw();
         return std::vector<uint32_t>(BackBuffer.Pixels, BackBuffer.Pixels + pixelCount);
     };
@@ -405,7 +405,7 @@ TEST_F(Hud, BrushIsWhiteAfterTheBarAndForTheMessage) {
 
 TEST_F(Hud, MessageComesLastInEveryModeWithItsUmlauts) {
     DemoMode = 0;
-    Current().TouchQuad[9] = 0;
+    Current().TouchQuad[RoadType] = 0;
     Message = "Willkommen bei tramolo - Drücke ENTER für Start!";
     for (HudMode = 0; HudMode < 3; HudMode++) {
         Draw();
@@ -459,7 +459,7 @@ class HudLayout : public Hud {
         actor.AngleX = actor.AngleY = actor.AngleZ = -999999.0f;
         actor.WheelAngle = actor.AngleDiff = -999999.0f;
         actor.Damage = 100;
-        actor.TouchQuad[9] = 0; // off the road: the warning shows
+        actor.TouchQuad[RoadType] = 0; // off the road: the warning shows
         CamAngleX = CamAngleY = CamAngleZ = -999999.0f;
         CamPosX = CamPosY = CamPosZ = -999999.0f;
         CamOffsetX = CamOffsetY = CamOffsetZ = -9999.9999f;
@@ -508,8 +508,8 @@ TEST_F(HudLayout, LargestFiguresKeepEveryTextApartAndInsideTheDrawingArea) {
                     Current().Steering = turnRate / (float)Fps;
                     // The finish and the checkpoint text share a place; the checkpoint's paints over the
                     // finish's.
-                    Current().TouchQuad[1] = checkpoint ? 0 : 1;
-                    Current().TouchQuad[2] = checkpoint ? 1 : 0;
+                    Current().TouchQuad[StartCheckpointType] = checkpoint ? 0 : 1;
+                    Current().TouchQuad[WayCheckpointType] = checkpoint ? 1 : 0;
                     CameraPresetName = PresetNames[m];
                     Message = messages[m];
                     Draw();

@@ -2,8 +2,6 @@
 // wrong direction, the undo, turn and damage of a contact, and the game over.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include <cfloat>
 #include <cmath>
 #include <string>
@@ -12,9 +10,8 @@
 #include "scene/Scene.h"
 #include "scene/SmallWorld.h"
 #include "shell/Shell.h"
-#include "shell/Texts.h"
-#include "platform/HeadlessPlatform.h"
 #include "world/DatenStruktur.h"
+#include "world/Texts.h"
 #include "world/World.h"
 
 using namespace smallworld;
@@ -32,8 +29,8 @@ class Laps : public ::testing::Test {
     }
     // One frame in which actor 0 touches the given finish and way checkpoint cells (0 for none).
     static void Frame(int32_t finishCell, int32_t checkpointCell) {
-        Actors[0].TouchQuad[1] = finishCell;
-        Actors[0].TouchQuad[2] = checkpointCell;
+        Actors[0].TouchQuad[StartCheckpointType] = finishCell;
+        Actors[0].TouchQuad[WayCheckpointType] = checkpointCell;
         CountCheckpoints();
     }
     // A stretch of track: some frames on the object, some off it.
@@ -426,57 +423,5 @@ TEST_F(TrappedCar, GlancingIntoAnObstacleTurnsItFree) {
     EXPECT_LT(lastContact - firstContact, 40);
     EXPECT_GT(std::hypot(Actors[0].PosX - 750.0f, Actors[0].PosY - 2750.0f), 100.0f);
 }
-
-// ---- The demonstration as a whole -------------------------------------------------------------------------
-
-// The demonstration over 100 simulated seconds at 60, 100, 250 and 450 passes a second: every car laps at
-// least once, without damage, and stays on the road nearly all the time.
-class Demonstration : public ::testing::TestWithParam<THeadlessPassMs> {};
-
-TEST_P(Demonstration, EveryCarDrivesLapsWithoutDamageAndStaysOnTheRoad) {
-    const THeadlessPassMs passMs = GetParam();
-    const double ms = passMs.Whole + passMs.Billionths / 1e9;
-    ClearGameState();
-    ResetPlatformState();
-    SelectPlatform(HeadlessBackend());
-    HeadlessConfigure(1000, passMs, 300, 0);
-    DemoMode = 1;
-    Message.reserve(256);
-    BuildWorld();
-    CanvasCreate(&BackBuffer, ScreenWidth, ScreenHeight);
-
-    const int passes = (int)(100000.0 / ms);
-    int offRoad[6] = {};
-    int maxDamage[6] = {};
-    for (int pass = 0; pass < passes; pass++) {
-        RunFramePass();
-        for (int32_t a = 0; a < ActorCount; a++) {
-            const TActor& actor = Actors[(size_t)a];
-            if (actor.OnRoad != 1) offRoad[a]++;
-            if (actor.Damage > maxDamage[a]) maxDamage[a] = actor.Damage;
-        }
-    }
-    for (int32_t a = 0; a < ActorCount; a++) {
-        const TActor& actor = Actors[(size_t)a];
-        std::printf("%.4g ms a pass, %d passes: actor %d laps %d, damage %d, passes off the road %d\n", ms,
-                    passes, a, actor.Laps, maxDamage[a], offRoad[a]);
-        EXPECT_GE(actor.Laps, 2) << "actor " << a;
-        EXPECT_EQ(maxDamage[a], 0) << "actor " << a;
-        EXPECT_LT(offRoad[a], passes / 50) << "actor " << a; // on the road 98 % of the time
-    }
-    CanvasFree(&BackBuffer);
-    SelectPlatform(nullptr);
-}
-
-std::string PassRateName(const ::testing::TestParamInfo<THeadlessPassMs>& info) {
-    static const char* names[] = {"SixtyASecond", "HundredASecond", "TwoHundredFiftyASecond",
-                                  "FourHundredFiftyASecond"};
-    return names[info.index];
-}
-
-INSTANTIATE_TEST_SUITE_P(PassRates, Demonstration,
-                         ::testing::Values(THeadlessPassMs{16, 666700000}, THeadlessPassMs{10, 0},
-                                           THeadlessPassMs{4, 0}, THeadlessPassMs{2, 200000000}),
-                         PassRateName);
 
 } // namespace

@@ -6,11 +6,17 @@
 #include <cstring>
 #include <vector>
 
-#include "shell/Texts.h"
+#include "shell/Shell.h"
 #include "world/DatenStruktur.h"
+#include "world/Texts.h"
 #include "world/World.h"
 
 namespace {
+
+// The number of vertices of a table, from its declared size.
+template <size_t N> constexpr int32_t VerticesIn(const float (&)[N]) {
+    return (int32_t)(N / 3);
+}
 
 // Two actors agree in every field (the bytes between the one byte field and the next float are padding).
 bool SameActor(const TActor& a, const TActor& b) {
@@ -128,14 +134,14 @@ int32_t VertexCountOf(const float* vertices) {
         const float* Table;
         int32_t Count;
     } tables[] = {
-        {QuaderVertices, QuaderVertexCount},
-        {AkteurVertices, AkteurVertexCount},
-        {BorderVertices, BorderVertexCount},
-        {StraightRoadVertices, StraightRoadVertexCount},
-        {CurveRoadVertices, CurveRoadVertexCount},
-        {CheckpointVertices, CheckpointVertexCount},
-        {StraightIdealLineVertices, StraightIdealLineVertexCount},
-        {CurveIdealLineVertices, CurveIdealLineVertexCount},
+        {QuaderVertices, VerticesIn(QuaderVertices)},
+        {AkteurVertices, VerticesIn(AkteurVertices)},
+        {BorderVertices, VerticesIn(BorderVertices)},
+        {StraightRoadVertices, VerticesIn(StraightRoadVertices)},
+        {CurveRoadVertices, VerticesIn(CurveRoadVertices)},
+        {CheckpointVertices, VerticesIn(CheckpointVertices)},
+        {StraightIdealLineVertices, VerticesIn(StraightIdealLineVertices)},
+        {CurveIdealLineVertices, VerticesIn(CurveIdealLineVertices)},
     };
     for (const auto& t : tables) {
         if (t.Table == vertices) return t.Count;
@@ -350,7 +356,7 @@ TEST_F(WorldBuild, LineStoresAreSizedForEveryActorAndCell) {
 
 TEST_F(WorldBuild, CopiedActorsEqualActorZeroBeyondTheirSlots) {
     Build(0);
-    Actors[0].TouchQuad[9] = 51;
+    Actors[0].TouchQuad[RoadType] = 51;
     Actors[0].SteerSide = -1;
     Actors[0].KineticEnergy = 77.0f;
     Build(0);
@@ -364,7 +370,7 @@ TEST_F(WorldBuild, CopiedActorsEqualActorZeroBeyondTheirSlots) {
         copy.Accel = Actors[0].Accel;
         copy.MaxStepLength = Actors[0].MaxStepLength;
         EXPECT_TRUE(SameActor(copy, Actors[0])) << "actor " << i;
-        EXPECT_EQ(Actors[i].TouchQuad[9], 51);
+        EXPECT_EQ(Actors[i].TouchQuad[RoadType], 51);
         EXPECT_EQ(Actors[i].SteerSide, -1);
     }
 }

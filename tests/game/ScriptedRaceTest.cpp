@@ -2,11 +2,12 @@
 // shows the player's car following its inputs, and its key figures are kept as a regression record.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "game/GameRun.h"
+
+using namespace gamerun;
 
 namespace {
 
@@ -18,39 +19,22 @@ struct TCarSample {
     int damage = 0, quadIndex = -1;
 };
 
-// The number after "name": at or after from; NaN-free input is assumed, a missing field fails the test.
-double NumberAfter(const std::string& line, size_t from, const char* name) {
-    const std::string key = std::string("\"") + name + "\":";
-    const size_t at = line.find(key, from);
-    EXPECT_NE(at, std::string::npos) << name;
-    if (at == std::string::npos) return 0;
-    return std::strtod(line.c_str() + at + key.size(), nullptr);
-}
-
-std::string TextAfter(const std::string& line, const char* name) {
-    const std::string key = std::string("\"") + name + "\":\"";
-    const size_t at = line.find(key);
-    if (at == std::string::npos) return "";
-    const size_t end = line.find('"', at + key.size());
-    return line.substr(at + key.size(), end - at - key.size());
-}
-
 // The globals of the pass and actor 0, the first record of "Actors".
 TCarSample Sample(const std::string& line) {
     TCarSample sample;
-    sample.demoMode = (int)NumberAfter(line, 0, "DemoMode");
-    sample.currentActor = (int)NumberAfter(line, 0, "CurrentActor");
+    sample.demoMode = (int)IntField(line, "DemoMode");
+    sample.currentActor = (int)IntField(line, "CurrentActor");
     sample.message = TextAfter(line, "Message");
     const size_t actors = line.find("\"Actors\":[{");
     EXPECT_NE(actors, std::string::npos);
     if (actors == std::string::npos) return sample;
-    sample.speedKmh = NumberAfter(line, actors, "SpeedKmh");
-    sample.angleZ = NumberAfter(line, actors, "AngleZ");
-    sample.posX = NumberAfter(line, actors, "PosX");
-    sample.posY = NumberAfter(line, actors, "PosY");
-    sample.stepLength = NumberAfter(line, actors, "StepLength");
-    sample.damage = (int)NumberAfter(line, actors, "Damage");
-    sample.quadIndex = (int)NumberAfter(line, actors, "QuadIndex");
+    sample.speedKmh = NumberAfter(line, "SpeedKmh", actors);
+    sample.angleZ = NumberAfter(line, "AngleZ", actors);
+    sample.posX = NumberAfter(line, "PosX", actors);
+    sample.posY = NumberAfter(line, "PosY", actors);
+    sample.stepLength = NumberAfter(line, "StepLength", actors);
+    sample.damage = (int)NumberAfter(line, "Damage", actors);
+    sample.quadIndex = (int)NumberAfter(line, "QuadIndex", actors);
     return sample;
 }
 
@@ -58,25 +42,10 @@ class ScriptedRace : public ::testing::Test {
   protected:
     // Runs the script for the given passes; samples[p] is pass p (index 0 unused).
     static std::vector<TCarSample> Run(const char* script, int passes) {
-        // One pair of files per test: CTest runs the tests side by side.
-        const std::string dir = ::testing::TempDir();
-        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        const std::string input = dir + "race-" + name + ".txt";
-        const std::string trace = dir + "race-" + name + ".jsonl";
-        {
-            std::ofstream out(input);
-            out << script;
-        }
-        std::remove(trace.c_str());
-        const std::string command = std::string("'") + TRAMOLO_SIM_PATH + "' --quiet --passes " +
-                                    std::to_string(passes) + " --input '" + input + "' --trace '" + trace +
-                                    "'";
-        EXPECT_EQ(std::system(command.c_str()), 0) << command;
-
+        const std::vector<std::string> lines = RunScript(script, passes);
         std::vector<TCarSample> samples(1);
-        std::ifstream in(trace);
-        for (std::string line; std::getline(in, line);)
-            samples.push_back(Sample(line));
+        for (size_t p = 1; p < lines.size(); p++)
+            samples.push_back(Sample(lines[p]));
         return samples;
     }
 };

@@ -1,8 +1,8 @@
 // Road and checkpoint contact: every frame each actor learns whether it stands on the road and which
 // checkpoint it touches, by testing its position against the ground polygons of its own cell.
-#include <algorithm>
 #include <cmath>
 
+#include "scene/IndexList.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
 #include "world/Numeric.h"
@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr uint8_t RoadType = 9;
-constexpr uint8_t LowestSolidType = 10; // models of this type and above have no ground contact
 constexpr int32_t Undecided = -1;
 constexpr int32_t MaxPolygonEdges = (int32_t)(sizeof PolygonEdges / sizeof PolygonEdges[0]);
 
@@ -41,7 +39,7 @@ void TestPolygon(const TPolygonWalk& walk, int32_t q, uint8_t objectType, float 
     if (walk.VertexCount <= 0) return;
     const float centreX = F32(walk.SumX / walk.VertexCount);
     const float centreY = F32(walk.SumY / walk.VertexCount);
-    for (int32_t i = 0; i < ActorCount && (size_t)i < Actors.size(); i++) {
+    for (int32_t i = 0; i < ActorsInPlay(); i++) {
         TActor& actor = Actors[(size_t)i];
         if (actor.QuadIndex != q || actor.OnRoad != Undecided) continue;
         // The cheap centre test comes first; a distance of exactly the radius is not near enough.
@@ -68,54 +66,43 @@ void TestPart(const TQuadrant& cell, const TPlacement& placement, const TObjekt&
     CanvasSetPenColor(&BackBuffer, part.Color);
     TPolygonWalk walk;
     ClearPolygon(walk);
-    bool polygonStart = true;
-    TPoint2 first{0.0f, 0.0f};
-    TPoint2 previous{0.0f, 0.0f};
-    for (int32_t k = 0; k < MaxListEntries; k++) {
-        const int32_t entry = part.Indices[k];
-        if (entry == ListEnd) break;
-        if (entry < PolygonEnd) continue; // no such vertex
-        TPoint2 current = first;
-        if (entry != PolygonEnd) {
-            const float* vertex = model.Vertices + (size_t)entry * 3;
-            PointX = vertex[0];
-            PointY = vertex[1];
-            PointZ = vertex[2];
-            RotatePoint(RotRadX, RotRadY, RotRadZ);
-            current = {F32((double)PointX + (double)cell.OriginX + (double)placement.X),
-                       F32((double)PointY + (double)cell.OriginY + (double)placement.Y)};
-            walk.VertexCount++;
-            walk.SumX += current.X;
-            walk.SumY += current.Y;
-        }
-        if (!polygonStart && walk.EdgeCount < MaxPolygonEdges) {
+    const auto pointOf = [&](int32_t i) {
+        const float* vertex = model.Vertices + (size_t)i * 3;
+        PointX = vertex[0];
+        PointY = vertex[1];
+        PointZ = vertex[2];
+        RotatePoint(RotRadX, RotRadY, RotRadZ);
+        const TPoint2 point{F32((double)PointX + (double)cell.OriginX + (double)placement.X),
+                            F32((double)PointY + (double)cell.OriginY + (double)placement.Y)};
+        walk.VertexCount++;
+        walk.SumX += point.X;
+        walk.SumY += point.Y;
+        return point;
+    };
+    WalkIndexList(part.Indices, pointOf, [&](TPoint2 current, TPoint2 previous, bool starts, bool closes) {
+        if (!starts && walk.EdgeCount < MaxPolygonEdges) {
             PolygonEdges[walk.EdgeCount] = {previous.X, previous.Y, current.X, current.Y};
             walk.EdgeCount++;
         }
-        previous = current;
-        if (polygonStart) first = current;
-        if (entry == PolygonEnd) {
+        if (closes) {
             TestPolygon(walk, q, model.ObjectType, model.HitRadius);
             ClearPolygon(walk);
-            polygonStart = true;
-        } else {
-            polygonStart = false;
         }
-    }
+        return true;
+    });
 }
 
 // Scans the ground models of cell q for every undecided actor standing in it.
 void ScanCell(int32_t q) {
-    if (q < 0 || (size_t)q >= Quadrants.size()) return;
-    const TQuadrant& cell = Quadrants[(size_t)q];
-    for (int32_t p = 0; p < cell.PlacementCount && (size_t)p < cell.Placements.size(); p++) {
-        const TPlacement& placement = cell.Placements[(size_t)p];
-        if (placement.ObjectIndex < 0 || (size_t)placement.ObjectIndex >= Objects.size()) continue;
-        const TObjekt& model = Objects[(size_t)placement.ObjectIndex];
-        if (model.ObjectType >= LowestSolidType) continue;
+    const TQuadrant* cell = CellAt(q);
+    if (cell == nullptr) return;
+    for (int32_t p = 0; p < PlacementsIn(*cell); p++) {
+        const TPlacement& placement = cell->Placements[(size_t)p];
+        const TObjekt* model = ObjectAt(placement.ObjectIndex);
+        if (model == nullptr || !IsGroundType(model->ObjectType)) continue;
         LoadRotation(placement.AngleX, placement.AngleY, placement.AngleZ);
-        for (const TModelPart& part : model.Parts) {
-            if (part.PartKind > 0) TestPart(cell, placement, model, part, q);
+        for (const TModelPart& part : model->Parts) {
+            if (part.PartKind != OutlinePart) TestPart(*cell, placement, *model, part, q);
         }
     }
 }
@@ -123,15 +110,15 @@ void ScanCell(int32_t q) {
 } // namespace
 
 void TestSurfaces() {
-    const size_t count = ActorCount < 0 ? 0 : std::min(Actors.size(), (size_t)ActorCount);
-    for (size_t i = 0; i < count; i++) {
-        Actors[i].OnRoad = Undecided;
-        for (int32_t& cell : Actors[i].TouchQuad)
+    for (int32_t a = 0; a < ActorsInPlay(); a++) {
+        Actors[(size_t)a].OnRoad = Undecided;
+        for (int32_t& cell : Actors[(size_t)a].TouchQuad)
             cell = 0;
     }
-    for (size_t a = 0; a < count; a++) {
-        if (Actors[a].OnRoad != Undecided) continue;
-        ScanCell(Actors[a].QuadIndex);
-        if (Actors[a].OnRoad == Undecided) Actors[a].OnRoad = 0;
+    for (int32_t a = 0; a < ActorsInPlay(); a++) {
+        TActor& actor = Actors[(size_t)a];
+        if (actor.OnRoad != Undecided) continue;
+        ScanCell(actor.QuadIndex);
+        if (actor.OnRoad == Undecided) actor.OnRoad = 0;
     }
 }
