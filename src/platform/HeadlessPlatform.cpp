@@ -79,9 +79,6 @@ void HeadlessStop() {
 uint64_t HeadlessPassesRun() {
     return PassesRun;
 }
-uint64_t HeadlessSleepCount() {
-    return SleepCount;
-}
 
 static int32_t CreateHeadlessWindow(const char*, int32_t, int32_t) {
     return HeadlessWindow;
@@ -130,9 +127,8 @@ static int32_t ContinueHeadlessLoop() {
 }
 
 static const TPlatformBackend Headless = {
-    "headless",           CreateHeadlessWindow, ShowHeadlessWindow, PumpHeadlessEvents, DestroyHeadlessWindow,
-    HeadlessTickCount,    HeadlessSleep,        HeadlessCursorPos,  CopyHeadlessFrame,  ReleaseHeadlessWindow,
-    ContinueHeadlessLoop,
+    CreateHeadlessWindow, ShowHeadlessWindow, PumpHeadlessEvents, DestroyHeadlessWindow, HeadlessTickCount,
+    HeadlessSleep,        HeadlessCursorPos,  CopyHeadlessFrame,  ReleaseHeadlessWindow, ContinueHeadlessLoop,
 };
 
 const TPlatformBackend* HeadlessBackend() {

@@ -39,7 +39,6 @@ void HeadlessStop();
 // Passes whose frame has been copied.
 uint64_t HeadlessPassesRun();
 // Sleep calls so far: one per pass begun.
-uint64_t HeadlessSleepCount();
 
 // The tick after the given number of Sleep calls: startTick + floor(sleeps x passMs), modulo 2^32.
 uint32_t HeadlessTickAt(uint32_t startTick, THeadlessPassMs passMs, uint64_t sleeps);

@@ -34,9 +34,6 @@ static void* TapContext;
 void SelectPlatform(const TPlatformBackend* backend) {
     Backend = backend;
 }
-const TPlatformBackend* ActivePlatform() {
-    return Backend;
-}
 
 static TQueuedKind KindOf(const TMsg& msg) {
     const bool keyInTable = msg.wParam < 256;
@@ -140,6 +137,10 @@ static int32_t EnqueueMessage(const TMsg& msg) {
 int32_t PostMessageToQueue(const TMsg& msg) {
     if (Tap != nullptr) Tap(msg, TapContext);
     return EnqueueMessage(msg);
+}
+
+int32_t PostWindowMessage(uint32_t message, uint32_t wParam, int32_t lParam, uint32_t time, TPoint pt) {
+    return PostMessageToQueue(TMsg{WindowHandle, message, wParam, lParam, time, pt});
 }
 
 int32_t MessageQueueLength() {

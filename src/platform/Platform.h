@@ -51,11 +51,9 @@ constexpr uint32_t WM_SYSKEYUP = 261;
 constexpr int32_t IDI_APPLICATION = 32512;
 constexpr int32_t IDC_ARROW = 32512;
 constexpr int32_t COLOR_MENU = 4;
-constexpr int32_t CW_USEDEFAULT = INT32_MIN;
 
 // A backend fills this table; SelectPlatform makes it the active one.
 struct TPlatformBackend {
-    const char* Name;
     // Creates the window; returns its handle (non-zero) or 0 when no window can be shown. Prints the reason.
     int32_t (*CreateGameWindow)(const char* title, int32_t width, int32_t height);
     void (*ShowGameWindow)(int32_t hwnd);
@@ -74,7 +72,6 @@ struct TPlatformBackend {
 };
 
 void SelectPlatform(const TPlatformBackend* backend);
-const TPlatformBackend* ActivePlatform();
 
 // The backends, defined beside this file.
 const TPlatformBackend* SdlBackend();
@@ -111,6 +108,11 @@ constexpr int32_t MessageQueueCapacity = 4096;
 // 1 when the message was queued, 0 when it was dropped (and counted). For input from outside the game: the
 // message tap sees it first.
 int32_t PostMessageToQueue(const TMsg& msg);
+// Builds a message to the game window and posts it through PostMessageToQueue: the one way input from
+// outside (the SDL window, the runner's script, the bench, the tests) enters the queue. time and pt are
+// only reported with the message; the game reads neither.
+int32_t PostWindowMessage(uint32_t message, uint32_t wParam, int32_t lParam = 0, uint32_t time = 0,
+                          TPoint pt = {});
 // Called with every message posted through PostMessageToQueue, before it is queued (or dropped); the quit
 // message the game posts itself does not pass it. A recorder sets it; null removes it.
 using TMessageTap = void (*)(const TMsg& msg, void* context);

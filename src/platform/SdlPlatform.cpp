@@ -225,14 +225,9 @@ static void SdlGetCursorPos(TPoint* point) {
 }
 
 static int32_t PostToWindow(uint32_t message, uint32_t wParam, int32_t lParam) {
-    TMsg msg{};
-    msg.hwnd = GameWindowHandle();
-    msg.message = message;
-    msg.wParam = wParam;
-    msg.lParam = lParam;
-    msg.time = SdlGetTickCount();
-    ReadCursor(&msg.pt);
-    return PostMessageToQueue(msg);
+    TPoint cursor;
+    ReadCursor(&cursor);
+    return PostWindowMessage(message, wParam, lParam, SdlGetTickCount(), cursor);
 }
 
 // A key event as the classic desktop reports it: the virtual-key code, and in lParam the repeat count 1,
@@ -341,17 +336,9 @@ static int32_t SdlContinueLoop() {
 }
 
 static const TPlatformBackend Sdl = {
-    "sdl",
-    SdlCreateGameWindow,
-    SdlShowGameWindow,
-    SdlPumpEvents,
-    SdlDestroyGameWindow,
-    SdlGetTickCount,
-    SdlSleep,
-    SdlGetCursorPos,
-    SdlCopyToWindow,
-    SdlReleaseGameWindow,
-    SdlContinueLoop,
+    SdlCreateGameWindow,  SdlShowGameWindow, SdlPumpEvents,   SdlDestroyGameWindow,
+    SdlGetTickCount,      SdlSleep,          SdlGetCursorPos, SdlCopyToWindow,
+    SdlReleaseGameWindow, SdlContinueLoop,
 };
 
 const TPlatformBackend* SdlBackend() {

@@ -83,7 +83,7 @@ void RunFramePass() {
 }
 
 int32_t ProgramMain() {
-    std::atexit(ClearGameState); // frees the texts and arrays at process end
+    std::atexit(ReleaseGlobals);
     // Room for every text the game sets, so that setting one never allocates during a pass.
     Message.reserve(256);
     CameraPresetName.reserve(64);

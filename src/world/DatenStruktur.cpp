@@ -90,14 +90,25 @@ template <typename T> static void Zero(T& value) {
     std::memset((void*)&value, 0, sizeof value);
 }
 
+// Frees a global text or array: swapped with an empty one, its storage goes with the temporary.
+template <typename T> static void Release(T& global) {
+    T().swap(global);
+}
+
+void ReleaseGlobals() {
+    Release(CameraPresetName);
+    Release(Message);
+    Release(ProbeLines);
+    Release(ActorLines);
+    Release(QuadrantLines);
+    Release(Actors);
+    Release(Objects);
+    Release(Quadrants);
+}
+
 void ClearGameState() {
+    ReleaseGlobals();
     QuadrantCount = ActorCount = CheckpointSum = BuildQuadrant = BuildObject = CurrentActor = 0;
-    std::vector<TQuadrant>().swap(Quadrants);
-    std::vector<TObjekt>().swap(Objects);
-    std::vector<TActor>().swap(Actors);
-    std::vector<TKollisionsLinien>().swap(QuadrantLines);
-    std::vector<TKollisionsLinien>().swap(ActorLines);
-    std::vector<TKollisionsLinien>().swap(ProbeLines);
 
     Running = -1;
     Zero(KeyState);
@@ -109,7 +120,6 @@ void ClearGameState() {
     ScreenCentreX = ScreenCentreY = 0;
 
     Fps = FrameCounter = TickNow = SecondStartTick = TickElapsed = Seconds = ElapsedSeconds = 0;
-    std::string().swap(Message);
     MessageSeconds = 0;
     DemoMode = GameOverPending = 0;
     Zero(CursorPos);
@@ -119,7 +129,6 @@ void ClearGameState() {
     CheckLineMode = 0;
 
     CameraPreset = 0;
-    std::string().swap(CameraPresetName);
     CamPosX = CamPosY = CamPosZ = 0;
     CamAngleX = CamAngleY = CamAngleZ = 0;
     CamRadX = CamRadY = CamRadZ = 0;

@@ -242,6 +242,9 @@ TActor* CurrentActorIfAny();
 // The same, or a zero actor (every figure 0, at the world's origin) while there is none.
 const TActor& CurrentActorOrZero();
 
-// Puts every global back to its value at program load (Running non-zero, all else zero or empty) and frees
-// the arrays and texts: before a game in the runner and the tests, and at process end.
+// Releases the global texts and arrays at process end: CameraPresetName, Message, then ProbeLines,
+// ActorLines, QuadrantLines, Actors, Objects and Quadrants.
+void ReleaseGlobals();
+// Puts every global back to its value at program load (Running non-zero, all else zero or empty), the
+// texts and arrays released: before a game in the runner and the tests.
 void ClearGameState();

@@ -78,11 +78,7 @@ uint64_t Plan() {
 void BeforePoll(uint64_t pass, void*) {
     for (int i = 0; i < PressCount; i++) {
         if (Presses[i].pass != pass) continue;
-        TMsg msg{};
-        msg.hwnd = GameWindowHandle();
-        msg.message = Presses[i].message;
-        msg.wParam = Presses[i].vk;
-        PostMessageToQueue(msg);
+        PostWindowMessage(Presses[i].message, Presses[i].vk);
     }
     // Counting starts with the poll of a counted pass and stops after its copy.
     for (int i = 0; i < SegmentCount; i++) {

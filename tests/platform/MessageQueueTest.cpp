@@ -12,14 +12,6 @@ namespace {
 
 constexpr uint32_t KeyUp = 38, KeyA = 65;
 
-TMsg Message(uint32_t message, uint32_t wParam) {
-    TMsg msg{};
-    msg.hwnd = 1;
-    msg.message = message;
-    msg.wParam = wParam;
-    return msg;
-}
-
 class MessageQueue : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -51,21 +43,21 @@ TEST_F(MessageQueue, TheTapSeesEveryPostedMessageDroppedOrNotButNotTheGamesQuit)
     SetMessageTap(Tap, &calls);
     for (int32_t i = 0; i < MessageQueueCapacity; i++)
         PostQuitMessage(0); // a full queue of messages that must be kept, none of them tapped
-    EXPECT_EQ(PostMessageToQueue(Message(WM_KEYDOWN, KeyA)), 0);
-    EXPECT_EQ(PostMessageToQueue(Message(WM_CLOSE, 0)), 0);
+    EXPECT_EQ(PostWindowMessage(WM_KEYDOWN, KeyA), 0);
+    EXPECT_EQ(PostWindowMessage(WM_CLOSE, 0), 0);
     EXPECT_EQ(Tapped, (std::vector<uint32_t>{WM_KEYDOWN, WM_CLOSE}));
     EXPECT_EQ(calls, 2);
     ResetPlatformState();
-    PostMessageToQueue(Message(WM_KEYUP, KeyA));
+    PostWindowMessage(WM_KEYUP, KeyA);
     EXPECT_EQ(calls, 2) << "the reset removes the tap";
 }
 
 TEST_F(MessageQueue, AFloodOfAutoRepeatsNeverCostsTheKeyUpBehindIt) {
     // Up held while A auto-repeats far beyond the queue's size; then Up is let go.
-    EXPECT_EQ(PostMessageToQueue(Message(WM_KEYDOWN, KeyUp)), 1);
+    EXPECT_EQ(PostWindowMessage(WM_KEYDOWN, KeyUp), 1);
     for (int i = 0; i < 3 * MessageQueueCapacity; i++)
-        PostMessageToQueue(Message(WM_KEYDOWN, KeyA));
-    EXPECT_EQ(PostMessageToQueue(Message(WM_KEYUP, KeyUp)), 1);
+        PostWindowMessage(WM_KEYDOWN, KeyA);
+    EXPECT_EQ(PostWindowMessage(WM_KEYUP, KeyUp), 1);
     EXPECT_LE(MessageQueueLength(), MessageQueueCapacity);
     TakeAll();
     EXPECT_EQ(KeyState[KeyUp], 0); // released: no throttle with no key down
@@ -78,14 +70,14 @@ TEST_F(MessageQueue, AFloodOfAutoRepeatsNeverCostsTheKeyUpBehindIt) {
 
 TEST_F(MessageQueue, AFloodOfTypedKeysDropsWholePressesButNeverAReleaseOrTheClose) {
     // xdotool's "keydown Up; type 15000 letters; keyup Up", then the window's close request.
-    PostMessageToQueue(Message(WM_KEYDOWN, KeyUp));
+    PostWindowMessage(WM_KEYDOWN, KeyUp);
     for (int i = 0; i < 15000; i++) {
         const uint32_t letter = KeyA + (uint32_t)(i % 26);
-        PostMessageToQueue(Message(WM_KEYDOWN, letter));
-        PostMessageToQueue(Message(WM_KEYUP, letter));
+        PostWindowMessage(WM_KEYDOWN, letter);
+        PostWindowMessage(WM_KEYUP, letter);
     }
-    EXPECT_EQ(PostMessageToQueue(Message(WM_KEYUP, KeyUp)), 1);
-    EXPECT_EQ(PostMessageToQueue(Message(WM_CLOSE, 0)), 1);
+    EXPECT_EQ(PostWindowMessage(WM_KEYUP, KeyUp), 1);
+    EXPECT_EQ(PostWindowMessage(WM_CLOSE, 0), 1);
     // Up went down before the flood and is released after it: taken in between, it is still down.
     TMsg first{};
     ASSERT_NE(PeekMessageA(&first), 0);
@@ -102,11 +94,11 @@ TEST_F(MessageQueue, AFloodOfTypedKeysDropsWholePressesButNeverAReleaseOrTheClos
 
 TEST_F(MessageQueue, AKeyUpBehindAFullQueueOfPressesKeepsTheOrderOfWhatIsLeft) {
     // A held, then presses of B and C filling the queue, then A let go and pressed again.
-    PostMessageToQueue(Message(WM_KEYDOWN, KeyA));
+    PostWindowMessage(WM_KEYDOWN, KeyA);
     for (int i = 0; i < MessageQueueCapacity; i++)
-        PostMessageToQueue(Message(i % 2 == 0 ? WM_KEYDOWN : WM_KEYUP, 66 + (uint32_t)(i / 2 % 2)));
-    PostMessageToQueue(Message(WM_KEYUP, KeyA));
-    PostMessageToQueue(Message(WM_KEYDOWN, KeyA));
+        PostWindowMessage(i % 2 == 0 ? WM_KEYDOWN : WM_KEYUP, 66 + (uint32_t)(i / 2 % 2));
+    PostWindowMessage(WM_KEYUP, KeyA);
+    PostWindowMessage(WM_KEYDOWN, KeyA);
     // What is left still pairs every press: each key-down before its key-up.
     int32_t down[256] = {};
     TMsg msg{};
@@ -127,7 +119,7 @@ TEST_F(MessageQueue, AKeyUpBehindAFullQueueOfPressesKeepsTheOrderOfWhatIsLeft) {
 
 TEST_F(MessageQueue, TheQuitMessageFindsRoomInAQueueFullOfKeys) {
     for (int i = 0; i < MessageQueueCapacity + 100; i++)
-        PostMessageToQueue(Message(i % 2 == 0 ? WM_KEYDOWN : WM_KEYUP, KeyA));
+        PostWindowMessage(i % 2 == 0 ? WM_KEYDOWN : WM_KEYUP, KeyA);
     PostQuitMessage(0);
     EXPECT_EQ(TakeAll(), 1);
     EXPECT_EQ(MessageQueueDrops().Kept, 0u);
@@ -135,7 +127,7 @@ TEST_F(MessageQueue, TheQuitMessageFindsRoomInAQueueFullOfKeys) {
 
 TEST_F(MessageQueue, BelowItsSizeEveryMessageIsKeptAutoRepeatsIncluded) {
     for (int i = 0; i < 10; i++)
-        EXPECT_EQ(PostMessageToQueue(Message(WM_KEYDOWN, 13)), 1);
+        EXPECT_EQ(PostWindowMessage(WM_KEYDOWN, 13), 1);
     EXPECT_EQ(MessageQueueLength(), 10);
     const TMessageQueueDrops drops = MessageQueueDrops();
     EXPECT_EQ(drops.Unchanging + drops.Presses + drops.Kept, 0u);

@@ -28,11 +28,7 @@ uint64_t TextPixelsInLastFrame; // dark pixels of the display's first line
 void PostKeys(uint64_t pass, void*) {
     for (int i = 0; i < KeyCount; i++) {
         if (Keys[i].pass != pass) continue;
-        TMsg msg{};
-        msg.hwnd = GameWindowHandle();
-        msg.message = Keys[i].message;
-        msg.wParam = Keys[i].vk;
-        PostMessageToQueue(msg);
+        PostWindowMessage(Keys[i].message, Keys[i].vk);
     }
 }
 

@@ -52,11 +52,7 @@ TPassHooks Hooks;
 void BeforePoll(uint64_t pass, void*) {
     for (const TKey& key : Hooks.Keys) {
         if (key.Pass != pass) continue;
-        TMsg msg{};
-        msg.hwnd = GameWindowHandle();
-        msg.message = key.Message;
-        msg.wParam = key.Vk;
-        PostMessageToQueue(msg);
+        PostWindowMessage(key.Message, key.Vk);
     }
     if (Hooks.CrashMouse && pass == CrashMousePass) HeadlessSetCursorX(CrashMouseX);
     if (Hooks.Before != nullptr) Hooks.Before(pass);

@@ -17,7 +17,6 @@ namespace {
 uint32_t FakeTick;
 TPoint FakeCursor;
 const TPlatformBackend FakeBackend = {
-    "fake",
     [](const char*, int32_t, int32_t) { return 0; },
     [](int32_t) {},
     [] {},

@@ -53,21 +53,13 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
     }
 }
 
-TMsg Message(uint32_t message, uint32_t wParam) {
-    TMsg msg{};
-    msg.hwnd = GameWindowHandle();
-    msg.message = message;
-    msg.wParam = wParam;
-    return msg;
-}
-
 // Pass 2 brings a key press, a system key, the close request and a message no script line describes.
 void PostInPass2(uint64_t pass, void*) {
     if (pass != 2) return;
-    PostMessageToQueue(Message(WM_KEYDOWN, 38));
-    PostMessageToQueue(Message(WM_SYSKEYUP, 18));
-    PostMessageToQueue(Message(WM_CLOSE, 0));
-    PostMessageToQueue(Message(0x0400, 7));
+    PostWindowMessage(WM_KEYDOWN, 38);
+    PostWindowMessage(WM_SYSKEYUP, 18);
+    PostWindowMessage(WM_CLOSE, 0);
+    PostWindowMessage(0x0400, 7);
 }
 
 class RecorderTest : public ::testing::Test {
@@ -180,7 +172,7 @@ uint32_t JitteryTick() {
 // A race: ENTER with the cursor moved in the same pass (the restart and the mouse steering both read it),
 // throttle, steering both ways, the mouse, ENTER back and forth, then ESC.
 void PlayRace(uint64_t pass, void*) {
-    const auto key = [](uint32_t message, uint32_t vk) { PostMessageToQueue(Message(message, vk)); };
+    const auto key = [](uint32_t message, uint32_t vk) { PostWindowMessage(message, vk); };
     if (pass == 3) key(WM_KEYDOWN, 13);
     if (pass == 3) HeadlessSetCursorX(200);
     if (pass == 6) key(WM_KEYDOWN, 38);

@@ -21,33 +21,27 @@
 
 #include "platform/HeadlessPlatform.h"
 #include "platform/Platform.h"
+#include "platform/VirtualKeys.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"
 
 namespace {
 
-constexpr uint32_t VkEnter = 13, VkF5 = 116, VkUp = 38;
 constexpr uint64_t WarmUpPasses = 1500;
 
 bool WarmRace;
 bool WarmLineView;
 
+// ENTER into a race and the up arrow held, or F5 into the line view.
 void WarmUpKeys(uint64_t pass, void*) {
-    TMsg msg{};
-    msg.hwnd = GameWindowHandle();
-    msg.message = WM_KEYDOWN;
-    if (pass == 1 && WarmRace)
-        msg.wParam = VkEnter;
-    else if (pass == 3 && WarmRace)
-        msg.wParam = VkUp;
-    else if (pass == 5 && WarmLineView)
-        msg.wParam = VkF5;
-    else
-        return;
-    PostMessageToQueue(msg);
-    if (msg.wParam != VkUp) {
-        msg.message = WM_KEYUP;
-        PostMessageToQueue(msg);
+    if (pass == 1 && WarmRace) {
+        PostWindowMessage(WM_KEYDOWN, VkEnter);
+        PostWindowMessage(WM_KEYUP, VkEnter);
+    } else if (pass == 3 && WarmRace) {
+        PostWindowMessage(WM_KEYDOWN, VkUp);
+    } else if (pass == 5 && WarmLineView) {
+        PostWindowMessage(WM_KEYDOWN, VkF5);
+        PostWindowMessage(WM_KEYUP, VkF5);
     }
 }
 

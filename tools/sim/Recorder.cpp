@@ -173,10 +173,9 @@ bool RecorderOpen(const char* path, char* error, size_t errorSize) {
 const TPlatformBackend* RecordingBackend(const TPlatformBackend* inner) {
     Inner = inner;
     Recording = TPlatformBackend{
-        "recording",      RecordingCreateWindow,  RecordingShowWindow,
-        RecordingPump,    RecordingDestroyWindow, RecordingTickCount,
-        RecordingSleep,   RecordingCursorPos,     RecordingCopy,
-        RecordingRelease, RecordingContinueLoop,
+        RecordingCreateWindow, RecordingShowWindow,   RecordingPump,      RecordingDestroyWindow,
+        RecordingTickCount,    RecordingSleep,        RecordingCursorPos, RecordingCopy,
+        RecordingRelease,      RecordingContinueLoop,
     };
     SetMessageTap(RecordMessage, nullptr);
     return &Recording;

@@ -358,13 +358,9 @@ static void RemovePartFilesAndEnd(int signal) {
 // The message's time and point come from the headless backend itself: reading them through the game's
 // calls would take a recorded tick that belongs to the game, or be recorded as the game's own read.
 static void PostScriptedMessage(uint32_t message, uint32_t wParam) {
-    TMsg msg{};
-    msg.hwnd = GameWindowHandle();
-    msg.message = message;
-    msg.wParam = wParam;
-    msg.time = HeadlessPeekTick();
-    HeadlessBackend()->GetCursorPos(&msg.pt);
-    PostMessageToQueue(msg);
+    TPoint cursor;
+    HeadlessBackend()->GetCursorPos(&cursor);
+    PostWindowMessage(message, wParam, 0, HeadlessPeekTick(), cursor);
 }
 
 // Before pass p polls: its events join the queue in script order; its ticks wait for the pass's reads.

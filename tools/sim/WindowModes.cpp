@@ -44,7 +44,6 @@ void LiveConfigure(uint64_t passLimit, THeadlessFrameHook afterCopy, void* conte
 const TPlatformBackend* LiveBackend() {
     LiveSdl = SdlBackend();
     Live = *LiveSdl;
-    Live.Name = "live window";
     Live.Sleep = LiveSleep;
     Live.CopyToWindow = LiveCopy;
     Live.ContinueLoop = LiveContinueLoop;
@@ -141,7 +140,6 @@ const TPlatformBackend* WatchBackend() {
     WatchSdl = SdlBackend();
     WatchHeadless = HeadlessBackend();
     Watch = *WatchHeadless;
-    Watch.Name = "watched script";
     Watch.CreateGameWindow = WatchSdl->CreateGameWindow;
     Watch.ShowGameWindow = WatchSdl->ShowGameWindow;
     Watch.DestroyGameWindow = WatchSdl->DestroyGameWindow;
