@@ -90,7 +90,7 @@ TEST_F(TraceTest, ValuesAreWrittenAsStored) {
     Actors.resize(1);
     Actors[0].PosX = 1.5f;
     Actors[0].OnRoad = -1;
-    Actors[0].TouchQuad[9] = 43;
+    Actors[0].TouchQuad[RoadType] = 43;
     Actors[0].CheckpointSeen[99] = 99;
     Actors[0].Skidding = 1;
     Actors[0].RollResistance = 117.72f;

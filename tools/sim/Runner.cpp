@@ -124,6 +124,62 @@ static bool ParsePngOption(const char* text, TSimOptions* options, char* error, 
     return true;
 }
 
+// The options that take a value; the clock options set the virtual clock and cursor of a headless run.
+struct TValueOption {
+    const char* Name;
+    bool Clock;
+};
+constexpr TValueOption ValueOptions[] = {
+    {"--passes", false},      {"--pass-ms", true}, {"--start-tick", true},
+    {"--cursor-x", true},     {"--input", false},  {"--trace", false},
+    {"--trace-every", false}, {"--png", false},    {"--record", false},
+};
+
+static const TValueOption* FindValueOption(const char* name) {
+    for (const TValueOption& option : ValueOptions) {
+        if (std::strcmp(option.Name, name) == 0) return &option;
+    }
+    return nullptr;
+}
+
+// Stores the value of one option that takes one; false with the reason in error when it is malformed.
+static bool SetValueOption(const char* option, const char* value, TSimOptions* options, char* error,
+                           size_t errorSize) {
+    const auto is = [option](const char* name) { return std::strcmp(option, name) == 0; };
+    int64_t number = 0;
+    if (is("--passes")) {
+        if (!ParseNumberOption(option, value, 1, MostPasses, &number, error, errorSize)) return false;
+        options->Passes = (uint64_t)number;
+        options->PassesGiven = option;
+    } else if (is("--pass-ms")) {
+        if (!ParsePassMs(value, &options->PassMs)) {
+            std::snprintf(
+                error, errorSize,
+                "--pass-ms: '%s' is not a number of milliseconds from 0 to %u with at most %d decimals",
+                value, UINT32_MAX, MaxPassMsDecimals);
+            return false;
+        }
+    } else if (is("--start-tick")) {
+        if (!ParseNumberOption(option, value, 0, UINT32_MAX, &number, error, errorSize)) return false;
+        options->StartTick = (uint32_t)number;
+    } else if (is("--cursor-x")) {
+        if (!ParseNumberOption(option, value, INT32_MIN, INT32_MAX, &number, error, errorSize)) return false;
+        options->CursorX = (int32_t)number;
+    } else if (is("--trace-every")) {
+        if (!ParseNumberOption(option, value, 1, MostPasses, &number, error, errorSize)) return false;
+        options->TraceEvery = (uint64_t)number;
+    } else if (is("--input")) {
+        options->Input = value;
+    } else if (is("--trace")) {
+        options->Trace = value;
+    } else if (is("--record")) {
+        options->Record = value;
+    } else {
+        return ParsePngOption(value, options, error, errorSize);
+    }
+    return true;
+}
+
 static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* error, size_t errorSize) {
     for (int i = 1; i < argc; i++) {
         const char* option = argv[i];
@@ -135,13 +191,8 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
             options->Window = true;
             continue;
         }
-        const bool takesValue =
-            std::strcmp(option, "--passes") == 0 || std::strcmp(option, "--pass-ms") == 0 ||
-            std::strcmp(option, "--start-tick") == 0 || std::strcmp(option, "--cursor-x") == 0 ||
-            std::strcmp(option, "--input") == 0 || std::strcmp(option, "--trace") == 0 ||
-            std::strcmp(option, "--trace-every") == 0 || std::strcmp(option, "--png") == 0 ||
-            std::strcmp(option, "--record") == 0;
-        if (!takesValue) {
+        const TValueOption* known = FindValueOption(option);
+        if (known == nullptr) {
             std::snprintf(error, errorSize, "unknown option '%s'", option);
             return false;
         }
@@ -149,43 +200,8 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
             std::snprintf(error, errorSize, "%s needs a value", option);
             return false;
         }
-        const char* value = argv[++i];
-        int64_t number = 0;
-        const bool clockOption = std::strcmp(option, "--pass-ms") == 0 ||
-                                 std::strcmp(option, "--start-tick") == 0 ||
-                                 std::strcmp(option, "--cursor-x") == 0;
-        if (clockOption && options->ClockOption == nullptr) options->ClockOption = option;
-        if (std::strcmp(option, "--passes") == 0) {
-            if (!ParseNumberOption(option, value, 1, MostPasses, &number, error, errorSize)) return false;
-            options->Passes = (uint64_t)number;
-            options->PassesGiven = option;
-        } else if (std::strcmp(option, "--pass-ms") == 0) {
-            if (!ParsePassMs(value, &options->PassMs)) {
-                std::snprintf(
-                    error, errorSize,
-                    "--pass-ms: '%s' is not a number of milliseconds from 0 to %u with at most %d decimals",
-                    value, UINT32_MAX, MaxPassMsDecimals);
-                return false;
-            }
-        } else if (std::strcmp(option, "--start-tick") == 0) {
-            if (!ParseNumberOption(option, value, 0, UINT32_MAX, &number, error, errorSize)) return false;
-            options->StartTick = (uint32_t)number;
-        } else if (std::strcmp(option, "--cursor-x") == 0) {
-            if (!ParseNumberOption(option, value, INT32_MIN, INT32_MAX, &number, error, errorSize))
-                return false;
-            options->CursorX = (int32_t)number;
-        } else if (std::strcmp(option, "--input") == 0) {
-            options->Input = value;
-        } else if (std::strcmp(option, "--trace") == 0) {
-            options->Trace = value;
-        } else if (std::strcmp(option, "--record") == 0) {
-            options->Record = value;
-        } else if (std::strcmp(option, "--trace-every") == 0) {
-            if (!ParseNumberOption(option, value, 1, MostPasses, &number, error, errorSize)) return false;
-            options->TraceEvery = (uint64_t)number;
-        } else if (!ParsePngOption(value, options, error, errorSize)) {
-            return false;
-        }
+        if (known->Clock && options->ClockOption == nullptr) options->ClockOption = option;
+        if (!SetValueOption(option, argv[++i], options, error, errorSize)) return false;
     }
     if (options->Window && options->Input == nullptr && options->ClockOption != nullptr) {
         std::snprintf(error, errorSize,
@@ -485,77 +501,85 @@ static int RunGame(const TSimOptions& options, TSimRun* run, uint64_t* passes) {
     return exitCode;
 }
 
-int RunSimulator(int argc, char** argv) {
-    char error[600];
-    TSimOptions options{};
-    options.Passes = DefaultPasses;
-    options.TraceEvery = 1;
-    options.PassMs = THeadlessPassMs{DefaultPassMs, 0};
-    options.StartTick = DefaultStartTick;
-    if (!ParseOptions(argc, argv, &options, error, sizeof error)) return FailBadInput(error);
-
-    std::vector<TScriptEvent> events;
-    if (options.Input != nullptr) {
+// Everything checked before the first pass: the options, the script, the pass budget and the output paths.
+static bool PrepareRun(int argc, char** argv, TSimOptions* options, std::vector<TScriptEvent>* events,
+                       char* error, size_t errorSize) {
+    options->Passes = DefaultPasses;
+    options->TraceEvery = 1;
+    options->PassMs = THeadlessPassMs{DefaultPassMs, 0};
+    options->StartTick = DefaultStartTick;
+    if (!ParseOptions(argc, argv, options, error, errorSize)) return false;
+    if (options->Input != nullptr) {
         std::string script;
-        if (!ReadInput(options.Input, &script, error, sizeof error)) return FailBadInput(error);
+        if (!ReadInput(options->Input, &script, error, errorSize)) return false;
         char reason[400];
-        if (!ParseScript(script.data(), script.size(), events, reason, sizeof reason)) {
-            std::snprintf(error, sizeof error, "--input %s: %s", options.Input, reason);
-            return FailBadInput(error);
+        if (!ParseScript(script.data(), script.size(), *events, reason, sizeof reason)) {
+            std::snprintf(error, errorSize, "--input %s: %s", options->Input, reason);
+            return false;
         }
     }
-    options.Passes = PassBudget(options, events);
-    if (!CheckPngPasses(options, error, sizeof error)) return FailBadInput(error);
-    for (TPngRequest& png : options.Pngs) {
-        if (!CheckPngPath(&png, error, sizeof error)) return FailBadInput(error);
+    options->Passes = PassBudget(*options, *events);
+    if (!CheckPngPasses(*options, error, errorSize)) return false;
+    for (TPngRequest& png : options->Pngs) {
+        if (!CheckPngPath(&png, error, errorSize)) return false;
     }
-    if (!CheckDistinctFiles(options, error, sizeof error)) return FailBadInput(error);
-    std::unique_ptr<TTraceWriter> trace;
+    return CheckDistinctFiles(*options, error, errorSize);
+}
+
+// Opens the trace and then the recording, which replaces a file of that name and so comes last.
+static bool OpenOutputs(const TSimOptions& options, std::unique_ptr<TTraceWriter>* trace, char* error,
+                        size_t errorSize) {
     if (options.Trace != nullptr) {
-        trace = std::make_unique<TTraceWriter>();
-        if (!TraceOpen(trace.get(), options.Trace, WrittenThroughPart(options.Trace), error, sizeof error))
-            return FailBadInput(error);
+        *trace = std::make_unique<TTraceWriter>();
+        if (!TraceOpen(trace->get(), options.Trace, WrittenThroughPart(options.Trace), error, errorSize))
+            return false;
     }
-    // The recording is opened last, since opening it replaces a file of that name.
-    if (options.Record != nullptr && !RecorderOpen(options.Record, error, sizeof error)) {
-        if (trace != nullptr) TraceAbandon(trace.get());
-        return FailBadInput(error);
+    if (options.Record != nullptr && !RecorderOpen(options.Record, error, errorSize)) {
+        if (*trace != nullptr) TraceAbandon(trace->get());
+        return false;
     }
-    PartFiles[0] = trace != nullptr && trace->ThroughPart ? trace->PartPath : nullptr;
-    PartFiles[1] = nullptr;
+    return true;
+}
+
+// While the game runs, an ending signal first removes the part files.
+struct TEndingSignals {
+    struct sigaction Previous[std::size(EndingSignals)];
+};
+
+static void CatchEndingSignals(TEndingSignals* signals) {
     struct sigaction ending {};
     ending.sa_handler = RemovePartFilesAndEnd;
     sigemptyset(&ending.sa_mask);
-    struct sigaction previous[std::size(EndingSignals)];
     for (size_t i = 0; i < std::size(EndingSignals); i++)
-        sigaction(EndingSignals[i], &ending, &previous[i]);
+        sigaction(EndingSignals[i], &ending, &signals->Previous[i]);
+}
 
-    TSimRun run{};
-    run.Events = &events;
-    run.Trace = trace.get();
-    run.TraceEvery = options.TraceEvery;
-    run.Pngs = &options.Pngs;
-    uint64_t passes = 0;
-    const int exitCode = RunGame(options, &run, &passes);
-
-    if (options.Record != nullptr && !RecorderFinish(passes, exitCode, error, sizeof error) && !run.Failed) {
-        run.Failed = true;
-        std::snprintf(run.Failure, sizeof run.Failure, "%s", error);
-    }
-    if (!run.Failed && trace != nullptr && !TraceFinish(trace.get(), error, sizeof error)) {
-        run.Failed = true;
-        std::snprintf(run.Failure, sizeof run.Failure, "%s", error);
-    }
-    if (run.Failed && trace != nullptr) TraceAbandon(trace.get());
-    PartFiles[0] = nullptr;
+static void RestoreEndingSignals(const TEndingSignals& signals) {
     for (size_t i = 0; i < std::size(EndingSignals); i++)
-        sigaction(EndingSignals[i], &previous[i], nullptr);
-    if (run.Failed) {
-        for (const TPngRequest& png : options.Pngs) {
-            if (png.Written && !png.Direct) std::remove(png.Path.c_str());
-        }
-        return FailBadInput(run.Failure);
+        sigaction(EndingSignals[i], &signals.Previous[i], nullptr);
+}
+
+// Completes the recording and the trace; a run that failed keeps neither its trace nor its frames.
+static void FinishOutputs(const TSimOptions& options, TTraceWriter* trace, uint64_t passes, int exitCode,
+                          TSimRun* run) {
+    char error[600];
+    if (options.Record != nullptr && !RecorderFinish(passes, exitCode, error, sizeof error) && !run->Failed) {
+        run->Failed = true;
+        std::snprintf(run->Failure, sizeof run->Failure, "%s", error);
     }
+    if (!run->Failed && trace != nullptr && !TraceFinish(trace, error, sizeof error)) {
+        run->Failed = true;
+        std::snprintf(run->Failure, sizeof run->Failure, "%s", error);
+    }
+    if (!run->Failed) return;
+    if (trace != nullptr) TraceAbandon(trace);
+    for (const TPngRequest& png : options.Pngs) {
+        if (png.Written && !png.Direct) std::remove(png.Path.c_str());
+    }
+}
+
+// What the person running it should know: dropped messages, frames the run ended before, the closing line.
+static void ReportRun(const TSimOptions& options, const TSimRun& run, uint64_t passes, int exitCode) {
     const TMessageQueueDrops drops = MessageQueueDrops();
     if (drops.Unchanging + drops.Presses + drops.Kept > 0) {
         char line[256];
@@ -572,5 +596,32 @@ int RunSimulator(int argc, char** argv) {
         std::printf("tramolo-sim: %llu passes, %sexit code %d\n", (unsigned long long)passes,
                     stopped ? "stopped by the viewer, " : "", exitCode);
     }
+}
+
+int RunSimulator(int argc, char** argv) {
+    char error[600];
+    TSimOptions options{};
+    std::vector<TScriptEvent> events;
+    if (!PrepareRun(argc, argv, &options, &events, error, sizeof error)) return FailBadInput(error);
+    std::unique_ptr<TTraceWriter> trace;
+    if (!OpenOutputs(options, &trace, error, sizeof error)) return FailBadInput(error);
+
+    PartFiles[0] = trace != nullptr && trace->ThroughPart ? trace->PartPath : nullptr;
+    PartFiles[1] = nullptr;
+    TEndingSignals signals;
+    CatchEndingSignals(&signals);
+    TSimRun run{};
+    run.Events = &events;
+    run.Trace = trace.get();
+    run.TraceEvery = options.TraceEvery;
+    run.Pngs = &options.Pngs;
+    uint64_t passes = 0;
+    const int exitCode = RunGame(options, &run, &passes);
+    FinishOutputs(options, trace.get(), passes, exitCode, &run);
+    PartFiles[0] = nullptr;
+    RestoreEndingSignals(signals);
+
+    if (run.Failed) return FailBadInput(run.Failure);
+    ReportRun(options, run, passes, exitCode);
     return exitCode;
 }

@@ -66,14 +66,65 @@ static int32_t SplitFields(const char* line, size_t length, TField* fields) {
     return count;
 }
 
+// Each verb with the value it takes: its range, and what the value is, for the message on a fault.
 struct TVerbName {
     const char* Word;
     TScriptVerb Verb;
+    bool TakesValue;
+    int64_t Low, High;
+    const char* ValueName;
 };
 static const TVerbName VerbNames[] = {
-    {"down", ScriptKeyDown}, {"up", ScriptKeyUp},    {"sysdown", ScriptSysKeyDown}, {"sysup", ScriptSysKeyUp},
-    {"mouse", ScriptMouse},  {"close", ScriptClose}, {"tick", ScriptTick},
+    {"down", ScriptKeyDown, true, 0, 255, "virtual-key code"},
+    {"up", ScriptKeyUp, true, 0, 255, "virtual-key code"},
+    {"sysdown", ScriptSysKeyDown, true, 0, 255, "virtual-key code"},
+    {"sysup", ScriptSysKeyUp, true, 0, 255, "virtual-key code"},
+    {"mouse", ScriptMouse, true, INT32_MIN, INT32_MAX, "mouse x"},
+    {"close", ScriptClose, false, 0, 0, nullptr},
+    {"tick", ScriptTick, true, 0, UINT32_MAX, "tick"},
 };
+
+// The pass number of a line: from 0 (the start-up) to HighestPass.
+static bool ParsePass(const TField& field, int64_t* pass, char* error, size_t errorSize) {
+    if (!ParseWholeNumber(field.Start, field.Length, INT64_MIN, INT64_MAX, pass)) {
+        std::snprintf(error, errorSize, "pass '%.*s' is not a whole number", (int)field.Length, field.Start);
+        return false;
+    }
+    if (*pass < 0 || *pass > HighestPass) {
+        std::snprintf(error, errorSize, "pass %lld is out of range (0 to %lld)", (long long)*pass,
+                      (long long)HighestPass);
+        return false;
+    }
+    return true;
+}
+
+static const TVerbName* FindVerb(const TField& field, char* error, size_t errorSize) {
+    for (const TVerbName& name : VerbNames) {
+        if (FieldIs(field, name.Word)) return &name;
+    }
+    std::snprintf(error, errorSize, "unknown verb '%.*s' (down, up, sysdown, sysup, mouse, close, tick)",
+                  (int)field.Length, field.Start);
+    return nullptr;
+}
+
+// The value after the verb, if it takes one: exactly one field, a whole number in the verb's range.
+static bool ParseValue(const TVerbName& verb, const TField* fields, int32_t count, int64_t* value,
+                       char* error, size_t errorSize) {
+    *value = 0;
+    if (!verb.TakesValue) {
+        if (count == 2) return true;
+        std::snprintf(error, errorSize, "'%s' takes no value", verb.Word);
+        return false;
+    }
+    if (count != 3) {
+        std::snprintf(error, errorSize, "'%s' needs exactly one value after it", verb.Word);
+        return false;
+    }
+    if (ParseWholeNumber(fields[2].Start, fields[2].Length, verb.Low, verb.High, value)) return true;
+    std::snprintf(error, errorSize, "%s '%.*s' is not a whole number from %lld to %lld", verb.ValueName,
+                  (int)fields[2].Length, fields[2].Start, (long long)verb.Low, (long long)verb.High);
+    return false;
+}
 
 // Parses one line into event; a blank or comment line gives no event. On a fault writes what is wrong.
 static bool ParseLine(const char* line, size_t length, bool* hasEvent, TScriptEvent* event, char* error,
@@ -88,65 +139,17 @@ static bool ParseLine(const char* line, size_t length, bool* hasEvent, TScriptEv
         std::snprintf(error, errorSize, "a pass number and a verb are needed");
         return false;
     }
-
     int64_t pass = 0;
-    if (!ParseWholeNumber(fields[0].Start, fields[0].Length, INT64_MIN, INT64_MAX, &pass)) {
-        std::snprintf(error, errorSize, "pass '%.*s' is not a whole number", (int)fields[0].Length,
-                      fields[0].Start);
-        return false;
-    }
-    if (pass < 0 || pass > HighestPass) {
-        std::snprintf(error, errorSize, "pass %lld is out of range (0 to %lld)", (long long)pass,
-                      (long long)HighestPass);
-        return false;
-    }
-
-    const TVerbName* verb = nullptr;
-    for (const TVerbName& name : VerbNames) {
-        if (FieldIs(fields[1], name.Word)) verb = &name;
-    }
-    if (verb == nullptr) {
-        std::snprintf(error, errorSize, "unknown verb '%.*s' (down, up, sysdown, sysup, mouse, close, tick)",
-                      (int)fields[1].Length, fields[1].Start);
-        return false;
-    }
+    if (!ParsePass(fields[0], &pass, error, errorSize)) return false;
+    const TVerbName* verb = FindVerb(fields[1], error, errorSize);
+    if (verb == nullptr) return false;
     // Before the first pass the game reads only the tick and the cursor; no message is taken there.
     if (pass == 0 && verb->Verb != ScriptTick && verb->Verb != ScriptMouse) {
         std::snprintf(error, errorSize, "pass 0 is the start-up, where only 'tick' and 'mouse' may stand");
         return false;
     }
-
-    const bool needsValue = verb->Verb != ScriptClose;
-    if (needsValue && count != 3) {
-        std::snprintf(error, errorSize, "'%s' needs exactly one value after it", verb->Word);
-        return false;
-    }
-    if (!needsValue && count != 2) {
-        std::snprintf(error, errorSize, "'close' takes no value");
-        return false;
-    }
-
     int64_t value = 0;
-    if (verb->Verb == ScriptTick) {
-        if (!ParseWholeNumber(fields[2].Start, fields[2].Length, 0, UINT32_MAX, &value)) {
-            std::snprintf(error, errorSize, "tick '%.*s' is not a whole number from 0 to %u",
-                          (int)fields[2].Length, fields[2].Start, UINT32_MAX);
-            return false;
-        }
-    } else if (verb->Verb == ScriptMouse) {
-        if (!ParseWholeNumber(fields[2].Start, fields[2].Length, INT32_MIN, INT32_MAX, &value)) {
-            std::snprintf(error, errorSize, "mouse x '%.*s' is not a whole number from %d to %d",
-                          (int)fields[2].Length, fields[2].Start, INT32_MIN, INT32_MAX);
-            return false;
-        }
-    } else if (needsValue) {
-        if (!ParseWholeNumber(fields[2].Start, fields[2].Length, 0, 255, &value)) {
-            std::snprintf(error, errorSize, "virtual-key code '%.*s' is not a whole number from 0 to 255",
-                          (int)fields[2].Length, fields[2].Start);
-            return false;
-        }
-    }
-
+    if (!ParseValue(*verb, fields, count, &value, error, errorSize)) return false;
     *event = TScriptEvent{(uint64_t)pass, verb->Verb, value, 0};
     *hasEvent = true;
     return true;
