@@ -13,6 +13,7 @@ work=$(mktemp -d)
 xvfb_pid=
 game_pid=
 game_rc=
+sent_keys=()
 
 cleanup() {
     if [[ -n $game_pid ]] && kill -0 "$game_pid" 2>/dev/null; then kill "$game_pid" 2>/dev/null || true; fi
@@ -23,6 +24,8 @@ trap cleanup EXIT
 
 # Seconds any one awaited condition may take.
 deadline=${TRAMOLO_E2E_DEADLINE:-60}
+# Seconds one screenshot may take: ImageMagick's import waits for ever on a window that vanishes under it.
+shot_seconds=20
 
 fail() {
     echo "$test_name: FAIL: $*" >&2
@@ -74,7 +77,7 @@ find_window() {
 # True once the window shows the game's frames: a client area of the drawing area's size, mostly white.
 frames_shown() {
     find_window || return 1
-    /usr/bin/import -window "$window" "png:$work/first.png" 2>/dev/null || return 1
+    timeout "$shot_seconds" /usr/bin/import -window "$window" "png:$work/first.png" 2>/dev/null || return 1
     [[ $(image_size "$work/first.png") == "596 572" ]] || return 1
     local white
     white=$(count_colour "$work/first.png" 255,255,255)
@@ -99,6 +102,7 @@ start_game() {
 # sent. A key that ends the game (ESC) may close the window between its down and its up; that is no fault.
 press() {
     local out
+    sent_keys+=("$@")
     if ! out=$(xdotool key --window "$window" "$@" 2>&1); then
         sleep 0.5
         kill -0 "$game_pid" 2>/dev/null || return 0
@@ -113,11 +117,23 @@ wait_for_exit() {
     game_rc=0
     wait "$game_pid" || game_rc=$?
     game_pid=
+    release_keys
+}
+
+# xdotool sends a key to the window that has the focus through XTEST, which moves the server's key state, and
+# to any other window through XSendEvent, which does not. A key that ends a program (ESC) goes down through
+# XTEST, the program drops its window, and the key's up goes out by XSendEvent: the server still holds the key
+# down, and the next program on this display would take it as pressed when it gets the focus. Once no program
+# runs, every key sent so far is released at the server.
+release_keys() {
+    if ((${#sent_keys[@]} > 0)); then xdotool keyup "${sent_keys[@]}" 2>/dev/null || true; fi
+    sent_keys=()
 }
 
 # Takes a screenshot of the window into the given file.
 screenshot() {
-    /usr/bin/import -window "$window" "png:$1" 2>"$work/import.log" || fail "import failed: $(cat "$work/import.log")"
+    timeout "$shot_seconds" /usr/bin/import -window "$window" "png:$1" 2>"$work/import.log" ||
+        fail "import failed or took over $shot_seconds s: $(cat "$work/import.log")"
 }
 
 # Width and height of an image, as "W H".
