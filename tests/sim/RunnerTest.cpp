@@ -58,6 +58,19 @@ int ShellStatus(const std::string& command) {
     return read ? std::atoi(status) : -1;
 }
 
+// Runs the command in the background until the shell condition holds, then sends it the signal and returns
+// its exit status. A condition that does not hold within 2400 looks 50 ms apart (two minutes or more) gives -1,
+// a command that ends before it -2: the command is killed or reaped either way, and the test fails instead of
+// waiting for ever.
+constexpr const char* SignalNeverSent = "the condition never held, or the runner ended before it (-1, -2)";
+int SignalWhen(const std::string& command, const std::string& condition, const char* signal) {
+    return ShellStatus(command + " & pid=$!; n=0; until " + condition +
+                       "; do if ! kill -0 $pid 2>/dev/null; then wait $pid; echo -2; exit; fi; n=$((n + 1)); "
+                       "if [ $n -gt 2400 ]; then kill -KILL $pid; wait $pid; echo -1; exit; fi; sleep 0.05; "
+                       "done; kill -" +
+                       signal + " $pid; wait $pid; echo $?");
+}
+
 class RunnerTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -368,12 +381,12 @@ TEST_F(RunnerTest, AnEndlessScriptIsRefusedAtItsSizeLimit) {
 
 TEST_F(RunnerTest, BinaryEndedBySignalLeavesNoPartFileBehind) {
     for (const char* signal : {"INT", "TERM"}) {
-        // Waits for the part file, then ends the run; the shell prints the runner's status.
-        const std::string command = std::string(TRAMOLO_SIM_PATH) + " --quiet --passes 1000000000 --trace '" +
-                                    tracePath + "' & pid=$!; while [ ! -e '" + tracePath +
-                                    ".part' ]; do sleep 0.05; done; kill -" + signal +
-                                    " $pid; wait $pid; echo $?";
-        EXPECT_EQ(ShellStatus(command), 128 + (std::string(signal) == "INT" ? SIGINT : SIGTERM)) << signal;
+        // Waits for the part file, then ends the run.
+        const std::string command =
+            std::string(TRAMOLO_SIM_PATH) + " --quiet --passes 1000000000 --trace '" + tracePath + "'";
+        EXPECT_EQ(SignalWhen(command, "[ -e '" + tracePath + ".part' ]", signal),
+                  128 + (std::string(signal) == "INT" ? SIGINT : SIGTERM))
+            << signal << ": " << SignalNeverSent;
         EXPECT_FALSE(Exists(tracePath + ".part")) << signal;
         EXPECT_FALSE(Exists(tracePath)) << signal;
     }
@@ -470,10 +483,10 @@ TEST_F(RecordingTest, TheRecordingIsAnOutputLikeTheOthers) {
 TEST_F(RecordingTest, ARecordingCutShortByASignalReplaysToItsLastWholePass) {
     std::ofstream(scriptPath) << "1 down 13\n5 down 38\n300 mouse 70\n";
     const std::string command = std::string(TRAMOLO_SIM_PATH) + " --quiet --passes 1000000000 --input '" +
-                                scriptPath + "' --record '" + recordPath + "' & pid=$!; while [ ! -s '" +
-                                recordPath + "' ] || [ $(wc -l < '" + recordPath +
-                                "') -lt 2000 ]; do sleep 0.05; done; kill -TERM $pid; wait $pid; echo $?";
-    EXPECT_EQ(ShellStatus(command), 128 + SIGTERM);
+                                scriptPath + "' --record '" + recordPath + "'";
+    const std::string longEnough =
+        "[ -s '" + recordPath + "' ] && [ $(wc -l < '" + recordPath + "') -ge 2000 ]";
+    EXPECT_EQ(SignalWhen(command, longEnough, "TERM"), 128 + SIGTERM) << SignalNeverSent;
 
     // Whole lines of whole passes, and no closing comment.
     const std::string recording = ReadFile(recordPath);
