@@ -15,7 +15,9 @@ constexpr float SkidFollowLimit = 40.0f; // below this difference a skidding car
 constexpr float SkidDizzyLimit = 45.0f;  // above it the car follows fully and the driver gets dizzy
 constexpr double OffRoadDivisor = 3.0;
 constexpr double OnRoadDivisor = 2.0;
-constexpr float OffRoadDragLimit = 0.3f; // metres per frame
+// The limit is compared as the decimal it is written as: the float nearest 0.3 lies above it and gets the
+// drag. The rate is the argument of PerFrameScale, a float by its definition.
+constexpr double OffRoadDragLimit = 0.3; // metres per frame
 constexpr float OffRoadDragRate = 0.3f;  // metres per frame per second
 constexpr float ReverseLimit = -0.5f;    // metres per frame
 
@@ -48,7 +50,7 @@ void Turn(TActor& actor) {
 }
 
 void BoundSpeed(TActor& actor) {
-    if (actor.OnRoad < 1 && actor.StepLength > OffRoadDragLimit) {
+    if (actor.OnRoad < 1 && (double)actor.StepLength > OffRoadDragLimit) {
         actor.StepLength = Added(actor.StepLength, -(double)PerFrameScale(OffRoadDragRate));
     }
     if (actor.StepLength > actor.MaxStepLength) actor.StepLength = actor.MaxStepLength;

@@ -13,7 +13,7 @@ constexpr double Gravity = 9.81;
 constexpr double AirDragFactor = 0.6;
 constexpr double ResistanceToStep = 220000.0; // resistance in N per metre-per-frame-per-second
 constexpr float WheelFollowRate = 32.0f;      // degrees per second
-constexpr float SnapDifference = 0.2f;        // degrees
+constexpr double SnapDifference = 0.2;        // degrees, compared as the decimal written
 
 // Radius, centrifugal force, slide and tip speed of the curve the actor drives in this frame.
 void ComputeCurve(TActor& actor) {
@@ -82,6 +82,6 @@ void ApplyResistanceAndWheels() {
             actor.WheelAngle = F32((double)actor.WheelAngle + (double)PerFrameScale(WheelFollowRate));
         }
         actor.AngleDiff = F32(std::fabs(difference));
-        if (actor.Skidding == 0 && actor.AngleDiff < SnapDifference) actor.WheelAngle = actor.AngleZ;
+        if (actor.Skidding == 0 && (double)actor.AngleDiff < SnapDifference) actor.WheelAngle = actor.AngleZ;
     }
 }

@@ -38,14 +38,14 @@ void SelectPlatform(const TPlatformBackend* backend) {
 static TQueuedKind KindOf(const TMsg& msg) {
     const bool keyInTable = msg.wParam < 256;
     switch (msg.message) {
-    case WM_KEYDOWN:
+    case WmKeyDown:
         return !keyInTable || KeyDownAtTail[msg.wParam] ? KindUnchanging : KindKeyDown;
-    case WM_KEYUP:
+    case WmKeyUp:
         return !keyInTable || !KeyDownAtTail[msg.wParam] ? KindUnchanging : KindKeyUp;
-    case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP:
+    case WmSysKeyDown:
+    case WmSysKeyUp:
         return KindUnchanging; // the window procedure does not record them
-    case WM_CLOSE:
+    case WmClose:
         return ClosesQueued > 0 ? KindUnchanging : KindKept; // the first one destroys the window
     default:
         return KindKept;
@@ -61,7 +61,7 @@ static void CompactQueue() {
     int32_t kept = 0;
     for (int32_t i = 0; i < QueueLength; i++) {
         if (Dropping[i]) {
-            if (Queue[Slot(i)].message == WM_CLOSE && QueueKind[Slot(i)] == KindKept) ClosesQueued--;
+            if (Queue[Slot(i)].message == WmClose && QueueKind[Slot(i)] == KindKept) ClosesQueued--;
             continue;
         }
         Compacted[kept] = Queue[Slot(i)];
@@ -130,7 +130,7 @@ static int32_t EnqueueMessage(const TMsg& msg) {
     QueueLength++;
     if (kind == KindKeyDown) KeyDownAtTail[msg.wParam] = true;
     if (kind == KindKeyUp) KeyDownAtTail[msg.wParam] = false;
-    if (msg.message == WM_CLOSE && kind == KindKept) ClosesQueued++;
+    if (msg.message == WmClose && kind == KindKept) ClosesQueued++;
     return 1;
 }
 
@@ -172,6 +172,8 @@ int32_t GameWindowHandle() {
     return WindowHandle;
 }
 
+namespace Win {
+
 int32_t RegisterClassA(const TWindowClass* windowClass) {
     if (windowClass == nullptr || windowClass->lpfnWndProc == nullptr) return 0;
     RegisteredClass = *windowClass;
@@ -198,7 +200,7 @@ int32_t PeekMessageA(TMsg* msg) {
     if (Backend != nullptr) Backend->PumpEvents();
     if (QueueLength == 0) return 0;
     *msg = Queue[QueueHead];
-    if (msg->message == WM_CLOSE && QueueKind[QueueHead] == KindKept) ClosesQueued--;
+    if (msg->message == WmClose && QueueKind[QueueHead] == KindKept) ClosesQueued--;
     QueueHead = (QueueHead + 1) % MessageQueueCapacity;
     QueueLength--;
     return 1;
@@ -214,21 +216,21 @@ intptr_t DispatchMessageA(const TMsg* msg) {
     return RegisteredClass.lpfnWndProc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
-// The default handling: closing destroys the window, which sends WM_DESTROY to the window procedure.
+// The default handling: closing destroys the window, which sends WmDestroy to the window procedure.
 intptr_t DefWindowProcA(int32_t hwnd, uint32_t message, uint32_t wParam, int32_t lParam) {
     (void)wParam;
     (void)lParam;
-    if (message == WM_CLOSE && hwnd != 0 && hwnd == WindowHandle) {
+    if (message == WmClose && hwnd != 0 && hwnd == WindowHandle) {
         if (Backend != nullptr) Backend->DestroyGameWindow(hwnd);
         WindowHandle = 0;
-        if (RegisteredClass.lpfnWndProc != nullptr) RegisteredClass.lpfnWndProc(hwnd, WM_DESTROY, 0, 0);
+        if (RegisteredClass.lpfnWndProc != nullptr) RegisteredClass.lpfnWndProc(hwnd, WmDestroy, 0, 0);
     }
     return 0;
 }
 
 void PostQuitMessage(int32_t exitCode) {
     TMsg quit{};
-    quit.message = WM_QUIT;
+    quit.message = WmQuit;
     quit.wParam = (uint32_t)exitCode;
     EnqueueMessage(quit);
 }
@@ -248,6 +250,8 @@ int32_t GetCursorPos(TPoint* point) {
     Backend->GetCursorPos(point);
     return 1;
 }
+
+} // namespace Win
 
 void CopyFrameToWindow(const TCanvas* frame, TRect rect) {
     if (Backend != nullptr) Backend->CopyToWindow(frame, rect);

@@ -1,7 +1,8 @@
 // The services the platform gives the game: a window, its message queue, a millisecond tick, a sleep, the
 // cursor position and the copy of a finished frame to the screen. Two backends of equal standing implement
 // them: SDL2 (a real window, SdlPlatform.cpp) and headless (scripted input and a virtual clock,
-// HeadlessPlatform.cpp). Game code calls only the functions below; it never sees SDL.
+// HeadlessPlatform.cpp), each in a folder of its own. Game code calls only the functions below; it never
+// sees SDL or any other system header.
 #pragma once
 
 #include <cstddef>
@@ -41,18 +42,19 @@ struct TWindowClass {
 };
 
 // Message numbers and values the game and the backends use.
-constexpr uint32_t WM_DESTROY = 2;
-constexpr uint32_t WM_CLOSE = 16;
-constexpr uint32_t WM_QUIT = 18;
-constexpr uint32_t WM_KEYDOWN = 256;
-constexpr uint32_t WM_KEYUP = 257;
-constexpr uint32_t WM_SYSKEYDOWN = 260;
-constexpr uint32_t WM_SYSKEYUP = 261;
-constexpr int32_t IDI_APPLICATION = 32512;
-constexpr int32_t IDC_ARROW = 32512;
-constexpr int32_t COLOR_MENU = 4;
+constexpr uint32_t WmDestroy = 2;
+constexpr uint32_t WmClose = 16;
+constexpr uint32_t WmQuit = 18;
+constexpr uint32_t WmKeyDown = 256;
+constexpr uint32_t WmKeyUp = 257;
+constexpr uint32_t WmSysKeyDown = 260;
+constexpr uint32_t WmSysKeyUp = 261;
+constexpr int32_t IdiApplication = 32512;
+constexpr int32_t IdcArrow = 32512;
+constexpr int32_t ColorMenu = 4;
 
-// A backend fills this table; SelectPlatform makes it the active one.
+// A backend fills this table, slot by slot by name (each backend's folder has one: sdl, headless);
+// SelectPlatform makes it the active one. Every slot must be filled.
 struct TPlatformBackend {
     // Creates the window; returns its handle (non-zero) or 0 when no window can be shown. Prints the reason.
     int32_t (*CreateGameWindow)(const char* title, int32_t width, int32_t height);
@@ -73,16 +75,10 @@ struct TPlatformBackend {
 
 void SelectPlatform(const TPlatformBackend* backend);
 
-// The backends, defined beside this file.
-const TPlatformBackend* SdlBackend();
-const TPlatformBackend* HeadlessBackend();
-
-// For an SDL window that only shows frames (the runner playing a script to a person watching): takes the
-// window's pending events without passing any to the game; 1 when ESC went down or the window was asked to
-// close since the last call.
-int32_t SdlTakeViewerEvents();
-
-// The Win32-shaped calls the game makes. All run on the game's thread.
+// The Win32-shaped calls the game makes, all on the game's thread. They live in a namespace of their own so
+// that a backend may include <windows.h> beside this header: its functions of the same names are the real
+// ones, and its message constants are macros, which is why ours are spelt WmKeyDown and not WM_KEYDOWN.
+namespace Win {
 int32_t RegisterClassA(const TWindowClass* windowClass);
 int32_t CreateWindowExA(const char* className, const char* title, int32_t width, int32_t height);
 void ShowWindow(int32_t hwnd);
@@ -96,6 +92,8 @@ void PostQuitMessage(int32_t exitCode);
 uint32_t GetTickCount();
 void Sleep(uint32_t ms);
 int32_t GetCursorPos(TPoint* point);
+} // namespace Win
+
 void CopyFrameToWindow(const TCanvas* frame, TRect rect);
 void ReleaseWindowCanvas();
 int32_t ContinueLoop();

@@ -46,34 +46,34 @@ constexpr uint32_t RedrawOnResize = 3; // CS_HREDRAW | CS_VREDRAW
 
 intptr_t WindowProc(int32_t hwnd, uint32_t message, uint32_t wParam, int32_t lParam) {
     switch (message) {
-    case WM_DESTROY:
-        PostQuitMessage(0);
+    case WmDestroy:
+        Win::PostQuitMessage(0);
         return 0;
-    case WM_KEYDOWN:
+    case WmKeyDown:
         if (wParam < 256) {
             KeyState[wParam] = -1;
             LastKey = (int32_t)wParam;
         }
         break;
-    case WM_KEYUP:
+    case WmKeyUp:
         if (wParam < 256) KeyState[wParam] = 0;
         break;
     default:
         break;
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return Win::DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 void RunFramePass() {
-    if (PeekMessageA(&Msg) != 0) {
-        if (Msg.message == WM_QUIT) {
+    if (Win::PeekMessageA(&Msg) != 0) {
+        if (Msg.message == WmQuit) {
             Running = 0;
         } else {
-            TranslateMessage(&Msg);
-            DispatchMessageA(&Msg);
+            Win::TranslateMessage(&Msg);
+            Win::DispatchMessageA(&Msg);
         }
     }
-    Sleep(PassSleepMs);
+    Win::Sleep(PassSleepMs);
     CanvasFillRect(&BackBuffer, ScreenRect);
     for (const TFrameStep& step : FrameSteps) {
         if (step.SkippedInLineView && CheckLineMode != 0) continue;
@@ -95,17 +95,17 @@ int32_t ProgramMain() {
     WindowClass = TWindowClass{};
     WindowClass.style = RedrawOnResize;
     WindowClass.lpfnWndProc = WindowProc;
-    WindowClass.hIcon = IDI_APPLICATION;
-    WindowClass.hCursor = IDC_ARROW;
-    WindowClass.hbrBackground = COLOR_MENU + 1;
+    WindowClass.hIcon = IdiApplication;
+    WindowClass.hCursor = IdcArrow;
+    WindowClass.hbrBackground = ColorMenu + 1;
     WindowClass.lpszClassName = WindowClassName;
-    if (RegisterClassA(&WindowClass) == 0) return 0;
+    if (Win::RegisterClassA(&WindowClass) == 0) return 0;
 
-    const int32_t window = CreateWindowExA(WindowClassName, WindowTitle, ScreenWidth, ScreenHeight);
+    const int32_t window = Win::CreateWindowExA(WindowClassName, WindowTitle, ScreenWidth, ScreenHeight);
     // A game nobody can see is a failure: the backend has said why.
     if (window == 0) return 1;
-    ShowWindow(window);
-    UpdateWindow(window);
+    Win::ShowWindow(window);
+    Win::UpdateWindow(window);
 
     CanvasCreate(&BackBuffer, ScreenWidth, ScreenHeight);
     while (Running != 0 && ContinueLoop() != 0)

@@ -113,7 +113,7 @@ void HandleDrivingKeys(TActor& actor) {
     // Keyboard steering centres itself once the arrows are let go; mouse steering stays.
     if (MouseSteering == 0 && !left && !right) actor.Steering = 0;
 
-    GetCursorPos(&CursorPos);
+    Win::GetCursorPos(&CursorPos);
     MouseX = CursorPos.x;
     MouseDeltaX = CursorDelta(MouseX, MouseLastX);
     if (MouseDeltaX != 0) MouseSteering = -1;
@@ -133,7 +133,7 @@ void BuildWorld() {
 
 void MeasureFrameRate() {
     FrameCounter = Increment(FrameCounter);
-    TickNow = (int32_t)GetTickCount();
+    TickNow = (int32_t)Win::GetTickCount();
     // Subtracting as unsigned keeps the difference right across the wrap of the tick counter.
     TickElapsed = (int32_t)((uint32_t)TickNow - (uint32_t)SecondStartTick);
     if (TickElapsed <= MarkIntervalMs) return;

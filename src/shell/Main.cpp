@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/Platform.h"
+#include "platform/sdl/SdlPlatform.h"
 #include "shell/Shell.h"
 
 int main(int argc, char** argv) {

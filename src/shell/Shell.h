@@ -13,7 +13,7 @@ int32_t AnswerInfoOption(int argc, const char* const* argv, std::FILE* out);
 void BuildWorld();
 // The process entry: start-up, window, back buffer, frame loop. Returns the exit code.
 int32_t ProgramMain();
-// The window procedure: keeps the key table, posts the quit message on WM_DESTROY.
+// The window procedure: keeps the key table, posts the quit message on WmDestroy.
 intptr_t WindowProc(int32_t hwnd, uint32_t message, uint32_t wParam, int32_t lParam);
 // One pass of the frame loop: poll, sleep, clear, the sixteen steps, copy.
 void RunFramePass();

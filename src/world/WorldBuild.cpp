@@ -171,13 +171,13 @@ void SetScreenGeometry() {
 }
 
 void SetInputAndTimingBaselines() {
-    GetCursorPos(&CursorPos);
+    Win::GetCursorPos(&CursorPos);
     MouseX = CursorPos.x;
     MouseLastX = MouseX;
     MouseSteering = 0;
     Fps = 100;
     FrameCounter = 0;
-    TickNow = (int32_t)GetTickCount(); // the tick wraps like the platform's counter
+    TickNow = (int32_t)Win::GetTickCount(); // the tick wraps like the platform's counter
     SecondStartTick = TickNow;
 }
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "AllocCounter.h"
-#include "platform/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "platform/Platform.h"
 #include "platform/VirtualKeys.h"
 #include "shell/Shell.h"
@@ -37,8 +37,8 @@ TPress Presses[256];
 int PressCount;
 
 void Press(uint64_t& pass, uint32_t vk) {
-    Presses[PressCount++] = {pass, WM_KEYDOWN, vk};
-    Presses[PressCount++] = {pass + 1, WM_KEYUP, vk};
+    Presses[PressCount++] = {pass, WmKeyDown, vk};
+    Presses[PressCount++] = {pass + 1, WmKeyUp, vk};
     pass += 2;
 }
 
@@ -55,8 +55,8 @@ uint64_t Plan() {
                     lineView = 0;
                     hud = 0;
                     // In the race the player's car drives forward and turns, so the figures change.
-                    Presses[PressCount++] = {pass++, WM_KEYDOWN, VkUp};
-                    Presses[PressCount++] = {pass++, WM_KEYDOWN, VkRight};
+                    Presses[PressCount++] = {pass++, WmKeyDown, VkUp};
+                    Presses[PressCount++] = {pass++, WmKeyDown, VkRight};
                 }
                 if (lineView != wantLine) {
                     Press(pass, VkF5);

@@ -83,8 +83,13 @@ TEST_F(ActorMotion, SkiddingCarFollowsTheSteeringPartlyOrNotAtAll) {
 }
 
 TEST_F(ActorMotion, OffRoadDragAboveThreeTenths) {
-    // On the road, off it, and still undecided (-1), which counts as off.
-    const float cases[][3] = {{0, 0.3f, 0.3f}, {0, 0.5f, 0.497f}, {-1, 0.5f, 0.497f}, {1, 0.5f, 0.5f}};
+    // On the road, off it, and still undecided (-1), which counts as off. The float nearest 0.3 lies above
+    // the decimal 0.3 and gets the drag; the float below it does not.
+    const float cases[][3] = {{0, 0.29999998f, 0.29999998f},
+                              {0, 0.3f, 0.297f},
+                              {0, 0.5f, 0.497f},
+                              {-1, 0.5f, 0.497f},
+                              {1, 0.5f, 0.5f}};
     for (const auto& c : cases) {
         Car().OnRoad = (int32_t)c[0];
         Car().StepLength = c[1];

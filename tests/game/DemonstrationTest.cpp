@@ -6,7 +6,7 @@
 #include <string>
 
 #include "game/GameRun.h"
-#include "platform/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"
 #include "world/World.h"

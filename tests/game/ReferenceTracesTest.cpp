@@ -35,6 +35,7 @@ const TReference References[] = {
     {"demo-60", "--passes 1500 --pass-ms 16.6667", 0, 1500},
     {"race-gameover", "--passes 5000 --input @race-gameover.txt", 0, 5000},
     {"race-commands", "--passes 2600 --input @race-commands.txt --start-tick 4294960000", 27, 2490},
+    {"race-offroad", "--passes 3400 --input @race-offroad.txt", 0, 3400},
 };
 
 // Names the trace in the test's output instead of dumping its bytes.

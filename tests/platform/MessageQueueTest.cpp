@@ -23,8 +23,8 @@ class MessageQueue : public ::testing::Test {
     static int32_t TakeAll() {
         int32_t closesAndQuits = 0;
         TMsg msg{};
-        while (PeekMessageA(&msg) != 0) {
-            if (msg.message == WM_CLOSE || msg.message == WM_QUIT) closesAndQuits++;
+        while (Win::PeekMessageA(&msg) != 0) {
+            if (msg.message == WmClose || msg.message == WmQuit) closesAndQuits++;
             WindowProc(msg.hwnd, msg.message, msg.wParam, msg.lParam);
         }
         return closesAndQuits;
@@ -42,22 +42,22 @@ TEST_F(MessageQueue, TheTapSeesEveryPostedMessageDroppedOrNotButNotTheGamesQuit)
     int calls = 0;
     SetMessageTap(Tap, &calls);
     for (int32_t i = 0; i < MessageQueueCapacity; i++)
-        PostQuitMessage(0); // a full queue of messages that must be kept, none of them tapped
-    EXPECT_EQ(PostWindowMessage(WM_KEYDOWN, KeyA), 0);
-    EXPECT_EQ(PostWindowMessage(WM_CLOSE, 0), 0);
-    EXPECT_EQ(Tapped, (std::vector<uint32_t>{WM_KEYDOWN, WM_CLOSE}));
+        Win::PostQuitMessage(0); // a full queue of messages that must be kept, none of them tapped
+    EXPECT_EQ(PostWindowMessage(WmKeyDown, KeyA), 0);
+    EXPECT_EQ(PostWindowMessage(WmClose, 0), 0);
+    EXPECT_EQ(Tapped, (std::vector<uint32_t>{WmKeyDown, WmClose}));
     EXPECT_EQ(calls, 2);
     ResetPlatformState();
-    PostWindowMessage(WM_KEYUP, KeyA);
+    PostWindowMessage(WmKeyUp, KeyA);
     EXPECT_EQ(calls, 2) << "the reset removes the tap";
 }
 
 TEST_F(MessageQueue, AFloodOfAutoRepeatsNeverCostsTheKeyUpBehindIt) {
     // Up held while A auto-repeats far beyond the queue's size; then Up is let go.
-    EXPECT_EQ(PostWindowMessage(WM_KEYDOWN, KeyUp), 1);
+    EXPECT_EQ(PostWindowMessage(WmKeyDown, KeyUp), 1);
     for (int i = 0; i < 3 * MessageQueueCapacity; i++)
-        PostWindowMessage(WM_KEYDOWN, KeyA);
-    EXPECT_EQ(PostWindowMessage(WM_KEYUP, KeyUp), 1);
+        PostWindowMessage(WmKeyDown, KeyA);
+    EXPECT_EQ(PostWindowMessage(WmKeyUp, KeyUp), 1);
     EXPECT_LE(MessageQueueLength(), MessageQueueCapacity);
     TakeAll();
     EXPECT_EQ(KeyState[KeyUp], 0); // released: no throttle with no key down
@@ -70,18 +70,18 @@ TEST_F(MessageQueue, AFloodOfAutoRepeatsNeverCostsTheKeyUpBehindIt) {
 
 TEST_F(MessageQueue, AFloodOfTypedKeysDropsWholePressesButNeverAReleaseOrTheClose) {
     // xdotool's "keydown Up; type 15000 letters; keyup Up", then the window's close request.
-    PostWindowMessage(WM_KEYDOWN, KeyUp);
+    PostWindowMessage(WmKeyDown, KeyUp);
     for (int i = 0; i < 15000; i++) {
         const uint32_t letter = KeyA + (uint32_t)(i % 26);
-        PostWindowMessage(WM_KEYDOWN, letter);
-        PostWindowMessage(WM_KEYUP, letter);
+        PostWindowMessage(WmKeyDown, letter);
+        PostWindowMessage(WmKeyUp, letter);
     }
-    EXPECT_EQ(PostWindowMessage(WM_KEYUP, KeyUp), 1);
-    EXPECT_EQ(PostWindowMessage(WM_CLOSE, 0), 1);
+    EXPECT_EQ(PostWindowMessage(WmKeyUp, KeyUp), 1);
+    EXPECT_EQ(PostWindowMessage(WmClose, 0), 1);
     // Up went down before the flood and is released after it: taken in between, it is still down.
     TMsg first{};
-    ASSERT_NE(PeekMessageA(&first), 0);
-    EXPECT_EQ(first.message, WM_KEYDOWN);
+    ASSERT_NE(Win::PeekMessageA(&first), 0);
+    EXPECT_EQ(first.message, WmKeyDown);
     EXPECT_EQ(first.wParam, KeyUp);
     WindowProc(first.hwnd, first.message, first.wParam, first.lParam);
     EXPECT_EQ(TakeAll(), 1);
@@ -94,16 +94,16 @@ TEST_F(MessageQueue, AFloodOfTypedKeysDropsWholePressesButNeverAReleaseOrTheClos
 
 TEST_F(MessageQueue, AKeyUpBehindAFullQueueOfPressesKeepsTheOrderOfWhatIsLeft) {
     // A held, then presses of B and C filling the queue, then A let go and pressed again.
-    PostWindowMessage(WM_KEYDOWN, KeyA);
+    PostWindowMessage(WmKeyDown, KeyA);
     for (int i = 0; i < MessageQueueCapacity; i++)
-        PostWindowMessage(i % 2 == 0 ? WM_KEYDOWN : WM_KEYUP, 66 + (uint32_t)(i / 2 % 2));
-    PostWindowMessage(WM_KEYUP, KeyA);
-    PostWindowMessage(WM_KEYDOWN, KeyA);
+        PostWindowMessage(i % 2 == 0 ? WmKeyDown : WmKeyUp, 66 + (uint32_t)(i / 2 % 2));
+    PostWindowMessage(WmKeyUp, KeyA);
+    PostWindowMessage(WmKeyDown, KeyA);
     // What is left still pairs every press: each key-down before its key-up.
     int32_t down[256] = {};
     TMsg msg{};
-    while (PeekMessageA(&msg) != 0) {
-        if (msg.message == WM_KEYDOWN) {
+    while (Win::PeekMessageA(&msg) != 0) {
+        if (msg.message == WmKeyDown) {
             EXPECT_EQ(down[msg.wParam], 0) << "a second key-down of " << msg.wParam;
             down[msg.wParam] = 1;
         } else {
@@ -119,15 +119,15 @@ TEST_F(MessageQueue, AKeyUpBehindAFullQueueOfPressesKeepsTheOrderOfWhatIsLeft) {
 
 TEST_F(MessageQueue, TheQuitMessageFindsRoomInAQueueFullOfKeys) {
     for (int i = 0; i < MessageQueueCapacity + 100; i++)
-        PostWindowMessage(i % 2 == 0 ? WM_KEYDOWN : WM_KEYUP, KeyA);
-    PostQuitMessage(0);
+        PostWindowMessage(i % 2 == 0 ? WmKeyDown : WmKeyUp, KeyA);
+    Win::PostQuitMessage(0);
     EXPECT_EQ(TakeAll(), 1);
     EXPECT_EQ(MessageQueueDrops().Kept, 0u);
 }
 
 TEST_F(MessageQueue, BelowItsSizeEveryMessageIsKeptAutoRepeatsIncluded) {
     for (int i = 0; i < 10; i++)
-        EXPECT_EQ(PostWindowMessage(WM_KEYDOWN, 13), 1);
+        EXPECT_EQ(PostWindowMessage(WmKeyDown, 13), 1);
     EXPECT_EQ(MessageQueueLength(), 10);
     const TMessageQueueDrops drops = MessageQueueDrops();
     EXPECT_EQ(drops.Unchanging + drops.Presses + drops.Kept, 0u);

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/Canvas.h"
-#include "platform/GameIcon.h"
+#include "platform/sdl/GameIcon.h"
 #include "platform/Platform.h"
 #include "platform/PngFile.h"
 #include "world/DatenStruktur.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "platform/Platform.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"
@@ -79,28 +79,28 @@ TEST(FrameSteps, SixteenStepsInTheirFixedOrder) {
 TEST(WindowProcedure, KeepsTheKeyTableAndIgnoresSystemKeys) {
     ClearGameState();
     ResetPlatformState();
-    WindowProc(1, WM_KEYDOWN, 38, 0);
+    WindowProc(1, WmKeyDown, 38, 0);
     EXPECT_EQ(KeyState[38], -1);
     EXPECT_EQ(LastKey, 38);
-    WindowProc(1, WM_KEYDOWN, 38, 0); // an auto-repeat sets it again
+    WindowProc(1, WmKeyDown, 38, 0); // an auto-repeat sets it again
     EXPECT_EQ(KeyState[38], -1);
-    WindowProc(1, WM_KEYUP, 38, 0);
+    WindowProc(1, WmKeyUp, 38, 0);
     EXPECT_EQ(KeyState[38], 0);
     EXPECT_EQ(LastKey, 38);
-    WindowProc(1, WM_SYSKEYDOWN, 81, 0);
+    WindowProc(1, WmSysKeyDown, 81, 0);
     EXPECT_EQ(KeyState[81], 0);
     EXPECT_EQ(LastKey, 38);
-    WindowProc(1, WM_KEYDOWN, 300, 0); // beyond the table: nothing is written
+    WindowProc(1, WmKeyDown, 300, 0); // beyond the table: nothing is written
     EXPECT_EQ(LastKey, 38);
-    WindowProc(1, WM_DESTROY, 0, 0);
+    WindowProc(1, WmDestroy, 0, 0);
     TMsg msg{};
-    ASSERT_NE(PeekMessageA(&msg), 0);
-    EXPECT_EQ(msg.message, WM_QUIT);
+    ASSERT_NE(Win::PeekMessageA(&msg), 0);
+    EXPECT_EQ(msg.message, WmQuit);
     EXPECT_EQ(msg.wParam, 0u);
 }
 
 TEST_F(FrameLoop, EscapeEndsTheProgramAfterItsPassWithCode27) {
-    const TKey keys[] = {{5, WM_KEYDOWN, 27}};
+    const TKey keys[] = {{5, WmKeyDown, 27}};
     EXPECT_EQ(Run(keys, 1, 100), 27);
     // The pass that took ESC ran to its end and copied its frame; no pass followed.
     EXPECT_EQ(FramesCopied, 5u);
@@ -109,7 +109,7 @@ TEST_F(FrameLoop, EscapeEndsTheProgramAfterItsPassWithCode27) {
 }
 
 TEST_F(FrameLoop, ClosingTheWindowEndsTheProgramWithCode0) {
-    const TKey keys[] = {{7, WM_CLOSE, 0}};
+    const TKey keys[] = {{7, WmClose, 0}};
     EXPECT_EQ(Run(keys, 1, 100), 0);
     // Pass 7 destroyed the window; pass 8 took the quit message, still ran all steps and copied its frame.
     EXPECT_EQ(FramesCopied, 8u);
@@ -123,7 +123,7 @@ TEST_F(FrameLoop, TheLineViewSkipsOnlyTheWorldView) {
     ClearGameState();
     ResetPlatformState();
     SelectPlatform(HeadlessBackend());
-    const TKey keys[] = {{2, WM_KEYDOWN, 116}, {3, WM_KEYUP, 116}};
+    const TKey keys[] = {{2, WmKeyDown, 116}, {3, WmKeyUp, 116}};
     EXPECT_EQ(Run(keys, 2, 30), 0);
     EXPECT_EQ(FramesCopied - framesBefore, 30u);
     EXPECT_EQ(CheckLineMode, 1);

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "dynamics/Dynamics.h"
-#include "platform/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "platform/Platform.h"
 #include "scene/Scene.h"
 #include "shell/Shell.h"
@@ -33,9 +33,9 @@ struct TKey {
 
 // The race that crashes into the obstacle in cell 62 and ends in a game over (the scripted race's).
 const std::vector<TKey> CrashRace = {
-    {1, WM_KEYDOWN, 13},    {2, WM_KEYUP, 13},    {3, WM_KEYDOWN, 38},
-    {980, WM_KEYDOWN, 39},  {981, WM_KEYUP, 39},  {1700, WM_KEYUP, 38},
-    {1701, WM_KEYDOWN, 40}, {2000, WM_KEYUP, 40}, {2001, WM_KEYDOWN, 38},
+    {1, WmKeyDown, 13},    {2, WmKeyUp, 13},    {3, WmKeyDown, 38},
+    {980, WmKeyDown, 39},  {981, WmKeyUp, 39},  {1700, WmKeyUp, 38},
+    {1701, WmKeyDown, 40}, {2000, WmKeyUp, 40}, {2001, WmKeyDown, 38},
 };
 constexpr uint64_t CrashMousePass = 560;
 constexpr int32_t CrashMouseX = -54;
@@ -98,7 +98,7 @@ TEST_F(FrameOrder, TheCameraFollowsTheCarMovedInTheSamePass) {
     // where the car stands then, while the car drives up the start straight.
     MovingPasses = 0;
     WorstCameraError = 0.0;
-    Hooks.Keys = {{1, WM_KEYDOWN, 13}, {2, WM_KEYUP, 13}, {3, WM_KEYDOWN, 38}};
+    Hooks.Keys = {{1, WmKeyDown, 13}, {2, WmKeyUp, 13}, {3, WmKeyDown, 38}};
     Hooks.After = [](uint64_t pass, const TCanvas*) {
         const TActor& car = Actors[(size_t)CurrentActor];
         if (pass < 10 || car.StepLength < 0.1f || CameraPreset != 4) return;
@@ -356,13 +356,13 @@ struct TLayerPixels {
 
 void RunPassLookingAtLayers(TLayering* layering, TLayerPixels& px) {
     TMsg msg{};
-    if (PeekMessageA(&msg) != 0) {
-        if (msg.message == WM_QUIT)
+    if (Win::PeekMessageA(&msg) != 0) {
+        if (msg.message == WmQuit)
             Running = 0;
         else
-            DispatchMessageA(&msg);
+            Win::DispatchMessageA(&msg);
     }
-    Sleep(2);
+    Win::Sleep(2);
     CanvasFillRect(&BackBuffer, ScreenRect);
     const size_t width = (size_t)BackBuffer.Width;
     std::memcpy(px.Before.data(), BackBuffer.Pixels, px.Before.size() * sizeof(uint32_t));
@@ -412,12 +412,12 @@ TEST_F(FrameOrder, InTheLineViewEachStepDrawsOverTheEarlierOnes) {
     WindowClass = TWindowClass{};
     WindowClass.lpfnWndProc = WindowProc;
     WindowClass.lpszClassName = WindowClassName;
-    ASSERT_NE(RegisterClassA(&WindowClass), 0);
-    ASSERT_NE(CreateWindowExA(WindowClassName, WindowTitle, ScreenWidth, ScreenHeight), 0);
+    ASSERT_NE(Win::RegisterClassA(&WindowClass), 0);
+    ASSERT_NE(Win::CreateWindowExA(WindowClassName, WindowTitle, ScreenWidth, ScreenHeight), 0);
     CanvasCreate(&BackBuffer, ScreenWidth, ScreenHeight);
     UseCrashRace();
-    Hooks.Keys.push_back({3, WM_KEYDOWN, 116});
-    Hooks.Keys.push_back({4, WM_KEYUP, 116});
+    Hooks.Keys.push_back({3, WmKeyDown, 116});
+    Hooks.Keys.push_back({4, WmKeyUp, 116});
     HeadlessSetHooks(BeforePoll, AfterCopy, nullptr);
     TLayering layering;
     TLayerPixels px;

@@ -145,10 +145,10 @@ class GameFlowCommands : public GameFlow {
     }
     // One pass with the key held down (auto-repeat included when it already was).
     static void PressAndRun(uint32_t key) {
-        WindowProc(1, WM_KEYDOWN, key, 0);
+        WindowProc(1, WmKeyDown, key, 0);
         HandleInput();
     }
-    static void Release(uint32_t key) { WindowProc(1, WM_KEYUP, key, 0); }
+    static void Release(uint32_t key) { WindowProc(1, WmKeyUp, key, 0); }
     static TActor& Car() { return Actors[(size_t)CurrentActor]; }
 };
 
@@ -204,7 +204,7 @@ TEST_F(GameFlowCommands, HeldKeysActEveryPass) {
     EyeDistance = 300.0f;
     for (int i = 0; i < 3; i++) {
         for (uint32_t key : {97u, 100u, 107u})
-            WindowProc(1, WM_KEYDOWN, key, 0);
+            WindowProc(1, WmKeyDown, key, 0);
         HandleInput();
     }
     EXPECT_NEAR(EyeDistance, 300.9f, 1e-4f);
@@ -214,7 +214,7 @@ TEST_F(GameFlowCommands, HeldKeysActEveryPass) {
         Release(key);
 
     for (uint32_t key : {102u, 104u, 109u})
-        WindowProc(1, WM_KEYDOWN, key, 0);
+        WindowProc(1, WmKeyDown, key, 0);
     HandleInput();
     EXPECT_NEAR(CamOffsetX, -0.4f, 1e-6f);
     EXPECT_NEAR(CamOffsetY, -0.2f, 1e-6f);
@@ -270,7 +270,7 @@ TEST_F(GameFlowCommands, ThrottleAndBrakeMoveOnlyTheCurrentCar) {
 TEST_F(GameFlowCommands, DemonstrationIgnoresDrivingKeysAndMouse) {
     DemoMode = 1;
     FakeCursor.x += 50;
-    WindowProc(1, WM_KEYDOWN, 39, 0);
+    WindowProc(1, WmKeyDown, 39, 0);
     PressAndRun(38);
     EXPECT_EQ(Car().StepLength, 0.5f);
     EXPECT_EQ(Car().Steering, 0.0f);

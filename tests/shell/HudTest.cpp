@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Font.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"
 #include "world/Texts.h"

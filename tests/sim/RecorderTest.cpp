@@ -14,7 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "shell/Shell.h"
 #include "sim/Runner.h"
 #include "sim/Script.h"
@@ -56,9 +56,9 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
 // Pass 2 brings a key press, a system key, the close request and a message no script line describes.
 void PostInPass2(uint64_t pass, void*) {
     if (pass != 2) return;
-    PostWindowMessage(WM_KEYDOWN, 38);
-    PostWindowMessage(WM_SYSKEYUP, 18);
-    PostWindowMessage(WM_CLOSE, 0);
+    PostWindowMessage(WmKeyDown, 38);
+    PostWindowMessage(WmSysKeyUp, 18);
+    PostWindowMessage(WmClose, 0);
     PostWindowMessage(0x0400, 7);
 }
 
@@ -82,8 +82,8 @@ class RecorderTest : public ::testing::Test {
     // One pass as the frame loop begins it: the poll, then the sleep.
     static void BeginPass() {
         TMsg msg{};
-        PeekMessageA(&msg);
-        Sleep(2);
+        Win::PeekMessageA(&msg);
+        Win::Sleep(2);
     }
     std::string prefix, recordPath, tracePath, replayPath;
     char error[300] = "";
@@ -95,16 +95,16 @@ TEST_F(RecorderTest, EachPassGetsItsPostedMessagesItsTickReadsAndTheCursorWhenIt
     ASSERT_TRUE(RecorderOpen(recordPath.c_str(), error, sizeof error)) << error;
     SelectPlatform(RecordingBackend(HeadlessBackend()));
     TPoint point{};
-    GetCursorPos(&point); // the start-up
-    GetTickCount();
+    Win::GetCursorPos(&point); // the start-up
+    Win::GetTickCount();
     BeginPass(); // pass 1 reads the tick and an unmoved cursor
-    GetTickCount();
-    GetCursorPos(&point);
+    Win::GetTickCount();
+    Win::GetCursorPos(&point);
     BeginPass(); // pass 2: its messages, then two reads of the tick and a moved cursor
     HeadlessSetCursorX(-5);
-    GetTickCount();
-    GetCursorPos(&point);
-    GetTickCount();
+    Win::GetTickCount();
+    Win::GetCursorPos(&point);
+    Win::GetTickCount();
     ASSERT_TRUE(RecorderFinish(2, 27, error, sizeof error)) << error;
 
     const std::string text = ReadFile(recordPath);
@@ -131,11 +131,11 @@ TEST_F(RecorderTest, APassReachesTheFileWhenTheNextOnePolls) {
     HeadlessConfigure(1000, THeadlessPassMs{10, 0}, 0, 100);
     ASSERT_TRUE(RecorderOpen(recordPath.c_str(), error, sizeof error)) << error;
     SelectPlatform(RecordingBackend(HeadlessBackend()));
-    GetTickCount();
+    Win::GetTickCount();
     BeginPass();
-    GetTickCount();
+    Win::GetTickCount();
     BeginPass();
-    GetTickCount();
+    Win::GetTickCount();
     // A run killed now leaves the start-up and pass 1 whole, and nothing of pass 2.
     EXPECT_EQ(EventLines(ReadFile(recordPath)), "0 tick 1000\n1 tick 1010\n");
     ASSERT_TRUE(RecorderFinish(2, 0, error, sizeof error)) << error;
@@ -146,7 +146,7 @@ TEST_F(RecorderTest, AFailedWriteEndsTheLoopAndIsReported) {
     HeadlessConfigure(1000, THeadlessPassMs{10, 0}, 0, 100);
     ASSERT_TRUE(RecorderOpen("/dev/full", error, sizeof error)) << error;
     SelectPlatform(RecordingBackend(HeadlessBackend()));
-    GetTickCount();
+    Win::GetTickCount();
     EXPECT_EQ(ContinueLoop(), 1);
     BeginPass(); // the start-up's line cannot be flushed
     EXPECT_TRUE(RecorderFailed());
@@ -173,17 +173,17 @@ uint32_t JitteryTick() {
 // throttle, steering both ways, the mouse, ENTER back and forth, then ESC.
 void PlayRace(uint64_t pass, void*) {
     const auto key = [](uint32_t message, uint32_t vk) { PostWindowMessage(message, vk); };
-    if (pass == 3) key(WM_KEYDOWN, 13);
+    if (pass == 3) key(WmKeyDown, 13);
     if (pass == 3) HeadlessSetCursorX(200);
-    if (pass == 6) key(WM_KEYDOWN, 38);
+    if (pass == 6) key(WmKeyDown, 38);
     if (pass == 40) HeadlessSetCursorX(260);
-    if (pass == 90) key(WM_KEYDOWN, 37);
-    if (pass == 120) key(WM_KEYUP, 37);
+    if (pass == 90) key(WmKeyDown, 37);
+    if (pass == 120) key(WmKeyUp, 37);
     if (pass == 150) HeadlessSetCursorX(120);
-    if (pass == 300) key(WM_KEYDOWN, 13);
-    if (pass == 301) key(WM_KEYDOWN, 13);
+    if (pass == 300) key(WmKeyDown, 13);
+    if (pass == 301) key(WmKeyDown, 13);
     if (pass == 301) HeadlessSetCursorX(500);
-    if (pass == 400) key(WM_KEYDOWN, 27);
+    if (pass == 400) key(WmKeyDown, 27);
 }
 
 TTraceWriter* RecordingTrace;

@@ -59,9 +59,9 @@ int ShellStatus(const std::string& command) {
 }
 
 // Runs the command in the background until the shell condition holds, then sends it the signal and returns
-// its exit status. A condition that does not hold within 2400 looks 50 ms apart (two minutes or more) gives -1,
-// a command that ends before it -2: the command is killed or reaped either way, and the test fails instead of
-// waiting for ever.
+// its exit status. A condition that does not hold within 2400 looks 50 ms apart (two minutes or more) gives
+// -1, a command that ends before it -2: the command is killed or reaped either way, and the test fails
+// instead of waiting for ever.
 constexpr const char* SignalNeverSent = "the condition never held, or the runner ended before it (-1, -2)";
 int SignalWhen(const std::string& command, const std::string& condition, const char* signal) {
     return ShellStatus(command + " & pid=$!; n=0; until " + condition +
@@ -128,7 +128,7 @@ TEST_F(RunnerTest, EscEndsTheRunAfterThePassThatTookItWith27) {
 }
 
 TEST_F(RunnerTest, CloseEndsTheRunWithZeroWhenTheQuitMessageIsTaken) {
-    // Pass 2 takes WM_CLOSE, which destroys the window and posts the quit message; pass 3 takes that.
+    // Pass 2 takes WmClose, which destroys the window and posts the quit message; pass 3 takes that.
     EXPECT_EQ(RunScript("2 close\n"), 0);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(Field(lines[1], "Running"), -1);

@@ -19,8 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "platform/Platform.h"
+#include "platform/sdl/SdlPlatform.h"
 #include "platform/VirtualKeys.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"
@@ -35,13 +36,13 @@ bool WarmLineView;
 // ENTER into a race and the up arrow held, or F5 into the line view.
 void WarmUpKeys(uint64_t pass, void*) {
     if (pass == 1 && WarmRace) {
-        PostWindowMessage(WM_KEYDOWN, VkEnter);
-        PostWindowMessage(WM_KEYUP, VkEnter);
+        PostWindowMessage(WmKeyDown, VkEnter);
+        PostWindowMessage(WmKeyUp, VkEnter);
     } else if (pass == 3 && WarmRace) {
-        PostWindowMessage(WM_KEYDOWN, VkUp);
+        PostWindowMessage(WmKeyDown, VkUp);
     } else if (pass == 5 && WarmLineView) {
-        PostWindowMessage(WM_KEYDOWN, VkF5);
-        PostWindowMessage(WM_KEYUP, VkF5);
+        PostWindowMessage(WmKeyDown, VkF5);
+        PostWindowMessage(WmKeyUp, VkF5);
     }
 }
 
@@ -57,7 +58,7 @@ void WarmUp(bool race, bool lineView) {
     ProgramMain();
     // The loop ended by its pass budget; carry on with the same world, window and clock.
     HeadlessConfigure((uint32_t)TickNow, THeadlessPassMs{10, 0}, 0, UINT64_MAX);
-    CreateWindowExA("TramoloRace", "tramolo", ScreenWidth, ScreenHeight);
+    Win::CreateWindowExA("TramoloRace", "tramolo", ScreenWidth, ScreenHeight);
     CanvasCreate(&BackBuffer, ScreenWidth, ScreenHeight);
 }
 
@@ -284,15 +285,15 @@ int RunWindowComparison(double seconds) {
     ResetPlatformState();
     SelectPlatform(&Timed);
     WindowClass.lpfnWndProc = WindowProc;
-    RegisterClassA(&WindowClass);
-    if (CreateWindowExA("TramoloRace", "tramolo bare loop", ScreenWidth, ScreenHeight) == 0) return 1;
+    Win::RegisterClassA(&WindowClass);
+    if (Win::CreateWindowExA("TramoloRace", "tramolo bare loop", ScreenWidth, ScreenHeight) == 0) return 1;
     TCanvas white;
     CanvasCreate(&white, ScreenWidth, ScreenHeight);
     StartLoop(seconds);
     TMsg msg{};
     while (ContinueUntilDeadline() != 0) {
-        if (PeekMessageA(&msg) != 0 && msg.message != WM_QUIT) DispatchMessageA(&msg);
-        Sleep(2);
+        if (Win::PeekMessageA(&msg) != 0 && msg.message != WmQuit) Win::DispatchMessageA(&msg);
+        Win::Sleep(2);
         CopyFrameToWindow(&white, ScreenRect);
     }
     const TLoopFigures bare = LoopFigures();

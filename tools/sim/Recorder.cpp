@@ -54,19 +54,19 @@ static void RecordMessage(const TMsg& msg, void*) {
     const unsigned long long pass = (unsigned long long)Pass;
     const char* verb = nullptr;
     switch (msg.message) {
-    case WM_KEYDOWN:
+    case WmKeyDown:
         verb = "down";
         break;
-    case WM_KEYUP:
+    case WmKeyUp:
         verb = "up";
         break;
-    case WM_SYSKEYDOWN:
+    case WmSysKeyDown:
         verb = "sysdown";
         break;
-    case WM_SYSKEYUP:
+    case WmSysKeyUp:
         verb = "sysup";
         break;
-    case WM_CLOSE:
+    case WmClose:
         WriteLine("%llu close\n", pass);
         return;
     default:

@@ -20,7 +20,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "platform/Platform.h"
 #include "platform/PngFile.h"
 #include "shell/Shell.h"
@@ -188,6 +188,10 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
             continue;
         }
         if (std::strcmp(option, "--window") == 0) {
+            if (!WindowModesBuilt()) {
+                std::snprintf(error, errorSize, "--window: this runner was built without a window");
+                return false;
+            }
             options->Window = true;
             continue;
         }
@@ -389,22 +393,22 @@ static void FeedScript(uint64_t pass, void* context) {
         if (event.Pass < pass) continue;
         switch (event.Verb) {
         case ScriptKeyDown:
-            PostScriptedMessage(WM_KEYDOWN, (uint32_t)event.Value);
+            PostScriptedMessage(WmKeyDown, (uint32_t)event.Value);
             break;
         case ScriptKeyUp:
-            PostScriptedMessage(WM_KEYUP, (uint32_t)event.Value);
+            PostScriptedMessage(WmKeyUp, (uint32_t)event.Value);
             break;
         case ScriptSysKeyDown:
-            PostScriptedMessage(WM_SYSKEYDOWN, (uint32_t)event.Value);
+            PostScriptedMessage(WmSysKeyDown, (uint32_t)event.Value);
             break;
         case ScriptSysKeyUp:
-            PostScriptedMessage(WM_SYSKEYUP, (uint32_t)event.Value);
+            PostScriptedMessage(WmSysKeyUp, (uint32_t)event.Value);
             break;
         case ScriptMouse:
             HeadlessSetCursorX((int32_t)event.Value);
             break;
         case ScriptClose:
-            PostScriptedMessage(WM_CLOSE, 0);
+            PostScriptedMessage(WmClose, 0);
             break;
         case ScriptTick:
             HeadlessRecordTick((uint32_t)event.Value);

@@ -7,12 +7,12 @@
 #include <vector>
 
 enum TScriptVerb : int32_t {
-    ScriptKeyDown,    // "down <vk>": WM_KEYDOWN
-    ScriptKeyUp,      // "up <vk>": WM_KEYUP
-    ScriptSysKeyDown, // "sysdown <vk>": WM_SYSKEYDOWN
-    ScriptSysKeyUp,   // "sysup <vk>": WM_SYSKEYUP
+    ScriptKeyDown,    // "down <vk>": WmKeyDown
+    ScriptKeyUp,      // "up <vk>": WmKeyUp
+    ScriptSysKeyDown, // "sysdown <vk>": WmSysKeyDown
+    ScriptSysKeyUp,   // "sysup <vk>": WmSysKeyUp
     ScriptMouse,      // "mouse <x>": the cursor's screen x from this pass on
-    ScriptClose,      // "close": WM_CLOSE to the window
+    ScriptClose,      // "close": WmClose to the window
     ScriptTick,       // "tick <t>": the tick count a read of the tick in this pass returns, read by read
 };
 

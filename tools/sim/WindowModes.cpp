@@ -5,6 +5,12 @@
 
 #include <ctime>
 
+#include "platform/sdl/SdlPlatform.h"
+
+bool WindowModesBuilt() {
+    return true;
+}
+
 // ---- Live ------------------------------------------------------------------------------------------------
 
 static const TPlatformBackend* LiveSdl;

@@ -8,8 +8,11 @@
 
 #include <cstdint>
 
-#include "platform/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 #include "platform/Platform.h"
+
+// False in a runner built without the SDL backend: the functions below then have nothing to show.
+bool WindowModesBuilt();
 
 // Resets the live window's counts: afterCopy sees each pass's frame after it was shown; passLimit 0 means
 // no budget.

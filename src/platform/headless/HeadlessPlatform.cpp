@@ -2,7 +2,7 @@
 // recording gives it), a cursor that stands where the runner puts it, and hooks before each poll and after
 // each copy. Messages go through the shared
 // queue of Platform.cpp, so the game's window procedure sees them exactly as it sees real ones.
-#include "platform/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 #include "platform/Platform.h"
 
@@ -127,8 +127,16 @@ static int32_t ContinueHeadlessLoop() {
 }
 
 static const TPlatformBackend Headless = {
-    CreateHeadlessWindow, ShowHeadlessWindow, PumpHeadlessEvents, DestroyHeadlessWindow, HeadlessTickCount,
-    HeadlessSleep,        HeadlessCursorPos,  CopyHeadlessFrame,  ReleaseHeadlessWindow, ContinueHeadlessLoop,
+    .CreateGameWindow = CreateHeadlessWindow,
+    .ShowGameWindow = ShowHeadlessWindow,
+    .PumpEvents = PumpHeadlessEvents,
+    .DestroyGameWindow = DestroyHeadlessWindow,
+    .GetTickCount = HeadlessTickCount,
+    .Sleep = HeadlessSleep,
+    .GetCursorPos = HeadlessCursorPos,
+    .CopyToWindow = CopyHeadlessFrame,
+    .ReleaseGameWindow = ReleaseHeadlessWindow,
+    .ContinueLoop = ContinueHeadlessLoop,
 };
 
 const TPlatformBackend* HeadlessBackend() {

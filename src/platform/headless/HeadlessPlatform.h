@@ -5,6 +5,9 @@
 #include <cstdint>
 
 #include "platform/Canvas.h"
+#include "platform/Platform.h"
+
+const TPlatformBackend* HeadlessBackend();
 
 // Milliseconds per pass as an exact decimal: the whole part modulo 2^32 (all the tick needs) and the
 // fraction in billionths of a millisecond.

@@ -1,7 +1,7 @@
 // The key table of the real window: physical keys (SDL scancode numbers) to the game's virtual-key codes.
 #include <gtest/gtest.h>
 
-#include "platform/KeyMap.h"
+#include "platform/sdl/KeyMap.h"
 #include "platform/Platform.h"
 #include "world/DatenStruktur.h"
 

@@ -5,7 +5,8 @@
 #include <cstdlib>
 
 #include "platform/Platform.h"
-#include "platform/SdlTestEvents.h"
+#include "platform/sdl/SdlPlatform.h"
+#include "platform/sdl/SdlTestEvents.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"
 
@@ -29,8 +30,8 @@ class SdlEvents : public ::testing::Test {
         WindowClass = TWindowClass{};
         WindowClass.lpfnWndProc = WindowProc;
         WindowClass.lpszClassName = "TramoloRace";
-        ASSERT_NE(RegisterClassA(&WindowClass), 0);
-        window = CreateWindowExA("TramoloRace", "tramolo", 600, 600);
+        ASSERT_NE(Win::RegisterClassA(&WindowClass), 0);
+        window = Win::CreateWindowExA("TramoloRace", "tramolo", 600, 600);
         ASSERT_NE(window, 0);
     }
     void TearDown() override {
@@ -40,7 +41,7 @@ class SdlEvents : public ::testing::Test {
         unsetenv("SDL_VIDEODRIVER");
     }
     // Takes one message as the frame loop does; false when the queue was empty.
-    static bool Take(TMsg* msg) { return PeekMessageA(msg) != 0; }
+    static bool Take(TMsg* msg) { return Win::PeekMessageA(msg) != 0; }
     int32_t window = 0;
 };
 
@@ -51,17 +52,17 @@ TEST_F(SdlEvents, KeysBecomeKeyMessagesWithTheirVirtualKeyCodes) {
     ASSERT_TRUE(SdlPushKeyEvent(ScanUp, KeyUp, false, false, false));
     TMsg msg{};
     ASSERT_TRUE(Take(&msg));
-    EXPECT_EQ(msg.message, WM_KEYDOWN);
+    EXPECT_EQ(msg.message, WmKeyDown);
     EXPECT_EQ(msg.wParam, 27u);
     EXPECT_EQ(msg.hwnd, window);
     ASSERT_TRUE(Take(&msg));
-    EXPECT_EQ(msg.message, WM_KEYDOWN);
+    EXPECT_EQ(msg.message, WmKeyDown);
     EXPECT_EQ(msg.wParam, 13u);
     ASSERT_TRUE(Take(&msg));
-    EXPECT_EQ(msg.message, WM_KEYDOWN);
+    EXPECT_EQ(msg.message, WmKeyDown);
     EXPECT_EQ(msg.wParam, 38u);
     ASSERT_TRUE(Take(&msg));
-    EXPECT_EQ(msg.message, WM_KEYUP);
+    EXPECT_EQ(msg.message, WmKeyUp);
     EXPECT_EQ(msg.wParam, 38u);
     EXPECT_FALSE(Take(&msg));
 }
@@ -72,8 +73,8 @@ TEST_F(SdlEvents, AltKeysAndF10AreSystemKeysTheTableNeverSees) {
     TMsg msg{};
     for (int i = 0; i < 2; i++) {
         ASSERT_TRUE(Take(&msg));
-        EXPECT_EQ(msg.message, WM_SYSKEYDOWN);
-        DispatchMessageA(&msg);
+        EXPECT_EQ(msg.message, WmSysKeyDown);
+        Win::DispatchMessageA(&msg);
     }
     EXPECT_EQ(KeyState[81], 0); // Q
     EXPECT_EQ(KeyState[121], 0);
@@ -85,7 +86,7 @@ TEST_F(SdlEvents, AFloodOfUnreadEventsNeverDelaysAKey) {
     ASSERT_TRUE(SdlPushKeyEvent(ScanEscape, KeyEscape, true, false, false));
     TMsg msg{};
     ASSERT_TRUE(Take(&msg)); // the very first poll brings the key
-    EXPECT_EQ(msg.message, WM_KEYDOWN);
+    EXPECT_EQ(msg.message, WmKeyDown);
     EXPECT_EQ(msg.wParam, 27u);
     EXPECT_EQ(MessageQueueLength(), 0);
 }
@@ -105,11 +106,11 @@ TEST_F(SdlEvents, TheCloseRequestDestroysTheWindowAndPostsTheQuitMessage) {
     ASSERT_TRUE(SdlPushCloseRequest());
     TMsg msg{};
     ASSERT_TRUE(Take(&msg));
-    EXPECT_EQ(msg.message, WM_CLOSE);
-    DispatchMessageA(&msg);
+    EXPECT_EQ(msg.message, WmClose);
+    Win::DispatchMessageA(&msg);
     EXPECT_EQ(GameWindowHandle(), 0);
     ASSERT_TRUE(Take(&msg));
-    EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_EQ(msg.message, WmQuit);
     EXPECT_EQ(msg.wParam, 0u);
 }
 
@@ -125,8 +126,8 @@ TEST_F(SdlEvents, AFloodOfTypedKeysLeavesNoKeyDownAndTheCloseStillArrives) {
     TMsg msg{};
     bool closed = false;
     while (Take(&msg)) {
-        closed = closed || msg.message == WM_CLOSE;
-        DispatchMessageA(&msg);
+        closed = closed || msg.message == WmClose;
+        Win::DispatchMessageA(&msg);
     }
     EXPECT_TRUE(closed);
     for (int32_t key = 0; key < 256; key++)
@@ -137,16 +138,16 @@ TEST_F(SdlEvents, AFloodOfTypedKeysLeavesNoKeyDownAndTheCloseStillArrives) {
 TEST_F(SdlEvents, ACloseRequestThatFoundNoRoomCanBeMadeAgain) {
     // A queue full of messages that must all be kept: the first request cannot be posted.
     for (int32_t i = 0; i < MessageQueueCapacity; i++)
-        PostQuitMessage(0);
+        Win::PostQuitMessage(0);
     ASSERT_TRUE(SdlPushCloseRequest());
     TMsg msg{};
     while (Take(&msg))
-        EXPECT_EQ(msg.message, WM_QUIT);
+        EXPECT_EQ(msg.message, WmQuit);
     EXPECT_EQ(MessageQueueDrops().Kept, 1u);
     // The window manager asks again, and this time the request gets through.
     ASSERT_TRUE(SdlPushCloseRequest());
     ASSERT_TRUE(Take(&msg));
-    EXPECT_EQ(msg.message, WM_CLOSE);
+    EXPECT_EQ(msg.message, WmClose);
 }
 
 TEST_F(SdlEvents, AViewerWindowPassesNoKeyToTheGameAndEndsOnEscOrClose) {

@@ -1,5 +1,5 @@
 // The headless backend: its virtual clock, the pass numbers its hooks see, its pass budget and cursor.
-#include "platform/HeadlessPlatform.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 #include <gtest/gtest.h>
 
@@ -31,10 +31,10 @@ class HeadlessPlatformTest : public ::testing::Test {
 };
 
 TEST_F(HeadlessPlatformTest, ClockAdvancesOnePassLengthPerSleepWhateverTheGameAsks) {
-    EXPECT_EQ(GetTickCount(), 100000u);
-    Sleep(2);
-    Sleep(500);
-    EXPECT_EQ(GetTickCount(), 100020u);
+    EXPECT_EQ(Win::GetTickCount(), 100000u);
+    Win::Sleep(2);
+    Win::Sleep(500);
+    EXPECT_EQ(Win::GetTickCount(), 100020u);
 }
 
 TEST_F(HeadlessPlatformTest, DecimalPassLengthIsFlooredExactly) {
@@ -58,12 +58,12 @@ TEST_F(HeadlessPlatformTest, HooksSeeEachPassOnceWithItsNumber) {
     HeadlessSetHooks(LogPoll, LogFrame, nullptr);
     TMsg msg{};
     TCanvas frame{};
-    PeekMessageA(&msg);
-    PeekMessageA(&msg);
-    Sleep(2);
+    Win::PeekMessageA(&msg);
+    Win::PeekMessageA(&msg);
+    Win::Sleep(2);
     CopyFrameToWindow(&frame, TRect{2, 26, 598, 598});
-    PeekMessageA(&msg);
-    Sleep(2);
+    Win::PeekMessageA(&msg);
+    Win::Sleep(2);
     CopyFrameToWindow(&frame, TRect{2, 26, 598, 598});
     EXPECT_EQ(Polls, (std::vector<uint64_t>{1, 2}));
     EXPECT_EQ(Frames, (std::vector<uint64_t>{1, 2}));
@@ -72,9 +72,9 @@ TEST_F(HeadlessPlatformTest, HooksSeeEachPassOnceWithItsNumber) {
 
 TEST_F(HeadlessPlatformTest, LoopEndsAtThePassLimitOrWhenStopped) {
     EXPECT_EQ(ContinueLoop(), 1);
-    Sleep(2);
+    Win::Sleep(2);
     EXPECT_EQ(ContinueLoop(), 1);
-    Sleep(2);
+    Win::Sleep(2);
     EXPECT_EQ(ContinueLoop(), 0);
     HeadlessConfigure(0, THeadlessPassMs{10, 0}, 0, 5);
     HeadlessStop();
@@ -96,20 +96,20 @@ TEST_F(HeadlessPlatformTest, RecordedTicksAnswerThePassesReadsInOrderAndTheClock
     // The start-up reads what was recorded for it.
     HeadlessRecordTick(7);
     EXPECT_EQ(HeadlessPeekTick(), 7u);
-    EXPECT_EQ(GetTickCount(), 7u);
+    EXPECT_EQ(Win::GetTickCount(), 7u);
     TMsg msg{};
-    PeekMessageA(&msg); // pass 1: nothing recorded, the clock runs on from 7
-    Sleep(2);
-    EXPECT_EQ(GetTickCount(), 17u);
-    PeekMessageA(&msg); // pass 2: two reads, two recorded ticks; a third read repeats the last
-    Sleep(2);
+    Win::PeekMessageA(&msg); // pass 1: nothing recorded, the clock runs on from 7
+    Win::Sleep(2);
+    EXPECT_EQ(Win::GetTickCount(), 17u);
+    Win::PeekMessageA(&msg); // pass 2: two reads, two recorded ticks; a third read repeats the last
+    Win::Sleep(2);
     EXPECT_EQ(HeadlessPeekTick(), 5000u);
-    EXPECT_EQ(GetTickCount(), 5000u);
-    EXPECT_EQ(GetTickCount(), 5003u);
-    EXPECT_EQ(GetTickCount(), 5003u);
-    PeekMessageA(&msg);
-    Sleep(2);
-    EXPECT_EQ(GetTickCount(), 5013u);
+    EXPECT_EQ(Win::GetTickCount(), 5000u);
+    EXPECT_EQ(Win::GetTickCount(), 5003u);
+    EXPECT_EQ(Win::GetTickCount(), 5003u);
+    Win::PeekMessageA(&msg);
+    Win::Sleep(2);
+    EXPECT_EQ(Win::GetTickCount(), 5013u);
 }
 
 TEST_F(HeadlessPlatformTest, RecordedTicksAPassDidNotReadAreGoneAtTheNextPoll) {
@@ -117,15 +117,15 @@ TEST_F(HeadlessPlatformTest, RecordedTicksAPassDidNotReadAreGoneAtTheNextPoll) {
     TicksForPass2 = {5000, 6000, 7000};
     HeadlessSetHooks(RecordTicksOfPass2, nullptr, nullptr);
     TMsg msg{};
-    PeekMessageA(&msg);
-    Sleep(2);
-    PeekMessageA(&msg);
-    Sleep(2);
-    EXPECT_EQ(GetTickCount(), 5000u);
-    PeekMessageA(&msg);
-    PeekMessageA(&msg); // a second poll of the same pass drops nothing more and adds nothing
-    Sleep(2);
-    EXPECT_EQ(GetTickCount(), 5010u);
+    Win::PeekMessageA(&msg);
+    Win::Sleep(2);
+    Win::PeekMessageA(&msg);
+    Win::Sleep(2);
+    EXPECT_EQ(Win::GetTickCount(), 5000u);
+    Win::PeekMessageA(&msg);
+    Win::PeekMessageA(&msg); // a second poll of the same pass drops nothing more and adds nothing
+    Win::Sleep(2);
+    EXPECT_EQ(Win::GetTickCount(), 5010u);
 }
 
 TEST_F(HeadlessPlatformTest, APassKeepsAtMostItsShareOfRecordedTicks) {
@@ -133,17 +133,17 @@ TEST_F(HeadlessPlatformTest, APassKeepsAtMostItsShareOfRecordedTicks) {
     for (int32_t i = 0; i < MostRecordedTicksPerPass + 5; i++)
         HeadlessRecordTick((uint32_t)i + 1);
     for (int32_t i = 0; i < MostRecordedTicksPerPass; i++)
-        EXPECT_EQ(GetTickCount(), (uint32_t)i + 1);
-    EXPECT_EQ(GetTickCount(), (uint32_t)MostRecordedTicksPerPass);
+        EXPECT_EQ(Win::GetTickCount(), (uint32_t)i + 1);
+    EXPECT_EQ(Win::GetTickCount(), (uint32_t)MostRecordedTicksPerPass);
 }
 
 TEST_F(HeadlessPlatformTest, CursorStandsWhereTheRunnerPutsItWithYZero) {
     TPoint point{7, 7};
-    GetCursorPos(&point);
+    Win::GetCursorPos(&point);
     EXPECT_EQ(point.x, -40);
     EXPECT_EQ(point.y, 0);
     HeadlessSetCursorX(INT32_MAX);
-    GetCursorPos(&point);
+    Win::GetCursorPos(&point);
     EXPECT_EQ(point.x, INT32_MAX);
 }
 

@@ -8,11 +8,12 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/GameIcon.h"
-#include "platform/KeyMap.h"
+#include "platform/sdl/GameIcon.h"
+#include "platform/sdl/KeyMap.h"
 #include "platform/Platform.h"
+#include "platform/sdl/SdlPlatform.h"
 #include "platform/PngFile.h"
-#include "platform/X11Pointer.h"
+#include "platform/sdl/X11Pointer.h"
 
 // The outer window size includes a 2-pixel frame left, right and below and a 26-pixel title band on top.
 constexpr int32_t FrameLeft = 2;
@@ -239,9 +240,9 @@ static void PostKey(const SDL_KeyboardEvent& key) {
     const bool system = IsSystemKey(virtualKey, (key.keysym.mod & KMOD_ALT) != 0);
     uint32_t message;
     if (system) {
-        message = down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
+        message = down ? WmSysKeyDown : WmSysKeyUp;
     } else {
-        message = down ? WM_KEYDOWN : WM_KEYUP;
+        message = down ? WmKeyDown : WmKeyUp;
     }
     uint32_t flags = 1u | (((uint32_t)key.keysym.scancode & 0xFFu) << 16);
     if (!down || key.repeat != 0) flags |= 1u << 30;
@@ -252,7 +253,7 @@ static void PostKey(const SDL_KeyboardEvent& key) {
 // A close request that found no room in the queue can be made again.
 static void PostClose() {
     if (ClosePosted || GameWindowHandle() == 0) return;
-    ClosePosted = PostToWindow(WM_CLOSE, 0, 0) != 0;
+    ClosePosted = PostToWindow(WmClose, 0, 0) != 0;
 }
 
 // What a flood of input made the queue drop is told once the flood has been worked off, or at the end.
@@ -336,9 +337,16 @@ static int32_t SdlContinueLoop() {
 }
 
 static const TPlatformBackend Sdl = {
-    SdlCreateGameWindow,  SdlShowGameWindow, SdlPumpEvents,   SdlDestroyGameWindow,
-    SdlGetTickCount,      SdlSleep,          SdlGetCursorPos, SdlCopyToWindow,
-    SdlReleaseGameWindow, SdlContinueLoop,
+    .CreateGameWindow = SdlCreateGameWindow,
+    .ShowGameWindow = SdlShowGameWindow,
+    .PumpEvents = SdlPumpEvents,
+    .DestroyGameWindow = SdlDestroyGameWindow,
+    .GetTickCount = SdlGetTickCount,
+    .Sleep = SdlSleep,
+    .GetCursorPos = SdlGetCursorPos,
+    .CopyToWindow = SdlCopyToWindow,
+    .ReleaseGameWindow = SdlReleaseGameWindow,
+    .ContinueLoop = SdlContinueLoop,
 };
 
 const TPlatformBackend* SdlBackend() {

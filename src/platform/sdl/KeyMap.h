@@ -8,5 +8,5 @@ int32_t VirtualKeyFromScancode(int32_t sdlScancode);
 // As above, but letters follow the keyboard layout: a key whose layout character (SDL key code) is a Latin
 // letter gives that letter's code wherever it sits.
 int32_t VirtualKeyFromKey(int32_t sdlScancode, int32_t sdlKeycode);
-// True when the key arrives as a system key (WM_SYSKEYDOWN/UP): with Alt held, and F10 and Alt themselves.
+// True when the key arrives as a system key (WmSysKeyDown/UP): with Alt held, and F10 and Alt themselves.
 bool IsSystemKey(int32_t virtualKey, bool altHeld);

@@ -1,6 +1,6 @@
 // Reads the pointer with XQueryPointer on the root window of the game window's screen, through the X
 // connection SDL opened for the window. Kept apart from the SDL backend so that Xlib's names stay here.
-#include "platform/X11Pointer.h"
+#include "platform/sdl/X11Pointer.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>

@@ -1,6 +1,6 @@
 // The key table of the SDL backend: SDL scancodes to the virtual-key codes of the classic desktop. Keypad
 // keys keep their digit codes whether or not Num Lock is on, because they are read by physical position.
-#include "platform/KeyMap.h"
+#include "platform/sdl/KeyMap.h"
 
 #include "platform/VirtualKeys.h"
 

@@ -1,5 +1,5 @@
 // Test events pushed into SDL's queue: keys, the kinds of event the game never reads, the close request.
-#include "platform/SdlTestEvents.h"
+#include "platform/sdl/SdlTestEvents.h"
 
 #include <SDL.h>
 
