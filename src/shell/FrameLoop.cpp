@@ -82,7 +82,7 @@ void RunFramePass() {
     CopyFrameToWindow(&BackBuffer, ScreenRect);
 }
 
-int32_t ProgramMain() {
+bool StartProgram(int32_t* exitCode) {
     std::atexit(ReleaseGlobals);
     // Room for every text the game sets, so that setting one never allocates during a pass.
     Message.reserve(256);
@@ -99,19 +99,38 @@ int32_t ProgramMain() {
     WindowClass.hCursor = IdcArrow;
     WindowClass.hbrBackground = ColorMenu + 1;
     WindowClass.lpszClassName = WindowClassName;
-    if (Win::RegisterClassA(&WindowClass) == 0) return 0;
+    if (Win::RegisterClassA(&WindowClass) == 0) {
+        *exitCode = 0;
+        return false;
+    }
 
     const int32_t window = Win::CreateWindowExA(WindowClassName, WindowTitle, ScreenWidth, ScreenHeight);
     // A game nobody can see is a failure: the backend has said why.
-    if (window == 0) return 1;
+    if (window == 0) {
+        *exitCode = 1;
+        return false;
+    }
     Win::ShowWindow(window);
     Win::UpdateWindow(window);
 
     CanvasCreate(&BackBuffer, ScreenWidth, ScreenHeight);
-    while (Running != 0 && ContinueLoop() != 0)
-        RunFramePass();
+    return true;
+}
 
+bool ProgramRunning() {
+    return Running != 0 && ContinueLoop() != 0;
+}
+
+int32_t EndProgram() {
     CanvasFree(&BackBuffer);
     ReleaseWindowCanvas();
     return Running == 0 ? (int32_t)Msg.wParam : 0;
+}
+
+int32_t ProgramMain() {
+    int32_t exitCode = 0;
+    if (!StartProgram(&exitCode)) return exitCode;
+    while (ProgramRunning())
+        RunFramePass();
+    return EndProgram();
 }

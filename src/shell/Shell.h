@@ -11,8 +11,16 @@ int32_t AnswerInfoOption(int argc, const char* const* argv, std::FILE* out);
 // Sets up one whole game: its world (BuildWorldState) and its starting camera. DemoMode selects the
 // demonstration or the race.
 void BuildWorld();
-// The process entry: start-up, window, back buffer, frame loop. Returns the exit code.
+// The process entry: StartProgram, passes while ProgramRunning, EndProgram. Returns the exit code.
 int32_t ProgramMain();
+// The loop's three parts, for a host that calls one pass at a time (a browser's scheduler). StartProgram
+// builds the world, the window and the back buffer; false when the process must end at once, with its
+// exit code (0 without a window class, 1 without a window).
+bool StartProgram(int32_t* exitCode);
+// Whether another pass is due: the quit message has not been taken and the backend lets the loop go on.
+bool ProgramRunning();
+// Frees the back buffer and the window's canvas; the exit code (the quit message's, or 0).
+int32_t EndProgram();
 // The window procedure: keeps the key table, posts the quit message on WmDestroy.
 intptr_t WindowProc(int32_t hwnd, uint32_t message, uint32_t wParam, int32_t lParam);
 // One pass of the frame loop: poll, sleep, clear, the sixteen steps, copy.

@@ -108,6 +108,23 @@ TEST_F(FrameLoop, EscapeEndsTheProgramAfterItsPassWithCode27) {
     EXPECT_NE(GameWindowHandle(), 0); // the window is still there when the loop ends
 }
 
+TEST_F(FrameLoop, AHostCallingOnePassAtATimeEndsAsTheLoopDoes) {
+    const TKey keys[] = {{5, WmKeyDown, 27}};
+    Keys = keys;
+    KeyCount = 1;
+    HeadlessConfigure(100000, THeadlessPassMs{10, 0}, 0, 100);
+    HeadlessSetHooks(PostKeys, CountFrame, nullptr);
+    int32_t exitCode = -1;
+    ASSERT_TRUE(StartProgram(&exitCode));
+    uint64_t passes = 0;
+    while (ProgramRunning()) {
+        RunFramePass();
+        passes++;
+    }
+    EXPECT_EQ(passes, 5u);
+    EXPECT_EQ(EndProgram(), 27);
+}
+
 TEST_F(FrameLoop, ClosingTheWindowEndsTheProgramWithCode0) {
     const TKey keys[] = {{7, WmClose, 0}};
     EXPECT_EQ(Run(keys, 1, 100), 0);
