@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages tramolo needs, when they are missing. Sourced by play.sh and test.sh.
-# Usage: deps.sh play|test
+# Usage: deps.sh play|test, or deps.sh packages NAME... for the packages named (scripts/cross.sh)
 set -euo pipefail
 
 want=(build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fontconfig
@@ -8,6 +8,10 @@ want=(build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig
 if [ "${1:-play}" = test ]; then
     want+=(libgtest-dev zlib1g-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick python3 clang
            libclang-rt-14-dev man-db groff-base appstream desktop-file-utils lintian locales)
+fi
+if [ "${1:-play}" = packages ]; then
+    shift
+    want=("$@")
 fi
 
 missing=()

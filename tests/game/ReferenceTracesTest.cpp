@@ -16,7 +16,16 @@
 #include <utility>
 #include <vector>
 
+#include "platform/PngFile.h"
+
 namespace {
+
+// The runner the traces are asked of: this build's, or another target's (a cross-built runner started
+// through its emulator) when TRAMOLO_SIM_UNDER_TEST names one.
+std::string RunnerUnderTest() {
+    const char* other = std::getenv("TRAMOLO_SIM_UNDER_TEST");
+    return other != nullptr && other[0] != 0 ? other : TRAMOLO_SIM_PATH;
+}
 
 const std::string GoldenDir = std::string(TRAMOLO_SOURCE_DIR) + "/tests/golden/";
 const std::string SharedGoldenDir = std::string(TRAMOLO_SOURCE_DIR) + "/../shared/golden/";
@@ -162,8 +171,8 @@ TEST_P(ReferenceTrace, TheRunnerReproducesEveryFieldOfEveryPass) {
     const TReference& ref = GetParam();
     const std::string trace =
         ::testing::TempDir() + "reference-" + ref.Name + "-" + std::to_string(getpid()) + ".jsonl";
-    const std::string command = std::string("'") + TRAMOLO_SIM_PATH + "' --quiet " +
-                                Replaced(ref.Options, '@', GoldenDir) + " --trace '" + trace + "'";
+    const std::string command = "'" + RunnerUnderTest() + "' --quiet " + Replaced(ref.Options, '@', GoldenDir) +
+                                " --trace '" + trace + "'";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << command;
     EXPECT_EQ(WEXITSTATUS(status), ref.ExitCode) << command;
@@ -220,10 +229,45 @@ TEST(ReferenceTraceCopy, MatchesTheSharedReferenceWhereThereIsOne) {
             << SharedGoldenDir << name << " differs from tests/golden/" << name
             << ": copy the newer reference into tests/golden";
     }
-    for (const char* script : {"race-gameover.txt", "race-commands.txt"})
+    for (const char* script : {"race-gameover.txt", "race-commands.txt", "race-offroad.txt"})
         EXPECT_TRUE(SameFileContents(SharedGoldenDir + script, GoldenDir + script))
             << SharedGoldenDir << script << " differs from tests/golden/" << script
             << ": copy the newer script into tests/golden";
+}
+
+// Another target's runner draws the same frames as this build's, pixel for pixel: the 3D view, the line
+// view and every display mode come up in the scripted race. Run only against a runner under test.
+TEST(CrossTarget, FramesArePixelIdenticalToThisBuilds) {
+    const std::string options = "--passes 2000 --input '" + GoldenDir + "race-commands.txt' --start-tick 4294960000";
+    const int passes[] = {40, 400, 700, 1000, 1300, 1600, 1900};
+    std::vector<std::pair<std::string, std::string>> frames;
+    std::string ours = "'" + std::string(TRAMOLO_SIM_PATH) + "' --quiet " + options;
+    std::string theirs = "'" + RunnerUnderTest() + "' --quiet " + options;
+    for (int pass : passes) {
+        const std::string stem = ::testing::TempDir() + "cross-" + std::to_string(getpid()) + "-" +
+                                 std::to_string(pass);
+        frames.emplace_back(stem + "-ours.png", stem + "-theirs.png");
+        ours += " --png " + std::to_string(pass) + ":'" + frames.back().first + "'";
+        theirs += " --png " + std::to_string(pass) + ":'" + frames.back().second + "'";
+    }
+    ASSERT_EQ(std::system(ours.c_str()), 0) << ours;
+    ASSERT_EQ(std::system(theirs.c_str()), 0) << theirs;
+    for (size_t i = 0; i < frames.size(); i++) {
+        std::vector<uint32_t> pixels[2];
+        int32_t width[2] = {}, height[2] = {};
+        const std::string* files[2] = {&frames[i].first, &frames[i].second};
+        for (int k = 0; k < 2; k++) {
+            std::ifstream in(*files[k], std::ios::binary);
+            const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            EXPECT_TRUE(ReadPngPixels((const uint8_t*)data.data(), data.size(), 4096, &pixels[k], &width[k],
+                                      &height[k]))
+                << *files[k];
+            std::remove(files[k]->c_str());
+        }
+        EXPECT_EQ(width[0], width[1]);
+        EXPECT_EQ(height[0], height[1]);
+        EXPECT_TRUE(pixels[0] == pixels[1]) << "the frame of pass " << passes[i] << " differs";
+    }
 }
 
 // The reader that reports differences must itself see them: a changed float inside an actor record and
