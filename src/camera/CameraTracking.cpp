@@ -19,9 +19,9 @@ float NonZero(float difference) {
     return difference == 0.0f ? ZeroDifference : difference;
 }
 
-// The plain arc tangent of a quotient, in game degrees.
-long double ArcTanDegrees(float numerator, float denominator) {
-    return (long double)std::atan((double)numerator / (double)denominator) * 180.0L / GamePi;
+// The plain arc tangent of a quotient, in game degrees, in double like all the camera's arithmetic.
+double ArcTanDegrees(float numerator, float denominator) {
+    return std::atan((double)numerator / (double)denominator) * 180.0 / GamePiDouble;
 }
 
 void TurnRestingCamera(const TActor& actor) {
@@ -45,7 +45,7 @@ void TurnRestingCamera(const TActor& actor) {
         break;
     case BonnetPreset:
     case ChasePreset:
-        if (dy > 0.0f) CamAngleY = F32(-ArcTanDegrees(dx, dy) + 180.0L);
+        if (dy > 0.0f) CamAngleY = F32(-ArcTanDegrees(dx, dy) + 180.0);
         if (dy < 0.0f) CamAngleY = F32(-ArcTanDegrees(dx, dy));
         if (CamAngleY < 0.0f) CamAngleY = F32((double)CamAngleY + 360.0);
         if (CamAngleY > 359.0f) CamAngleY = F32((double)CamAngleY - 360.0);

@@ -9,6 +9,8 @@
 
 // Degrees to radians and back with the game's 3.1428, in extended precision.
 constexpr long double GamePi = 3.1428L;
+// The same factor where the arithmetic is double.
+constexpr double GamePiDouble = 3.1428;
 
 // Rounds an intermediate result to the float it is stored as; beyond float's range it saturates to
 // +-FLT_MAX, and NaN becomes 0. The usual value, finite and within float's range, passes one test.
