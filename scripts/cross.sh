@@ -3,9 +3,10 @@
 # into build-TARGET/; afterwards build-TARGET/tramolo-sim runs that target's runner on this machine (through
 # Wine, node or qemu), with the runner's own options and files.
 #
-#     scripts/cross.sh [--check] linux-clang|windows|web|arm64
+#     scripts/cross.sh [--check] linux-clang|windows|web|arm64|linux-gcc-O0
 #
 # linux-clang  clang at -O3 -march=native, this machine's processor
+# linux-gcc-O0 gcc without optimisation (the main build is gcc at -O2)
 # windows      MinGW-w64, x86-64, run under Wine
 # web          Emscripten (WebAssembly), run under node
 # arm64        Debian's aarch64 cross compiler, run under qemu-user
@@ -24,12 +25,13 @@ dir=build-$target
 jobs=$(nproc)
 
 case $target in
-linux-clang) want=(clang cmake libstb-dev libsdl2-dev libx11-dev pkg-config) ;;
+linux-clang) want=(clang cmake libstb-dev) ;;
+linux-gcc-O0) want=(g++ cmake libstb-dev) ;;
 windows) want=(g++-mingw-w64-x86-64 wine64 cmake libstb-dev) ;;
 web) want=(emscripten nodejs cmake libstb-dev) ;;
 arm64) want=(g++-aarch64-linux-gnu qemu-user cmake libstb-dev) ;;
 *)
-    echo "usage: scripts/cross.sh [--check] linux-clang|windows|web|arm64" >&2
+    echo "usage: scripts/cross.sh [--check] linux-clang|windows|web|arm64|linux-gcc-O0" >&2
     exit 2
     ;;
 esac
@@ -45,6 +47,10 @@ linux-clang)
         -DCMAKE_CXX_FLAGS="-O3 -march=native" > /dev/null
     runner=("$PWD/$dir/bin/tramolo-sim")
     ;;
+linux-gcc-O0)
+    CC=gcc CXX=g++ cmake -S . -B "$dir" "${common[@]}" -DTRAMOLO_SDL=OFF -DCMAKE_CXX_FLAGS_RELEASE="-O0" > /dev/null
+    runner=("$PWD/$dir/bin/tramolo-sim")
+    ;;
 windows)
     cmake -S . -B "$dir" "${common[@]}" -DTRAMOLO_SDL=OFF \
         -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/windows.cmake" > /dev/null
@@ -52,7 +58,7 @@ windows)
     ;;
 web)
     # Debian's Emscripten finds its optimiser's parser (node-acorn) only through NODE_PATH.
-    export NODE_PATH=/usr/share/nodejs EM_CACHE="$PWD/$dir/emcache"
+    export NODE_PATH=/usr/share/nodejs
     emcmake cmake -S . -B "$dir" "${common[@]}" -DTRAMOLO_SDL=OFF > /dev/null
     runner=(node "$PWD/$dir/bin/tramolo-sim.js")
     ;;
@@ -63,6 +69,11 @@ arm64)
     ;;
 esac
 cmake --build "$dir" -j"$jobs" --target tramolo-sim
+
+# Wine's prefix made once, quietly, so that the runner's first run prints only what the runner says.
+if [[ $target == windows && ! -f $dir/wine/system.reg ]]; then
+    WINEPREFIX="$PWD/$dir/wine" WINEDEBUG=-all /usr/lib/wine/wine64 wineboot --init > /dev/null 2>&1 || true
+fi
 
 # The runner as a command of this machine.
 {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test: the unit, runner and long tests and the
-# real-window tests under Xvfb in a gcc build; then, in a clang build with AddressSanitizer and
+# Installs what is missing, builds everything and runs every test: the unit, runner and long tests, the
+# real-window tests under Xvfb and the Windows and web runners against the reference traces in a gcc build; then, in a clang build with AddressSanitizer and
 # UndefinedBehaviorSanitizer (tests and libFuzzer targets included, warnings as errors), the unit tests (a
 # shorter soak, not the long pass-rate and clock runs) and the fuzz targets over their seed corpora.
 # Each build is configured with exactly the options it needs, whatever configured it before (play.sh, a
@@ -41,9 +41,13 @@ run_tests() {
     summaries+=("$(python3 scripts/ctest-summary.py "$name" "$junit")")
 }
 
+echo "== the runner for Windows (under Wine) and the web (under node), by scripts/cross.sh"
+bash scripts/cross.sh windows
+bash scripts/cross.sh web
+
 echo "== build (warnings are errors)"
 configure build cc c++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRAMOLO_WERROR=ON -DTRAMOLO_TESTS=ON \
-    -DTRAMOLO_BENCH=ON -DTRAMOLO_SANITIZE=OFF -DTRAMOLO_FUZZ=OFF
+    -DTRAMOLO_BENCH=ON -DTRAMOLO_SANITIZE=OFF -DTRAMOLO_FUZZ=OFF -DTRAMOLO_CROSS_TARGETS="windows;web"
 cmake --build build -j"$jobs"
 echo "== tests"
 run_tests "build" build -j"$jobs"
