@@ -3,10 +3,10 @@
 # into build-TARGET/; afterwards build-TARGET/tramolo-sim runs that target's runner on this machine (through
 # Wine, node or qemu), with the runner's own options and files.
 #
-#     scripts/cross.sh [--check] linux-clang|windows|web|arm64|linux-gcc-O0
+#     scripts/cross.sh [--check] linux-clang|windows|web|arm64|linux-gcc-O0|linux-gcc-O3
 #
 # linux-clang  clang at -O3 -march=native, this machine's processor
-# linux-gcc-O0 gcc without optimisation (the main build is gcc at -O2)
+# linux-gcc-O0, linux-gcc-O3   gcc without optimisation and at its highest (the main build is -O2)
 # windows      MinGW-w64, x86-64, run under Wine
 # web          Emscripten (WebAssembly), run under node
 # arm64        Debian's aarch64 cross compiler, run under qemu-user
@@ -26,12 +26,12 @@ jobs=$(nproc)
 
 case $target in
 linux-clang) want=(clang cmake libstb-dev) ;;
-linux-gcc-O0) want=(g++ cmake libstb-dev) ;;
+linux-gcc-O0 | linux-gcc-O3) want=(g++ cmake libstb-dev) ;;
 windows) want=(g++-mingw-w64-x86-64 wine64 cmake libstb-dev) ;;
 web) want=(emscripten nodejs cmake libstb-dev) ;;
 arm64) want=(g++-aarch64-linux-gnu qemu-user cmake libstb-dev) ;;
 *)
-    echo "usage: scripts/cross.sh [--check] linux-clang|windows|web|arm64|linux-gcc-O0" >&2
+    echo "usage: scripts/cross.sh [--check] linux-clang|windows|web|arm64|linux-gcc-O0|linux-gcc-O3" >&2
     exit 2
     ;;
 esac
@@ -47,8 +47,9 @@ linux-clang)
         -DCMAKE_CXX_FLAGS="-O3 -march=native" > /dev/null
     runner=("$PWD/$dir/bin/tramolo-sim")
     ;;
-linux-gcc-O0)
-    CC=gcc CXX=g++ cmake -S . -B "$dir" "${common[@]}" -DTRAMOLO_SDL=OFF -DCMAKE_CXX_FLAGS_RELEASE="-O0" > /dev/null
+linux-gcc-O0 | linux-gcc-O3)
+    CC=gcc CXX=g++ cmake -S . -B "$dir" "${common[@]}" -DTRAMOLO_SDL=OFF \
+        -DCMAKE_CXX_FLAGS_RELEASE="-${target#linux-gcc-}" > /dev/null
     runner=("$PWD/$dir/bin/tramolo-sim")
     ;;
 windows)
