@@ -522,21 +522,21 @@ float ExtToFloatSaturated(TExtended a) {
 //     since z^n < 2^-13n <= 2^-(F+8);
 //   P = r g: < 1 u + |r| 2.4 u + 1 u < 2.03 u;   atan(c) from the table, truncated: < 1 u;
 //   pi/2 or pi, truncated: < 1 u.  Total < 4.1 u.
-// For k = 0 the value is kept scaled by 2^d (t = q 2^-d, q = X'/Y' in [1/2, 2)) so that a small result keeps
-// its relative precision: P = q g(q^2 2^-2d) has < 1 u + 2 (2.36 u) + 1 u < 6.8 u, and for the other octants
-// P 2^-d adds < 1.1 u.
-// The approximation v is then within 8 u of the exact value; if v - 8u and v + 8u round to the same 64 bits,
-// so does the exact value, which lies between them (rounding is monotonic). The fast path runs this with
-// F = 128: a result is undecided only when it lies within about 2^-60 units in the last place of a rounding
-// midpoint, so in practice never. The slow path runs it again with F = 320.
+// For k = 0 the value is kept scaled by 2^d (t = q 2^-d, q the significands' quotient in [1/2, 2)) so that a
+// small result keeps its relative precision: P = q g(q^2 2^-2d) has < 1 u + 2 (2.36 u) + 1 u < 6.8 u, and for
+// the other octants P 2^-d adds < 1.1 u. The approximation v is then within 8 u of the exact value; if v - 8u
+// and v + 8u round to the same 64 bits, so does the exact value, which lies between them (rounding is
+// monotonic). The fast path runs this with F = 96: a result is undecided only when it lies within 2^-22 units
+// in the last place of a rounding midpoint (2^-28 for results near 1), a few calls in a billion. The slow
+// path runs it again with F = 320.
 //
 // Why the slow path suffices: the exact result is never a midpoint, since atan(t) for a nonzero rational t is
 // transcendental (Lindemann), and so are pi/2 +- atan(t) and pi - atan(t), while midpoints are rational. How
 // near one it can come is not proven for every pair of inputs, but counting says: each exponent difference
-// (about 2^7 of them before the tiny case below) and octant gives at most 2^128 significand pairs, each
+// (70 of them before the tiny case below) and octant gives at most 2^128 significand pairs, each
 // landing within delta units in the last place of a midpoint with probability 2 delta, so the nearest of all
 // is expected around 2^-140 ulp. The slow path decides everything farther than 2^-245 ulp, a margin of over
-// 100 bits. Hard pairs built from continued fractions of tan(midpoint), which come within about 2^-64 ulp,
+// 100 bits. Hard pairs built from continued fractions of tan(midpoint), which come within about 2^-65 ulp,
 // are in the tests. Should the slow path still not decide, it gives the rounding of its 320-bit value and
 // says so.
 //
@@ -553,9 +553,8 @@ template <int L> constexpr int32_t FractionBits = 32 * (L - 1);
 // Series terms so that z^n < 2^-13n stays below 2^-(F+8).
 template <int L> constexpr int SeriesTerms = (FractionBits<L> + 8 + 12) / 13;
 
-constexpr int FastLimbs = 5;  // 128 fraction bits
+constexpr int FastLimbs = 4;  // 96 fraction bits
 constexpr int SlowLimbs = 11; // 320 fraction bits
-constexpr uint32_t ErrorUnits = 8;
 constexpr int32_t TinyExponentGap = 70;
 
 // floor(2^F / (2j + 1)) for each series term, worked out by the compiler.
@@ -747,6 +746,7 @@ bool SameBits(TExtended a, TExtended b) {
 
 // The reduced problem: t = (Y / X) 2^-Gap with normalised 64-bit Y <= X 2^Gap, the step k, and the octant.
 struct TAtanInput {
+    bool Negative; // the result's sign, y's
     uint64_t Y, X;
     int32_t Gap;
     int K;
@@ -754,7 +754,7 @@ struct TAtanInput {
     bool XNegative; // x < 0
 };
 
-// An approximation of |atan2| as v * 2^-Scale, within ErrorUnits units of its last place.
+// An approximation of |atan2| as v * 2^-Scale, within ExtAtanErrorUnits units of its last place.
 template <int L> struct TApproximation {
     TFix<L> Value;
     int32_t Scale;
@@ -802,8 +802,8 @@ template <int L> TApproximation<L> Approximate(const TAtanInput& in) {
 
 // Rounds an approximation; true when its whole error interval rounds the same way.
 template <int L> bool Decide(const TApproximation<L>& v, bool negative, TExtended& result) {
-    const TExtended below = RoundFix(AddUnits(v.Value, ErrorUnits, true), v.Scale, negative);
-    const TExtended above = RoundFix(AddUnits(v.Value, ErrorUnits, false), v.Scale, negative);
+    const TExtended below = RoundFix(AddUnits(v.Value, ExtAtanErrorUnits, true), v.Scale, negative);
+    const TExtended above = RoundFix(AddUnits(v.Value, ExtAtanErrorUnits, false), v.Scale, negative);
     if (SameBits(below, above)) {
         result = below;
         return true;
@@ -824,28 +824,29 @@ TExtended QuarterTurns(int quarters, bool negative) {
 
 } // namespace
 
-TAtan2Result ExtAtan2Traced(TExtended y, TExtended x) {
+namespace {
+
+// Reduces atan2(y, x) to `in`; special cases and tiny results are rounded here already: then it gives false
+// and the result.
+bool Reduce(TExtended y, TExtended x, TAtanInput& in, TExtended& result) {
     const TParts py = Unpack(y), px = Unpack(x);
-    if (IsNaNLike(py) || IsNaNLike(px)) return {PropagateNaN(y, py, x, px), false, true};
     const bool negative = py.Negative;
     // Zeros and infinities: a zero y is 0 or pi by the side of x (its sign for a zero x); an infinite y is a
     // quarter turn, or pi/4 or 3pi/4 against an infinite x; otherwise an infinite x is 0 or pi and a zero x
     // a quarter turn.
-    if (py.Class == TClass::Zero) {
-        if (px.Negative) return {QuarterTurns(4, negative), false, true};
-        return {{0, 0, negative}, false, true};
-    }
-    if (py.Class == TClass::Infinity) {
-        if (px.Class == TClass::Infinity) return {QuarterTurns(px.Negative ? 3 : 1, negative), false, true};
-        return {QuarterTurns(2, negative), false, true};
-    }
-    if (px.Class == TClass::Infinity) {
-        if (px.Negative) return {QuarterTurns(4, negative), false, true};
-        return {{0, 0, negative}, false, true};
-    }
-    if (px.Class == TClass::Zero) return {QuarterTurns(2, negative), false, true};
+    if (IsNaNLike(py) || IsNaNLike(px))
+        result = PropagateNaN(y, py, x, px);
+    else if (py.Class == TClass::Zero)
+        result = px.Negative ? QuarterTurns(4, negative) : TExtended{0, 0, negative};
+    else if (py.Class == TClass::Infinity)
+        result = QuarterTurns(px.Class != TClass::Infinity ? 2 : px.Negative ? 3 : 1, negative);
+    else if (px.Class == TClass::Infinity)
+        result = px.Negative ? QuarterTurns(4, negative) : TExtended{0, 0, negative};
+    else if (px.Class == TClass::Zero)
+        result = QuarterTurns(2, negative);
+    if (py.Class != TClass::Finite || px.Class != TClass::Finite) return false;
 
-    TAtanInput in{};
+    in.Negative = negative;
     in.Swapped = py.Exponent > px.Exponent || (py.Exponent == px.Exponent && py.Significand > px.Significand);
     in.XNegative = px.Negative;
     const TParts& top = in.Swapped ? px : py;
@@ -853,11 +854,15 @@ TAtan2Result ExtAtan2Traced(TExtended y, TExtended x) {
     in.Y = top.Significand;
     in.X = bottom.Significand;
     in.Gap = bottom.Exponent - top.Exponent;
+    in.K = 0;
     if (!in.Swapped && !in.XNegative && in.Gap >= TinyExponentGap) {
         const TQuotient q = DivideSignificands(in.Y, in.X);
         const int32_t exponent = top.Exponent - bottom.Exponent + q.Exponent;
-        if (q.Exact) return {RoundPack(negative, exponent, q.Hi - 1, ~0ull, true), false, true};
-        return {RoundPack(negative, exponent, q.Hi, q.Lo, false), false, true};
+        if (q.Exact)
+            result = RoundPack(negative, exponent, q.Hi - 1, ~0ull, true);
+        else
+            result = RoundPack(negative, exponent, q.Hi, q.Lo, false);
+        return false;
     }
     if (in.Gap <= 7) {
         // k = round(64 t) from the top 32 bits of each significand: t is off by under 2^-30 t, which keeps
@@ -865,12 +870,36 @@ TAtan2Result ExtAtan2Traced(TExtended y, TExtended x) {
         const uint64_t quotient = ((in.Y >> 32) << 7) / ((in.X >> 32) << in.Gap);
         in.K = (int)((quotient + 1) >> 1);
     }
+    return true;
+}
 
+template <int L> void Export(const TApproximation<L>& v, TExtAtanApproximation& out) {
+    for (int i = 0; i < ExtConstantLimbs; i++)
+        out.Limbs[i] = i < L ? v.Value.Limb[i] : 0;
+    out.Scale = v.Scale;
+}
+
+} // namespace
+
+TAtan2Result ExtAtan2Traced(TExtended y, TExtended x) {
+    TAtanInput in;
     TAtan2Result result{{}, false, true};
-    if (Decide(Approximate<FastLimbs>(in), negative, result.Value)) return result;
+    if (!Reduce(y, x, in, result.Value)) return result;
+    if (Decide(Approximate<FastLimbs>(in), in.Negative, result.Value)) return result;
     result.SlowPath = true;
-    result.Decided = Decide(Approximate<SlowLimbs>(in), negative, result.Value);
+    result.Decided = Decide(Approximate<SlowLimbs>(in), in.Negative, result.Value);
     return result;
+}
+
+bool ExtAtan2Approximate(TExtended y, TExtended x, bool slow, TExtAtanApproximation& approximation) {
+    TAtanInput in;
+    TExtended direct;
+    if (!Reduce(y, x, in, direct)) return false;
+    if (slow)
+        Export(Approximate<SlowLimbs>(in), approximation);
+    else
+        Export(Approximate<FastLimbs>(in), approximation);
+    return true;
 }
 
 TExtended ExtAtan2(TExtended y, TExtended x) {
