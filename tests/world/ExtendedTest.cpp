@@ -96,79 +96,80 @@ TEST(Extended, SpecialCasesMatchTheX87) {
     struct Case {
         TOp op;
         TExtended a, b;
-    } cases[] = {
-        // Signed zeros, infinities and invalid operations.
-        {TOp::Add, zero, negZero},
-        {TOp::Add, negZero, negZero},
-        {TOp::Sub, negZero, zero},
-        {TOp::Sub, three, three},
-        {TOp::Mul, negZero, three},
-        {TOp::Mul, zero, Inf},
-        {TOp::Div, zero, zero},
-        {TOp::Div, One, negZero},
-        {TOp::Div, negZero, Inf},
-        {TOp::Div, Inf, Inf},
-        {TOp::Sub, Inf, Inf},
-        {TOp::Mul, Inf, ExtNeg(two)},
-        {TOp::Sqrt, negZero, zero},
-        {TOp::Sqrt, ExtNeg(three), zero},
-        {TOp::Sqrt, Inf, zero},
-        // NaNs: quieted, the quiet one of two, else the larger significand.
-        {TOp::Add, QuietNaN, One},
-        {TOp::Mul, One, SignallingNaN},
-        {TOp::Add, SignallingNaN, QuietNaN},
-        {TOp::Div, Make(Top | 3ull << 61, 16384), QuietNaN},
-        {TOp::Sqrt, SignallingNaN, zero},
-        // Ties to even, a carry into the next binade, the jammed bits of a far smaller addend.
-        {TOp::Add, One, halfUlp},
-        {TOp::Add, justOver, halfUlp},
-        {TOp::Add, Make(~0ull, 0), halfUlp},
-        {TOp::Sub, One, Make(Top, -70)},
-        {TOp::Sub, One, Make(Top | 1, -65)},
-        {TOp::Sub, justOver, One},
-        {TOp::Mul, Make(~0ull, 0), Make(~0ull, 0)},
-        {TOp::Mul, justOver, justOver},
-        {TOp::Div, One, three},
-        {TOp::Div, ExtendedFromInt(6), three},
-        {TOp::Sqrt, two, zero},
-        {TOp::Sqrt, Make(Top, 2), zero},
-        // Overflow and underflow at the edges, subnormal operands and results.
-        {TOp::Add, Largest, Largest},
-        {TOp::Mul, Largest, two},
-        {TOp::Add, Largest, Make(Top, 16383 - 64)},
-        {TOp::Div, Largest, SmallestSubnormal},
-        {TOp::Div, SmallestSubnormal, Largest},
-        {TOp::Div, SmallestNormal, two},
-        {TOp::Div, SmallestSubnormal, two},
-        {TOp::Mul, SmallestSubnormal, Make(Top | Top >> 1, -1)},
-        {TOp::Sub, SmallestNormal, SmallestSubnormal},
-        {TOp::Add, {Top - 1, 0, false}, SmallestSubnormal},
-        {TOp::Mul, {12345, 0, true}, Make(Top, 70)},
-        {TOp::Sqrt, SmallestSubnormal, zero},
-        {TOp::Sqrt, Largest, zero},
-        {TOp::Mul, oneUlp, oneUlp},
-        // Operands the x87 treats specially: a pseudo-denormal is accepted, an unnormal refused.
-        {TOp::Add, {Top | 5, 0, false}, SmallestSubnormal},
-        {TOp::Mul, {Top >> 1, 16383, false}, One},
-        // Narrowing: ties, overflow, subnormal floats and doubles.
-        {TOp::ToFloat, Make(Top | 1ull << 39, 0), zero},
-        {TOp::ToFloat, Make(Top | 1ull << 39 | 1, 0), zero},
-        {TOp::ToFloat, Make(~0ull << 39, 127), zero},
-        {TOp::ToFloat, Make(~0ull << 40 | ((1ull << 39) - 1), 127), zero},
-        {TOp::ToFloat, Make(Top, -150), zero},
-        {TOp::ToFloat, Make(Top | 1, -150), zero},
-        {TOp::ToFloat, Make(Top | Top >> 1, -149), zero},
-        {TOp::ToFloat, Make(~0ull, -127), zero},
-        {TOp::ToFloat, QuietNaN, zero},
-        {TOp::ToFloat, SignallingNaN, zero},
-        {TOp::ToFloat, Largest, zero},
-        {TOp::ToDouble, Make(Top | 1ull << 10, 0), zero},
-        {TOp::ToDouble, Make(~0ull << 10, 1023), zero},
-        {TOp::ToDouble, Make(Top, -1075), zero},
-        {TOp::ToDouble, Make(Top | 1, -1075), zero},
-        {TOp::ToDouble, SmallestSubnormal, zero},
-        {TOp::ToDouble, negZero, zero},
-    };
+    } cases[] = {// Signed zeros, infinities and invalid operations.
+                 {TOp::Add, zero, negZero},
+                 {TOp::Add, negZero, negZero},
+                 {TOp::Sub, negZero, zero},
+                 {TOp::Sub, three, three},
+                 {TOp::Mul, negZero, three},
+                 {TOp::Mul, zero, Inf},
+                 {TOp::Div, zero, zero},
+                 {TOp::Div, One, negZero},
+                 {TOp::Div, negZero, Inf},
+                 {TOp::Div, Inf, Inf},
+                 {TOp::Sub, Inf, Inf},
+                 {TOp::Mul, Inf, ExtNeg(two)},
+                 {TOp::Sqrt, negZero, zero},
+                 {TOp::Sqrt, ExtNeg(three), zero},
+                 {TOp::Sqrt, Inf, zero},
+                 // NaNs: quieted, the quiet one of two, else the larger significand.
+                 {TOp::Add, QuietNaN, One},
+                 {TOp::Mul, One, SignallingNaN},
+                 {TOp::Add, SignallingNaN, QuietNaN},
+                 {TOp::Div, Make(Top | 3ull << 61, 16384), QuietNaN},
+                 {TOp::Sqrt, SignallingNaN, zero},
+                 // Ties to even, a carry into the next binade, the jammed bits of a far smaller addend.
+                 {TOp::Add, One, halfUlp},
+                 {TOp::Add, justOver, halfUlp},
+                 {TOp::Add, Make(~0ull, 0), halfUlp},
+                 {TOp::Sub, One, Make(Top, -70)},
+                 {TOp::Sub, One, Make(Top | 1, -65)},
+                 {TOp::Sub, justOver, One},
+                 {TOp::Mul, Make(~0ull, 0), Make(~0ull, 0)},
+                 {TOp::Mul, justOver, justOver},
+                 {TOp::Div, One, three},
+                 {TOp::Div, ExtendedFromInt(6), three},
+                 {TOp::Sqrt, two, zero},
+                 {TOp::Sqrt, Make(Top, 2), zero},
+                 // Divisions whose estimated quotient digits are two too large, the high one and the low one.
+                 {TOp::Div, Make(0xafef107a27529ad0, 0), Make(0x80000003fbde15b0, 0)},
+                 {TOp::Div, Make(0xfb59baf2b613ed82, 0), Make(0x80000001fabd75da, 0)},
+                 // Overflow and underflow at the edges, subnormal operands and results.
+                 {TOp::Add, Largest, Largest},
+                 {TOp::Mul, Largest, two},
+                 {TOp::Add, Largest, Make(Top, 16383 - 64)},
+                 {TOp::Div, Largest, SmallestSubnormal},
+                 {TOp::Div, SmallestSubnormal, Largest},
+                 {TOp::Div, SmallestNormal, two},
+                 {TOp::Div, SmallestSubnormal, two},
+                 {TOp::Mul, SmallestSubnormal, Make(Top | Top >> 1, -1)},
+                 {TOp::Sub, SmallestNormal, SmallestSubnormal},
+                 {TOp::Add, {Top - 1, 0, false}, SmallestSubnormal},
+                 {TOp::Mul, {12345, 0, true}, Make(Top, 70)},
+                 {TOp::Sqrt, SmallestSubnormal, zero},
+                 {TOp::Sqrt, Largest, zero},
+                 {TOp::Mul, oneUlp, oneUlp},
+                 // Operands the x87 treats specially: a pseudo-denormal is accepted, an unnormal refused.
+                 {TOp::Add, {Top | 5, 0, false}, SmallestSubnormal},
+                 {TOp::Mul, {Top >> 1, 16383, false}, One},
+                 // Narrowing: ties, overflow, subnormal floats and doubles.
+                 {TOp::ToFloat, Make(Top | 1ull << 39, 0), zero},
+                 {TOp::ToFloat, Make(Top | 1ull << 39 | 1, 0), zero},
+                 {TOp::ToFloat, Make(~0ull << 39, 127), zero},
+                 {TOp::ToFloat, Make(~0ull << 40 | ((1ull << 39) - 1), 127), zero},
+                 {TOp::ToFloat, Make(Top, -150), zero},
+                 {TOp::ToFloat, Make(Top | 1, -150), zero},
+                 {TOp::ToFloat, Make(Top | Top >> 1, -149), zero},
+                 {TOp::ToFloat, Make(~0ull, -127), zero},
+                 {TOp::ToFloat, QuietNaN, zero},
+                 {TOp::ToFloat, SignallingNaN, zero},
+                 {TOp::ToFloat, Largest, zero},
+                 {TOp::ToDouble, Make(Top | 1ull << 10, 0), zero},
+                 {TOp::ToDouble, Make(~0ull << 10, 1023), zero},
+                 {TOp::ToDouble, Make(Top, -1075), zero},
+                 {TOp::ToDouble, Make(Top | 1, -1075), zero},
+                 {TOp::ToDouble, SmallestSubnormal, zero},
+                 {TOp::ToDouble, negZero, zero}};
     for (const Case& c : cases) {
         const TExtended want = extref::Reference(c.op, c.a, c.b), got = extref::Compute(c.op, c.a, c.b);
         EXPECT_TRUE(SameBits(got, want)) << extref::OpName(c.op) << " " << Show(c.a) << ", " << Show(c.b)
@@ -262,11 +263,11 @@ TEST(Extended, Atan2SpecialCasesMatchMpfr) {
         {Largest, SmallestSubnormal},
         {SmallestSubnormal, Largest},
         // Tiny quotients: a subnormal result, exactly half the smallest subnormal (atan is just below: 0),
-        // three quarters of it, and 1.5 times it (a tie but for the part atan takes off: down).
+        // two thirds of the smallest, and 1.5 times it (a tie to even but for the part atan takes off: down).
         {SmallestNormal, Make(Top, 20)},
         {SmallestNormal, Make(Top, 64)},
-        {SmallestNormal, Make(Top | Top >> 1, 64)},
-        {Make(Top | Top >> 1, -16382), Make(Top, 62)},
+        {SmallestNormal, Make(Top | Top >> 1, 63)},
+        {Make(Top | Top >> 1, -16382), Make(Top, 63)},
         {Make(Top, -16382), Make(0xaaaaaaaaaaaaaaab, 0)},
         {One, Make(Top, 69)},
         {One, Make(Top | 12345, 70)}};
@@ -279,6 +280,41 @@ TEST(Extended, Atan2SpecialCasesMatchMpfr) {
     EXPECT_TRUE(
         SameBits(ExtAtan2(SignallingNaN, two), {SignallingNaN.Significand | 1ull << 62, 0x7fff, true}));
     EXPECT_TRUE(SameBits(ExtAtan2(two, QuietNaN), QuietNaN));
+}
+
+// Both paths' fixed-point approximations lie within the error bound the rounding test assumes, for random
+// pairs of every kind (the table's steps, the small ratios kept to relative precision, the game's form).
+TEST(Extended, Atan2ApproximationsStayWithinTheirErrorBound) {
+    extref::TRandom random{99};
+    mpfr_t exact, a, b, v;
+    mpfr_inits2(700, exact, a, b, v, (mpfr_ptr)0);
+    mpz_t limbs;
+    mpz_init(limbs);
+    for (int i = 0; i < 20000; i++) {
+        TExtended y, x;
+        extref::RandomAtan2Pair(random, y, x);
+        y.Negative = false;
+        extref::ToMpfr(a, y);
+        extref::ToMpfr(b, x);
+        mpfr_atan2(exact, a, b, MPFR_RNDN);
+        for (const bool slow : {false, true}) {
+            TExtAtanApproximation approximation;
+            if (!ExtAtan2Approximate(y, x, slow, approximation)) break;
+            mpz_set_ui(limbs, 0);
+            for (int limb = ExtConstantLimbs - 1; limb >= 0; limb--) {
+                mpz_mul_2exp(limbs, limbs, 32);
+                mpz_add_ui(limbs, limbs, approximation.Limbs[limb]);
+            }
+            // |approximation - exact 2^Scale| in units of the approximation's last place.
+            mpfr_mul_2si(v, exact, approximation.Scale, MPFR_RNDN);
+            mpfr_sub_z(v, v, limbs, MPFR_RNDN);
+            mpfr_abs(v, v, MPFR_RNDN);
+            ASSERT_LT(mpfr_cmp_ui(v, ExtAtanErrorUnits), 0) << (slow ? "slow " : "fast ") << Show(y) << ", "
+                                                            << Show(x) << ": " << mpfr_get_d(v, MPFR_RNDN);
+        }
+    }
+    mpz_clear(limbs);
+    mpfr_clears(exact, a, b, v, (mpfr_ptr)0);
 }
 
 // Pairs whose arc tangent lies very near a rounding midpoint m: y/x is the last convergent of the continued

@@ -317,14 +317,16 @@ inline void RandomAtan2Pair(TRandom& r, TExtended& y, TExtended& x) {
         x = X87(c);
         return;
     }
-    case 2: {
+    case 2: { // t anywhere in [0, 1] near one of the table's steps k/64, or within a hair of one
         const long double base = ToLongDouble(RandomOperand(r));
+        const long double step = (long double)r.Below(65) / 64.0L;
         const int64_t wobble = (int64_t)(r.Next() >> 30) - ((int64_t)1 << 33); // 34 bits, signed
-        const long double ratio = (long double)r.Below(65) / 64.0L *
-                                  (1.0L + std::ldexp((long double)wobble, -(int)r.Below(60) - 38));
+        const long double ratio =
+            r.Coin() ? step * (1.0L + std::ldexp((long double)wobble, -(int)r.Below(60) - 38))
+                     : step + std::ldexp((long double)wobble, -(int)r.Below(20) - 40);
         const bool swap = r.Coin();
-        y = X87(swap ? base : base * ratio);
-        x = X87(swap ? base * ratio : base);
+        y = X87(swap ? base : base * std::fabs(ratio));
+        x = X87(swap ? base * std::fabs(ratio) : base);
         if (r.Coin()) x.Negative = !x.Negative;
         return;
     }
