@@ -51,8 +51,23 @@ void Print(const char* what, TExtended v) {
 
 struct TResult {
     uint64_t Checked = 0, Different = 0, SlowPath = 0, Undecided = 0;
-    double NanosecondsPerCall = 0, ReferenceNanoseconds = 0;
+    double NanosecondsPerCall = 0, ReferenceNanoseconds = 0, SlowNanoseconds = 0;
+    std::vector<TExtended> SlowY, SlowX; // arc tangent inputs that took the slow path, for timing it
 };
+
+// Time per call of the arc tangent on inputs that took the slow path.
+double TimeSlowPath(const std::vector<TExtended>& y, const std::vector<TExtended>& x) {
+    if (y.empty()) return 0;
+    constexpr int Rounds = 20;
+    uint64_t sink = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (int round = 0; round < Rounds; round++)
+        for (size_t i = 0; i < y.size(); i++)
+            sink += ExtAtan2(y[i], x[i]).Significand;
+    const auto end = std::chrono::steady_clock::now();
+    if (sink == 42) std::printf(" ");
+    return std::chrono::duration<double, std::nano>(end - start).count() / (double)(y.size() * Rounds);
+}
 
 // Time per call of the operation alone (or of the reference), over a batch of the game's inputs generated
 // beforehand.
@@ -86,6 +101,10 @@ TResult Check(TOp op, const TOptions& options) {
             got = traced.Value;
             result.SlowPath += traced.SlowPath ? 1 : 0;
             result.Undecided += traced.Decided ? 0 : 1;
+            if (traced.SlowPath && result.SlowY.size() < 1000) {
+                result.SlowY.push_back(a);
+                result.SlowX.push_back(b);
+            }
         } else {
             got = extref::Compute(op, a, b);
         }
@@ -103,6 +122,7 @@ TResult Check(TOp op, const TOptions& options) {
     }
     result.NanosecondsPerCall = TimePerCall(op, options.Seed, false);
     result.ReferenceNanoseconds = TimePerCall(op, options.Seed, true);
+    result.SlowNanoseconds = TimeSlowPath(result.SlowY, result.SlowX);
     return result;
 }
 
@@ -127,7 +147,8 @@ int main(int argc, char** argv) {
         std::printf("%-9s %12" PRIu64 " %10" PRIu64 " %9.1f %13.1f", extref::OpName(op), r.Checked,
                     r.Different, r.NanosecondsPerCall, r.ReferenceNanoseconds);
         if (op == TOp::Atan2)
-            std::printf("   slow path %" PRIu64 ", undecided %" PRIu64, r.SlowPath, r.Undecided);
+            std::printf("   slow path %" PRIu64 " (%.1f ns/call), undecided %" PRIu64, r.SlowPath,
+                        r.SlowNanoseconds, r.Undecided);
         std::printf("\n");
         std::fflush(stdout);
         allSame = allSame && r.Different == 0;

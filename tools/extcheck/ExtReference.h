@@ -194,8 +194,8 @@ inline TExtended Reference(TOp op, TExtended a, TExtended b) {
         std::memcpy(&bits, &d, 8);
         return Bits(bits);
     }
-    case TOp::Atan2:
-        return MpfrAtan2(a, b);
+    case TOp::Atan2: // a NaN operand comes back as the x87 passes NaNs on, which MPFR does not model
+        return std::isnan(x) || std::isnan(y) ? FromLongDouble(x + y) : MpfrAtan2(a, b);
     }
     return {};
 }
