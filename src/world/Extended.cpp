@@ -527,8 +527,11 @@ float ExtToFloatSaturated(TExtended a) {
 // the other octants P 2^-d adds < 1.1 u. The approximation v is then within 8 u of the exact value; if v - 8u
 // and v + 8u round to the same 64 bits, so does the exact value, which lies between them (rounding is
 // monotonic). The fast path runs this with F = 96: a result is undecided only when it lies within 2^-22 units
-// in the last place of a rounding midpoint (2^-28 for results near 1), a few calls in a billion. The slow
-// path runs it again with F = 320.
+// in the last place of a rounding midpoint (2^-28 for results near 1), a few calls in a billion for
+// inputs without structure. Small ratios of short significands, as the game's (sqrt(1 - c^2), c) gives for
+// nearly parallel directions, are another matter: t and t^3/3 then have few bits each and atan(t) = t - t^3/3
+// + ... often lies nearer a midpoint than 2^-22 ulp (its next term, t^5/5, decides); about 1 in 10^4 of
+// tramolo-extcheck's random inputs take the slow path so. The slow path runs it again with F = 320.
 //
 // Why the slow path suffices: the exact result is never a midpoint, since atan(t) for a nonzero rational t is
 // transcendental (Lindemann), and so are pi/2 +- atan(t) and pi - atan(t), while midpoints are rational. How
