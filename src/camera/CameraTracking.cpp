@@ -21,7 +21,7 @@ float NonZero(float difference) {
 
 // The plain arc tangent of a quotient, in game degrees, in double like all the camera's arithmetic.
 double ArcTanDegrees(float numerator, float denominator) {
-    return std::atan((double)numerator / (double)denominator) * 180.0 / GamePiDouble;
+    return std::atan((double)numerator / (double)denominator) * 180.0 / GamePi;
 }
 
 void TurnRestingCamera(const TActor& actor) {
@@ -60,7 +60,7 @@ void PlaceOnHeading(const TActor& actor, float h) {
     CamAngleY = h;
     RotRadX = 0.0f;
     RotRadY = 0.0f;
-    RotRadZ = F32(((long double)h + 180.0L) * GamePi / 180.0L);
+    RotRadZ = F32((ExtendedFromFloat(h) + ExtHalfTurnDegrees) * ExtGamePi / ExtHalfTurnDegrees);
     PointX = 0.0f;
     PointY = CamOffsetY;
     PointZ = 0.0f;

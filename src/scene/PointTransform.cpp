@@ -1,6 +1,7 @@
 // The point register: rotation, perspective projection, and two plane-geometry routines. Every value
 // written to the register or to a result global is rounded to float at that moment; the arithmetic in
-// between runs in double, the degree conversions in long double with the game's 3.1428.
+// between runs in double, the degree conversions and AngleBetween in extended precision with the game's
+// 3.1428.
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -82,17 +83,19 @@ void ProjectPoint() {
 }
 
 float AngleBetween(float ax, float ay, float bx, float by, float cx, float cy, float dx, float dy) {
-    const long double ux = F32((double)ax - (double)bx), uy = F32((double)ay - (double)by);
-    const long double vx = F32((double)cx - (double)dx), vy = F32((double)cy - (double)dy);
-    const long double lengths = std::sqrt(ux * ux + uy * uy) * std::sqrt(vx * vx + vy * vy);
+    const TExtended ux = ExtendedFromFloat(F32((double)ax - (double)bx));
+    const TExtended uy = ExtendedFromFloat(F32((double)ay - (double)by));
+    const TExtended vx = ExtendedFromFloat(F32((double)cx - (double)dx));
+    const TExtended vy = ExtendedFromFloat(F32((double)cy - (double)dy));
+    const TExtended lengths = ExtSqrt(ux * ux + uy * uy) * ExtSqrt(vx * vx + vy * vy);
+    const TExtended zero = ExtendedFromInt(0), one = ExtendedFromInt(1);
     // A direction without length has no angle; a contact without motion counts as head-on.
-    if (lengths == 0.0L) return 90.0f;
-    long double c = (ux * vx + uy * vy) / lengths;
+    if (ExtEqual(lengths, zero)) return 90.0f;
+    TExtended c = (ux * vx + uy * vy) / lengths;
     // Nearly parallel directions can round the cosine just past 1.
-    if (c > 1.0L) c = 1.0L;
-    if (c < -1.0L) c = -1.0L;
-    const float radians = F32(std::atan2(std::sqrt(1.0L - c * c), c));
-    return F32((long double)radians * 180.0L / GamePi);
+    if (ExtLess(one, c)) c = one;
+    if (ExtLess(c, -one)) c = -one;
+    return RadToDeg(F32(ExtAtan2(ExtSqrt(one - c * c), c)));
 }
 
 bool SegmentsIntersect(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4) {

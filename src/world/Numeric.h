@@ -7,10 +7,11 @@
 #include <cmath>
 #include <cstdint>
 
-// Degrees to radians and back with the game's 3.1428, in extended precision.
-constexpr long double GamePi = 3.1428L;
-// The same factor where the arithmetic is double.
-constexpr double GamePiDouble = 3.1428;
+#include "world/Extended.h"
+
+// The game's 3.1428 in place of pi, where the arithmetic is double (the camera's arc tangents). The angle
+// conversions of the point register hold it as an extended constant, ExtGamePi.
+constexpr double GamePi = 3.1428;
 
 // Rounds an intermediate result to the float it is stored as; beyond float's range it saturates to
 // +-FLT_MAX, and NaN becomes 0. The usual value, finite and within float's range, passes one test.
@@ -21,11 +22,8 @@ inline float F32(double v) {
 }
 
 // The same from extended precision, rounded once (not through double).
-inline float F32(long double v) {
-    if (v != v) return 0.0f;
-    if (v > (long double)FLT_MAX) return FLT_MAX;
-    if (v < -(long double)FLT_MAX) return -FLT_MAX;
-    return (float)v;
+inline float F32(TExtended v) {
+    return ExtToFloatSaturated(v);
 }
 
 // Truncation toward zero to int32, saturating; NaN gives 0. A value within range passes one test.
@@ -43,6 +41,11 @@ inline int64_t TruncToInt64(double v) {
     return (int64_t)v;
 }
 
+// Degrees to radians and back with the game's 3.1428, in extended precision, rounded once when stored.
 inline float DegToRad(float degrees) {
-    return F32((long double)degrees * GamePi / 180.0L);
+    return F32(ExtendedFromFloat(degrees) * ExtGamePi / ExtHalfTurnDegrees);
+}
+
+inline float RadToDeg(float radians) {
+    return F32(ExtendedFromFloat(radians) * ExtHalfTurnDegrees / ExtGamePi);
 }

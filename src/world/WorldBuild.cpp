@@ -215,8 +215,9 @@ void SetStartingActor(TActor& actor) {
     actor.Resistance = 0.0f;
     actor.RollCoefficient = 0.015f;
     // Both products of the stored float fields, formed in extended precision and rounded once.
-    actor.DragArea = F32((long double)actor.DragCoefficient * (long double)actor.FrontalArea);
-    actor.RollResistance = F32(9.81L * (long double)actor.Mass * (long double)actor.RollCoefficient);
+    actor.DragArea = F32(ExtendedFromFloat(actor.DragCoefficient) * ExtendedFromFloat(actor.FrontalArea));
+    actor.RollResistance =
+        F32(ExtGravity * ExtendedFromFloat(actor.Mass) * ExtendedFromFloat(actor.RollCoefficient));
 }
 
 void BuildActors() {

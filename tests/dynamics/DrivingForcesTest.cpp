@@ -22,8 +22,8 @@ class DrivingForces : public ::testing::Test {
         car.Friction = 0.6f;
         car.CogHeight = 0.541f;
         car.TrackWidth = 1.7f;
-        car.DragArea = F32(0.34L * 1.88L);
-        car.RollResistance = F32(9.81L * 800.0L * 0.015L);
+        car.DragArea = 0.639200032f;
+        car.RollResistance = 117.719994f;
     }
     static TActor& Car() { return Actors[0]; }
 };
