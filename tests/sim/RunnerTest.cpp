@@ -484,8 +484,9 @@ TEST_F(RecordingTest, ARecordingCutShortByASignalReplaysToItsLastWholePass) {
     std::ofstream(scriptPath) << "1 down 13\n5 down 38\n300 mouse 70\n";
     const std::string command = std::string(TRAMOLO_SIM_PATH) + " --quiet --passes 1000000000 --input '" +
                                 scriptPath + "' --record '" + recordPath + "'";
-    const std::string longEnough =
-        "[ -s '" + recordPath + "' ] && [ $(wc -l < '" + recordPath + "') -ge 2000 ]";
+    // The recording grows in its part file, which the signal puts in place.
+    const std::string part = recordPath + ".part";
+    const std::string longEnough = "[ -s '" + part + "' ] && [ $(wc -l < '" + part + "') -ge 2000 ]";
     EXPECT_EQ(SignalWhen(command, longEnough, "TERM"), 128 + SIGTERM) << SignalNeverSent;
 
     // Whole lines of whole passes, and no closing comment.
