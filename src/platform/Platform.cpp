@@ -112,6 +112,16 @@ void SetMessageTap(TMessageTap tap, void* context) {
     TapContext = context;
 }
 
+static TDisplayLostHook OnDisplayLost;
+
+void SetDisplayLostHook(TDisplayLostHook hook) {
+    OnDisplayLost = hook;
+}
+
+void DisplayLost() {
+    if (OnDisplayLost != nullptr) OnDisplayLost();
+}
+
 static int32_t EnqueueMessage(const TMsg& msg) {
     const TQueuedKind kind = KindOf(msg);
     if (QueueLength >= MessageQueueCapacity && kind != KindUnchanging) DropUnchanging();

@@ -126,6 +126,12 @@ struct TMessageQueueDrops {
 TMessageQueueDrops MessageQueueDrops();
 // One line (no newline) saying what was dropped, for the backends' and the runner's reports.
 void DescribeMessageQueueDrops(const TMessageQueueDrops& drops, char* text, size_t size);
+// Called by a backend whose display went away, just before the process ends there (Xlib ends it from its
+// I/O error handler): the runner removes its part files. It may only remove and rename files. Null removes
+// it.
+using TDisplayLostHook = void (*)();
+void SetDisplayLostHook(TDisplayLostHook hook);
+void DisplayLost();
 // Forgets the registered class, the window, the queue and the message tap (between test cases).
 void ResetPlatformState();
 // The handle of the game window, 0 before it exists and after it was destroyed.

@@ -1,7 +1,5 @@
-// PNG output of a canvas through libpng: 8-bit RGB, written to a part file beside the target and then
-// renamed over it, so a reader never sees half a picture and a failure leaves nothing behind; or, for a
-// device or a pipe, written to it directly. PNG input from memory through libpng's simplified reading
-// interface.
+// PNG output of a canvas through libpng (8-bit RGB) into a stream the caller opened, and PNG input from
+// memory through libpng's simplified reading interface.
 #include "platform/PngFile.h"
 
 #include <png.h>
@@ -54,16 +52,9 @@ static bool EncodePng(FILE* file, const TCanvas* canvas, png_bytep row) {
     return true;
 }
 
-bool WriteCanvasPng(const TCanvas* canvas, const char* path, const char* partPath, char* error,
-                    size_t errorSize) {
+bool WriteCanvasPng(const TCanvas* canvas, FILE* file, char* error, size_t errorSize) {
     if (canvas == nullptr || canvas->Pixels == nullptr || canvas->Width <= 0 || canvas->Height <= 0) {
-        std::snprintf(error, errorSize, "cannot write %s: the canvas is empty", path);
-        return false;
-    }
-    const char* target = partPath != nullptr ? partPath : path;
-    FILE* file = std::fopen(target, "wb");
-    if (file == nullptr) {
-        std::snprintf(error, errorSize, "cannot create %s: %s", target, std::strerror(errno));
+        std::snprintf(error, errorSize, "the canvas is empty");
         return false;
     }
     png_bytep row = (png_bytep)std::malloc((size_t)canvas->Width * 3);
@@ -74,20 +65,8 @@ bool WriteCanvasPng(const TCanvas* canvas, const char* path, const char* partPat
         std::snprintf(PngReason, sizeof PngReason, "%s", std::strerror(errno));
         written = false;
     }
-    if (std::fclose(file) != 0 && written) {
-        std::snprintf(PngReason, sizeof PngReason, "%s", std::strerror(errno));
-        written = false;
-    }
-    if (written && partPath != nullptr && std::rename(partPath, path) != 0) {
-        std::snprintf(PngReason, sizeof PngReason, "cannot rename to %s: %s", path, std::strerror(errno));
-        written = false;
-    }
-    if (!written) {
-        if (partPath != nullptr) std::remove(partPath);
-        std::snprintf(error, errorSize, "cannot write %s: %s", path, PngReason);
-        return false;
-    }
-    return true;
+    if (!written) std::snprintf(error, errorSize, "%s", PngReason);
+    return written;
 }
 
 bool ReadPngPixels(const uint8_t* data, size_t size, int32_t maxSide, std::vector<uint32_t>* pixels,

@@ -3,16 +3,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "platform/Canvas.h"
 
-// Writes the whole canvas as an RGB PNG. With a part path the picture is written there and renamed onto path,
-// so that the file appears complete or not at all, and a failure removes the part file; without one (a
-// device or a pipe, which cannot be renamed onto) it is written straight to path. On failure returns false
-// and puts a one-line reason into error.
-bool WriteCanvasPng(const TCanvas* canvas, const char* path, const char* partPath, char* error,
-                    size_t errorSize);
+// Writes the whole canvas as an RGB PNG into file and flushes it; the caller opened the file and closes it
+// (the runner writes a part file and renames it when the whole run is done). On failure returns false and
+// puts a one-line reason into error.
+bool WriteCanvasPng(const TCanvas* canvas, FILE* file, char* error, size_t errorSize);
 
 // Decodes a PNG image from memory into pixels, row after row, each 0xAARRGGBB (alpha not premultiplied).
 // Returns false for data that is no PNG image, or when it is larger than maxSide in either direction.

@@ -8,7 +8,9 @@
 #include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -69,6 +71,48 @@ int SignalWhen(const std::string& command, const std::string& condition, const c
                        "if [ $n -gt 2400 ]; then kill -KILL $pid; wait $pid; echo -1; exit; fi; sleep 0.05; "
                        "done; kill -" +
                        signal + " $pid; wait $pid; echo $?");
+}
+
+// text in single quotes for the shell, whatever bytes it holds.
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// The runner binary with args (words apart by spaces), in folder, between two shell steps: before it starts,
+// and during its run. Its output and error go to folder.out and folder.err; returns its exit status, 124
+// when it ran a minute.
+int RunBinary(const std::string& folder, const std::string& before, const std::string& args,
+              const std::string& during, const std::string& redirect = "") {
+    std::string command =
+        "d=" + Quoted(folder) + "; mkdir -p \"$d\" && cd \"$d\" || exit; " +
+        "waitfor() { n=0; until test $1 \"$2\"; do n=$((n + 1)); [ $n -gt 1200 ] && return 1; "
+        "sleep 0.05; done; }; { :; " +
+        before + "\n} >/dev/null 2>&1; timeout 60 " TRAMOLO_SIM_PATH;
+    std::istringstream words(args);
+    for (std::string word; words >> word;)
+        command += " " + Quoted(word);
+    command += " >\"$d.out\" 2>\"$d.err\" " + redirect + " & sim=$!; { :; " + during +
+               "\n} >/dev/null 2>&1; wait $sim; echo $?";
+    return ShellStatus(command);
+}
+
+// The files in folder in name order, space-separated: "name=text" for each that reads as a file (its last
+// newline dropped), the name alone for anything else.
+std::string FolderFiles(const std::string& folder) {
+    std::set<std::string> names;
+    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    std::string files;
+    for (const std::string& name : names) {
+        files += (files.empty() ? "" : " ") + name;
+        if (!std::filesystem::is_regular_file(folder + "/" + name)) continue;
+        const std::string text = ReadFile(folder + "/" + name);
+        files += "=" + text.substr(0, text.find_last_not_of('\n') + 1);
+    }
+    return files;
 }
 
 class RunnerTest : public ::testing::Test {
@@ -392,6 +436,85 @@ TEST_F(RunnerTest, BinaryEndedBySignalLeavesNoPartFileBehind) {
     }
 }
 
+TEST_F(RunnerTest, BinaryThatFailsOrIsCutLeavesTheUsersFilesAsTheyWereAndNoneOfItsOwn) {
+    struct TFilesCase {
+        const char* Before; // shell, in the case's folder: the user's files
+        const char* Args;
+        const char* During; // shell, while the runner runs
+        int Code;
+        const char* After; // the folder's files afterwards, in name order: "name" or "name=its text"
+    };
+    const TFilesCase cases[] = {
+        // A later output fails after a frame had replaced the user's file of that name.
+        {"echo mine > k.png", "--passes 300 --png 100:k.png --png 200:/dev/full", "", 2, "k.png=mine"},
+        {"echo mine > k.png", "--passes 1000 --png 100:k.png --trace /dev/full --trace-every 20", "", 2,
+         "k.png=mine"},
+        // No window: no pass ran, nothing is recorded or traced.
+        {"echo mine > r.txt; echo mine > t.jsonl; unset DISPLAY WAYLAND_DISPLAY XDG_RUNTIME_DIR "
+         "SDL_VIDEODRIVER",
+         "--window --record r.txt --trace t.jsonl", "", 1, "r.txt=mine t.jsonl=mine"},
+        // A trace that cannot be written ends the run at once.
+        {"", "--passes 1000000000 --trace /dev/full", "", 2, ""},
+        // A link put where a frame's part file goes, while the full pipe holds the run: not followed.
+        {"echo mine > victim; mkfifo pipe", "--passes 300 --trace pipe --png 200:k.png",
+         "exec 3<pipe; ln -s victim k.png.part; cat <&3", 2, "k.png.part=mine pipe victim=mine"},
+        // The X server goes away during a run in the window. Xlib ends the process in the middle of the game:
+        // what is allocated then is no leak.
+        {"export ASAN_OPTIONS=\"${ASAN_OPTIONS:-}:detect_leaks=0\"; Xvfb -displayfd 1 -nolisten tcp "
+         ">\"$d.display\" & xvfb=$!; trap 'kill $xvfb 2>/dev/null' EXIT; waitfor -s \"$d.display\"; "
+         "export DISPLAY=:$(cat \"$d.display\")",
+         "--window --trace t.jsonl --passes 100000", "waitfor -s t.jsonl.part; kill $xvfb", 1, ""},
+    };
+    int number = 0;
+    for (const TFilesCase& c : cases) {
+        const std::string folder = prefix + "files-" + std::to_string(++number);
+        EXPECT_EQ(RunBinary(folder, c.Before, c.Args, c.During), c.Code)
+            << "case " << number << ": " << ReadFile(folder + ".err");
+        EXPECT_EQ(FolderFiles(folder), c.After) << "case " << number;
+        std::filesystem::remove_all(folder);
+        for (const char* end : {".out", ".err", ".display"})
+            std::remove((folder + end).c_str());
+    }
+}
+
+TEST_F(RunnerTest, BinarySaysWhatUserInputHoldsWithoutLettingItSteerTheTerminal) {
+    struct TMessageCase {
+        const char* Script; // the --input file, or null
+        const char* Args;
+        const char* Before; // shell before the runner
+        const char* Redirect;
+        int Code;
+        const char* Said; // on standard error
+    };
+    const TMessageCase cases[] = {
+        {"0 tick 0\n1000000000000000000 mouse 1\n", "", "", "", 2,
+         "line 2: pass 1000000000000000000 is out of range (0 to 1000000000)"},
+        {"5 \033]2;X\007\033[2Jdown 13\n", "", "", "", 2,
+         "line 1: unknown verb '\\x1b]2;X\\x07\\x1b[2Jdown'"},
+        {nullptr, "--window --passes 3",
+         "unset WAYLAND_DISPLAY SDL_VIDEODRIVER; export DISPLAY=':\033]2;X\007'", "", 1,
+         "X display \":\\x1b]2;X\\x07\""},
+        // Well-formed UTF-8 stays as it is.
+        {nullptr, "--input m\xc3\xbc\xff\033.txt", "", "", 2,
+         "--input: 'm\xc3\xbc\\xff\\x1b.txt' cannot be read"},
+        {nullptr, "--passes 1\033[2J", "", "", 2, "--passes: '1\\x1b[2J' is not a whole number"},
+        {nullptr, "--passes 5", "", ">/dev/full", 2, "could not be written to standard output"},
+    };
+    int number = 0;
+    for (const TMessageCase& c : cases) {
+        const std::string folder = prefix + "messages-" + std::to_string(++number);
+        std::ofstream(scriptPath, std::ios::binary) << (c.Script != nullptr ? c.Script : "");
+        const std::string args = c.Script != nullptr ? "--input " + scriptPath : c.Args;
+        EXPECT_EQ(RunBinary(folder, c.Before, args, "", c.Redirect), c.Code) << "case " << number;
+        const std::string err = ReadFile(folder + ".err");
+        EXPECT_NE(err.find(c.Said), std::string::npos) << "case " << number << ": " << err;
+        EXPECT_EQ(err.find_first_of(std::string("\x1b\x07\xff", 3)), std::string::npos) << err;
+        std::filesystem::remove_all(folder);
+        std::remove((folder + ".out").c_str());
+        std::remove((folder + ".err").c_str());
+    }
+}
+
 // ---- Recording, replaying and watching -------------------------------------------------------------------
 
 class RecordingTest : public RunnerTest {
@@ -484,8 +607,9 @@ TEST_F(RecordingTest, ARecordingCutShortByASignalReplaysToItsLastWholePass) {
     std::ofstream(scriptPath) << "1 down 13\n5 down 38\n300 mouse 70\n";
     const std::string command = std::string(TRAMOLO_SIM_PATH) + " --quiet --passes 1000000000 --input '" +
                                 scriptPath + "' --record '" + recordPath + "'";
-    const std::string longEnough =
-        "[ -s '" + recordPath + "' ] && [ $(wc -l < '" + recordPath + "') -ge 2000 ]";
+    // The recording grows in its part file, which the signal puts in place.
+    const std::string part = recordPath + ".part";
+    const std::string longEnough = "[ -s '" + part + "' ] && [ $(wc -l < '" + part + "') -ge 2000 ]";
     EXPECT_EQ(SignalWhen(command, longEnough, "TERM"), 128 + SIGTERM) << SignalNeverSent;
 
     // Whole lines of whole passes, and no closing comment.

@@ -5,16 +5,17 @@
 // the reads; the cursor only when it has moved, since a script's cursor stays where it was put.
 #include "sim/Recorder.h"
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
+#include <string>
+
+#include "sim/Say.h"
 
 // Past this size the runner's --input no longer reads a recording; the recorder says so once.
 constexpr uint64_t ScriptLimitBytes = 16u << 20;
 
 static FILE* File;
-static char Path[4096];
+static std::string Name; // the recording as the command line named it, for the messages
 static const TPlatformBackend* Inner;
 static TPlatformBackend Recording;
 static uint64_t Sleeps;
@@ -42,10 +43,10 @@ static void WriteLine(const char* format, ...) {
     Bytes += size;
     if (Bytes > ScriptLimitBytes && !WarnedSize) {
         WarnedSize = true;
-        std::fprintf(stderr,
-                     "tramolo-sim: the recording '%s' has grown past %llu bytes, more than --input reads; "
-                     "it goes on, and its start can be replayed once the rest is cut off\n",
-                     Path, (unsigned long long)ScriptLimitBytes);
+        SayLine(TStandardStream::Error,
+                "the recording '%s' has grown past %llu bytes, more than --input reads; it goes on, and its "
+                "start can be replayed once the rest is cut off",
+                Name.c_str(), (unsigned long long)ScriptLimitBytes);
     }
 }
 
@@ -107,10 +108,10 @@ static void RecordingCursorPos(TPoint* point) {
     // if it had come before the first.
     if (CursorKnown && CursorReadPass == Pass && !WarnedCursor) {
         WarnedCursor = true;
-        std::fprintf(stderr,
-                     "tramolo-sim: the cursor moved between two reads of pass %llu; the recording '%s' "
-                     "replays that pass with the later x\n",
-                     (unsigned long long)Pass, Path);
+        SayLine(TStandardStream::Error,
+                "the cursor moved between two reads of pass %llu; the recording '%s' replays that pass with "
+                "the later x",
+                (unsigned long long)Pass, Name.c_str());
     }
     WriteLine("%llu mouse %d\n", (unsigned long long)Pass, point->x);
     CursorKnown = true;
@@ -142,8 +143,9 @@ static int32_t RecordingContinueLoop() {
     return Failed ? 0 : Inner->ContinueLoop();
 }
 
-bool RecorderOpen(const char* path, char* error, size_t errorSize) {
-    File = nullptr;
+void RecorderStart(FILE* file, const char* name) {
+    File = file;
+    Name = name;
     Sleeps = 0;
     Pass = 0;
     CursorKnown = false;
@@ -153,21 +155,10 @@ bool RecorderOpen(const char* path, char* error, size_t errorSize) {
     Failed = false;
     WarnedCursor = false;
     WarnedSize = false;
-    const int length = std::snprintf(Path, sizeof Path, "%s", path);
-    if (length < 0 || (size_t)length >= sizeof Path || path[0] == '\0') {
-        std::snprintf(error, errorSize, "--record: '%s' cannot be written", path);
-        return false;
-    }
-    File = std::fopen(path, "wb");
-    if (File == nullptr) {
-        std::snprintf(error, errorSize, "--record: '%s' cannot be written (%s)", path, std::strerror(errno));
-        return false;
-    }
     WriteLine("# tramolo-sim recording: what the game took from outside, pass by pass (0: the start-up).\n");
     WriteLine("# Each message as it was posted, each tick count read, the cursor x when it moved.\n");
     WriteLine(
         "# Replay: tramolo-sim --input FILE --trace T.jsonl   Watch: tramolo-sim --window --input FILE\n");
-    return true;
 }
 
 const TPlatformBackend* RecordingBackend(const TPlatformBackend* inner) {
@@ -189,12 +180,8 @@ bool RecorderFinish(uint64_t passes, int32_t exitCode, char* error, size_t error
     SetMessageTap(nullptr, nullptr);
     if (File == nullptr) return true;
     WriteLine("# the game ended after pass %llu with exit code %d\n", (unsigned long long)passes, exitCode);
-    const bool closed = std::fclose(File) == 0;
+    if (!Failed && std::fflush(File) != 0) Failed = true;
     File = nullptr;
-    if (Failed || !closed) {
-        std::snprintf(error, errorSize,
-                      "--record: writing '%s' failed; what it holds is the start of the game", Path);
-        return false;
-    }
-    return true;
+    if (Failed) std::snprintf(error, errorSize, "--record: writing '%s' failed", Name.c_str());
+    return !Failed;
 }

@@ -6,17 +6,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 #include "platform/Platform.h"
 
-// Opens the recording, written straight to path (a file already there is replaced), and writes its
-// heading. False with the reason in error when it cannot be written.
-bool RecorderOpen(const char* path, char* error, size_t errorSize);
+// Starts a recording into file, which the caller opened and closes, with its heading; name is how the
+// messages call it.
+void RecorderStart(FILE* file, const char* name);
 // The backend that records while inner serves the game; it also sets the message tap. Pass 0 is the
 // start-up before the first pass. Each pass's lines reach the file when the next pass polls.
 const TPlatformBackend* RecordingBackend(const TPlatformBackend* inner);
 // True once a write has failed; the recording backend then ends the frame loop before the next pass.
 bool RecorderFailed();
-// Writes the closing comment (the last pass and the exit code), closes the file and removes the message
-// tap. False with the reason in error when any write failed; what was written stays.
+// Writes the closing comment (the last pass and the exit code), flushes the file and removes the message
+// tap. False with the reason in error when any write failed.
 bool RecorderFinish(uint64_t passes, int32_t exitCode, char* error, size_t errorSize);

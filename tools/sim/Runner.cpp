@@ -6,32 +6,29 @@
 #include "sim/Runner.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <clocale>
-#include <csignal>
+#include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/Platform.h"
 #include "platform/PngFile.h"
 #include "shell/Shell.h"
+#include "sim/Outputs.h"
 #include "sim/Recorder.h"
+#include "sim/Say.h"
 #include "sim/Script.h"
+#include "sim/System.h"
 #include "sim/Trace.h"
 #include "sim/WindowModes.h"
 #include "world/DatenStruktur.h"
 
 constexpr int ExitBadInput = 2;
-constexpr int64_t MostPasses = 1000000000;
 constexpr uint64_t DefaultPasses = 1000;
 constexpr uint32_t DefaultStartTick = 100000;
 constexpr uint32_t DefaultPassMs = 10;
@@ -42,9 +39,7 @@ constexpr size_t MostScriptBytes = 16u << 20;
 struct TPngRequest {
     uint64_t Pass;
     std::string Path;
-    std::string PartPath; // FILE.part, where a regular file is written until it is complete
-    bool Direct;          // a device or a pipe: written straight, never removed
-    bool Written;
+    TOutput* Output;
 };
 
 struct TSimOptions {
@@ -57,6 +52,11 @@ struct TSimOptions {
     const char* Record;  // null: no recording
     uint64_t TraceEvery; // trace every K-th pass (1: every pass)
     std::vector<TPngRequest> Pngs;
+    // Every file the run writes: the recording, the trace, the frames. Made once the options are read;
+    // the pointers into it stay valid from then on.
+    std::vector<TOutput> Outputs;
+    TOutput* TraceOutput;
+    TOutput* RecordOutput;
     bool Quiet;
     bool Window;
     // Options given on the command line, for the defaults that depend on them and the ones that do not
@@ -70,6 +70,7 @@ struct TSimRun {
     const std::vector<TScriptEvent>* Events;
     size_t NextEvent;
     TTraceWriter* Trace; // null: no trace
+    const char* TracePath;
     uint64_t TraceEvery;
     std::vector<TPngRequest>* Pngs;
     size_t NextPng;
@@ -120,7 +121,7 @@ static bool ParsePngOption(const char* text, TSimOptions* options, char* error, 
                       (long long)MostPasses);
         return false;
     }
-    options->Pngs.push_back(TPngRequest{(uint64_t)pass, std::string(colon + 1), std::string(), false, false});
+    options->Pngs.push_back(TPngRequest{(uint64_t)pass, std::string(colon + 1), nullptr});
     return true;
 }
 
@@ -222,8 +223,7 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
 // The whole script file, or standard input for "-".
 static bool ReadInput(const char* path, std::string* text, char* error, size_t errorSize) {
     const bool standardInput = std::strcmp(path, "-") == 0;
-    struct stat status;
-    if (!standardInput && stat(path, &status) == 0 && S_ISDIR(status.st_mode)) {
+    if (!standardInput && FileKindOf(path) == TFileKind::Directory) {
         std::snprintf(error, errorSize, "--input: '%s' is a directory", path);
         return false;
     }
@@ -250,81 +250,10 @@ static bool ReadInput(const char* path, std::string* text, char* error, size_t e
     return true;
 }
 
-// Regular files, and names not taken yet, are written through FILE.part and a rename; anything else (a
-// device, a pipe) is written straight, since renaming onto it would replace it.
-static bool WrittenThroughPart(const char* path) {
-    struct stat status;
-    return stat(path, &status) != 0 || S_ISREG(status.st_mode);
-}
-
-// A frame file can be made where it is to go: no directory in its place, a device that opens for writing,
-// or a directory that takes its part file, which must not exist yet.
-static bool CheckPngPath(TPngRequest* png, char* error, size_t errorSize) {
-    const char* path = png->Path.c_str();
-    struct stat status;
-    const bool exists = stat(path, &status) == 0;
-    if (exists && S_ISDIR(status.st_mode)) {
-        std::snprintf(error, errorSize, "--png: '%s' is a directory", path);
-        return false;
-    }
-    png->Direct = !WrittenThroughPart(path);
-    if (png->Direct) {
-        // A pipe would wait here for its reader; the write itself tells whether it works.
-        if (S_ISFIFO(status.st_mode)) return true;
-        const int descriptor = open(path, O_WRONLY | O_NOCTTY);
-        if (descriptor < 0) {
-            std::snprintf(error, errorSize, "--png: '%s' cannot be written (%s)", path, std::strerror(errno));
-            return false;
-        }
-        close(descriptor);
-        return true;
-    }
-    png->PartPath = png->Path + ".part";
-    // Made and removed again; O_EXCL leaves a file of that name alone.
-    const int descriptor = open(png->PartPath.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (descriptor < 0) {
-        if (errno == EEXIST) {
-            std::snprintf(error, errorSize, "--png: '%s' exists: remove it or name another file",
-                          png->PartPath.c_str());
-        } else {
-            std::snprintf(error, errorSize, "--png: '%s' cannot be written (%s)", path, std::strerror(errno));
-        }
-        return false;
-    }
-    close(descriptor);
-    unlink(png->PartPath.c_str());
-    return true;
-}
-
-// What makes two names the same file: device and inode of one that exists, else the real path of its
-// directory and its own name.
-struct TFileIdentity {
-    bool Exists;
-    dev_t Device;
-    ino_t Inode;
-    std::string Name;
-};
-
-static TFileIdentity IdentityOf(const std::string& path) {
-    struct stat status;
-    if (stat(path.c_str(), &status) == 0) return TFileIdentity{true, status.st_dev, status.st_ino, ""};
-    const size_t slash = path.rfind('/');
-    const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    char real[PATH_MAX];
-    if (realpath(directory.c_str(), real) == nullptr) return TFileIdentity{false, 0, 0, path};
-    return TFileIdentity{false, 0, 0, std::string(real) + "/" + name};
-}
-
-static bool SameFile(const TFileIdentity& a, const TFileIdentity& b) {
-    if (a.Exists != b.Exists) return false;
-    return a.Exists ? a.Device == b.Device && a.Inode == b.Inode : a.Name == b.Name;
-}
-
 // One file the run reads or writes, by the option that names it.
 struct TNamedFile {
     std::string Option; // "--input X", "--trace X", "--png P:X"
-    TFileIdentity Identity;
+    std::string Key;
     bool Output;
 };
 
@@ -332,27 +261,16 @@ struct TNamedFile {
 static bool CheckDistinctFiles(const TSimOptions& options, char* error, size_t errorSize) {
     std::vector<TNamedFile> files;
     if (options.Input != nullptr && std::strcmp(options.Input, "-") != 0)
-        files.push_back(
-            TNamedFile{std::string("--input ") + options.Input, IdentityOf(options.Input), false});
-    if (options.Record != nullptr)
-        files.push_back(
-            TNamedFile{std::string("--record ") + options.Record, IdentityOf(options.Record), true});
-    if (options.Trace != nullptr) {
-        const std::string trace = options.Trace;
-        files.push_back(TNamedFile{"--trace " + trace, IdentityOf(trace), true});
-        if (WrittenThroughPart(options.Trace))
+        files.push_back(TNamedFile{std::string("--input ") + options.Input, FileKey(options.Input), false});
+    for (const TOutput& output : options.Outputs) {
+        files.push_back(TNamedFile{output.Named, FileKey(output.Path.c_str()), true});
+        if (!output.Part.empty())
             files.push_back(
-                TNamedFile{"--trace " + trace + " (its part file)", IdentityOf(trace + ".part"), true});
-    }
-    for (const TPngRequest& png : options.Pngs) {
-        const std::string option = "--png " + std::to_string(png.Pass) + ":" + png.Path;
-        files.push_back(TNamedFile{option, IdentityOf(png.Path), true});
-        if (!png.Direct)
-            files.push_back(TNamedFile{option + " (its part file)", IdentityOf(png.PartPath), true});
+                TNamedFile{output.Named + " (its part file)", FileKey(output.Part.c_str()), true});
     }
     for (size_t i = 0; i < files.size(); i++) {
         for (size_t j = i + 1; j < files.size(); j++) {
-            if ((files[i].Output || files[j].Output) && SameFile(files[i].Identity, files[j].Identity)) {
+            if ((files[i].Output || files[j].Output) && files[i].Key == files[j].Key) {
                 std::snprintf(error, errorSize, "%s and %s name the same file", files[i].Option.c_str(),
                               files[j].Option.c_str());
                 return false;
@@ -360,19 +278,6 @@ static bool CheckDistinctFiles(const TSimOptions& options, char* error, size_t e
         }
     }
     return true;
-}
-
-// The part files that exist while the run goes on: the trace's and that of the frame being written. A
-// signal that ends the run removes them before the process ends as the signal says.
-static const char* volatile PartFiles[2];
-constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-static void RemovePartFilesAndEnd(int signal) {
-    for (const char* part : PartFiles) {
-        if (part != nullptr) unlink(part);
-    }
-    std::signal(signal, SIG_DFL);
-    raise(signal);
 }
 
 // The message's time and point come from the headless backend itself: reading them through the game's
@@ -423,31 +328,49 @@ static void StopRun() {
     LiveStop();
 }
 
-// After pass p's copy: its trace line and the frames asked for it.
+// Ends the run at the first failure, before the next pass; a later one is not told.
+static void FailRun(TSimRun* run, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+static void FailRun(TSimRun* run, const char* format, ...) {
+    if (run->Failed) return;
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(run->Failure, sizeof run->Failure, format, arguments);
+    va_end(arguments);
+    run->Failed = true;
+    StopRun();
+}
+
+// One frame into its part file, made new now, never one that appeared there since the start.
+static void WritePng(TSimRun* run, const TPngRequest& png, const TCanvas* frame) {
+    char error[600];
+    if (!OpenOutput(png.Output, error, sizeof error)) {
+        FailRun(run, "%s", error);
+        return;
+    }
+    char reason[300];
+    const bool written = WriteCanvasPng(frame, png.Output->File, reason, sizeof reason);
+    const bool closed = CloseOutput(png.Output, error, sizeof error);
+    if (!written)
+        FailRun(run, "%s: writing '%s' failed (%s)", png.Output->Option.c_str(), png.Path.c_str(), reason);
+    if (!closed) FailRun(run, "%s", error);
+}
+
+// After pass p's copy: its trace line and the frames asked for it. A write that fails ends the run.
 static void RecordPass(uint64_t pass, const TCanvas* frame, void* context) {
     TSimRun* run = (TSimRun*)context;
-    if (run->Trace != nullptr && pass % run->TraceEvery == 0) TraceWritePass(run->Trace, pass);
-    std::vector<TPngRequest>& pngs = *run->Pngs;
-    for (; run->NextPng < pngs.size() && pngs[run->NextPng].Pass <= pass && !run->Failed; run->NextPng++) {
-        TPngRequest& png = pngs[run->NextPng];
-        char reason[400];
-        const char* part = png.Direct ? nullptr : png.PartPath.c_str();
-        PartFiles[1] = part;
-        const bool written = WriteCanvasPng(frame, png.Path.c_str(), part, reason, sizeof reason);
-        PartFiles[1] = nullptr;
-        if (!written) {
-            std::snprintf(run->Failure, sizeof run->Failure, "--png %llu:%s: %s",
-                          (unsigned long long)png.Pass, png.Path.c_str(), reason);
-            run->Failed = true;
-            StopRun();
-            return;
-        }
-        png.Written = true;
+    if (run->Failed) return;
+    if (run->Trace != nullptr && pass % run->TraceEvery == 0) {
+        TraceWritePass(run->Trace, pass);
+        if (run->Trace->Failed) FailRun(run, "--trace: writing '%s' failed", run->TracePath);
     }
+    std::vector<TPngRequest>& pngs = *run->Pngs;
+    for (; run->NextPng < pngs.size() && pngs[run->NextPng].Pass <= pass && !run->Failed; run->NextPng++)
+        WritePng(run, pngs[run->NextPng], frame);
 }
 
 static int FailBadInput(const char* problem) {
-    std::fprintf(stderr, "tramolo-sim: %s\n", problem);
+    SayLine(TStandardStream::Error, "%s", problem);
     return ExitBadInput;
 }
 
@@ -489,7 +412,7 @@ static int RunGame(const TSimOptions& options, TSimRun* run, uint64_t* passes) {
         HeadlessSetHooks(FeedScript, RecordPass, run);
         backend = options.Window ? WatchBackend() : HeadlessBackend();
     }
-    if (options.Record != nullptr) backend = RecordingBackend(backend);
+    if (options.RecordOutput != nullptr) backend = RecordingBackend(backend);
     SelectPlatform(backend);
     // Numbers in the head-up display use the decimal separator of the user's locale, as in the game; the
     // caller's setting comes back afterwards, for runs inside a longer-lived process.
@@ -503,6 +426,26 @@ static int RunGame(const TSimOptions& options, TSimRun* run, uint64_t* passes) {
     HeadlessSetHooks(nullptr, nullptr, nullptr);
     SelectPlatform(nullptr);
     return exitCode;
+}
+
+// Every output as the options name it, the recording first, then the trace and the frames in pass order.
+static void MakeOutputs(TSimOptions* options) {
+    std::vector<TOutput>& outputs = options->Outputs;
+    if (options->Record != nullptr)
+        outputs.push_back(
+            MakeOutput("--record", std::string("--record ") + options->Record, options->Record, true));
+    if (options->Trace != nullptr)
+        outputs.push_back(
+            MakeOutput("--trace", std::string("--trace ") + options->Trace, options->Trace, false));
+    for (const TPngRequest& png : options->Pngs) {
+        const std::string option = "--png " + std::to_string(png.Pass);
+        outputs.push_back(MakeOutput(option, option + ":" + png.Path, png.Path, false));
+    }
+    size_t next = 0;
+    options->RecordOutput = options->Record != nullptr ? &outputs[next++] : nullptr;
+    options->TraceOutput = options->Trace != nullptr ? &outputs[next++] : nullptr;
+    for (TPngRequest& png : options->Pngs)
+        png.Output = &outputs[next++];
 }
 
 // Everything checked before the first pass: the options, the script, the pass budget and the output paths.
@@ -524,82 +467,112 @@ static bool PrepareRun(int argc, char** argv, TSimOptions* options, std::vector<
     }
     options->Passes = PassBudget(*options, *events);
     if (!CheckPngPasses(*options, error, errorSize)) return false;
-    for (TPngRequest& png : options->Pngs) {
-        if (!CheckPngPath(&png, error, errorSize)) return false;
-    }
-    return CheckDistinctFiles(*options, error, errorSize);
-}
-
-// Opens the trace and then the recording, which replaces a file of that name and so comes last.
-static bool OpenOutputs(const TSimOptions& options, std::unique_ptr<TTraceWriter>* trace, char* error,
-                        size_t errorSize) {
-    if (options.Trace != nullptr) {
-        *trace = std::make_unique<TTraceWriter>();
-        if (!TraceOpen(trace->get(), options.Trace, WrittenThroughPart(options.Trace), error, errorSize))
-            return false;
-    }
-    if (options.Record != nullptr && !RecorderOpen(options.Record, error, errorSize)) {
-        if (*trace != nullptr) TraceAbandon(trace->get());
-        return false;
+    MakeOutputs(options);
+    if (!CheckDistinctFiles(*options, error, errorSize)) return false;
+    for (const TOutput& output : options->Outputs) {
+        if (!CheckOutput(output, error, errorSize)) return false;
     }
     return true;
 }
 
-// While the game runs, an ending signal first removes the part files.
-struct TEndingSignals {
-    struct sigaction Previous[std::size(EndingSignals)];
-};
-
-static void CatchEndingSignals(TEndingSignals* signals) {
-    struct sigaction ending {};
-    ending.sa_handler = RemovePartFilesAndEnd;
-    sigemptyset(&ending.sa_mask);
-    for (size_t i = 0; i < std::size(EndingSignals); i++)
-        sigaction(EndingSignals[i], &ending, &signals->Previous[i]);
+// Opens the recording and the trace, whose part files the run holds from now on; the frames are opened at
+// their passes.
+static bool OpenOutputs(TSimOptions* options, TTraceWriter* trace, char* error, size_t errorSize) {
+    TOutput* record = options->RecordOutput;
+    if (record != nullptr) {
+        if (!OpenOutput(record, error, errorSize)) return false;
+        RecorderStart(record->File, record->Path.c_str());
+    }
+    if (options->TraceOutput != nullptr) {
+        if (!OpenOutput(options->TraceOutput, error, errorSize)) return false;
+        TraceStart(trace, options->TraceOutput->File);
+    }
+    return true;
 }
 
-static void RestoreEndingSignals(const TEndingSignals& signals) {
-    for (size_t i = 0; i < std::size(EndingSignals); i++)
-        sigaction(EndingSignals[i], &signals.Previous[i], nullptr);
-}
-
-// Completes the recording and the trace; a run that failed keeps neither its trace nor its frames.
-static void FinishOutputs(const TSimOptions& options, TTraceWriter* trace, uint64_t passes, int exitCode,
-                          TSimRun* run) {
+// The recording's closing comment and the trace's last lines written, every file closed; the first
+// failure is the run's.
+static void CompleteOutputs(TSimOptions* options, TTraceWriter* trace, uint64_t passes, int exitCode,
+                            TSimRun* run) {
     char error[600];
-    if (options.Record != nullptr && !RecorderFinish(passes, exitCode, error, sizeof error) && !run->Failed) {
-        run->Failed = true;
-        std::snprintf(run->Failure, sizeof run->Failure, "%s", error);
+    if (options->RecordOutput != nullptr && !RecorderFinish(passes, exitCode, error, sizeof error))
+        FailRun(run, "%s", error);
+    if (options->TraceOutput != nullptr && !TraceFlush(trace))
+        FailRun(run, "--trace: writing '%s' failed", options->Trace);
+    for (TOutput& output : options->Outputs) {
+        if (!CloseOutput(&output, error, sizeof error)) FailRun(run, "%s", error);
     }
-    if (!run->Failed && trace != nullptr && !TraceFinish(trace, error, sizeof error)) {
-        run->Failed = true;
-        std::snprintf(run->Failure, sizeof run->Failure, "%s", error);
+}
+
+static void DropOutputs(TSimOptions* options) {
+    for (TOutput& output : options->Outputs)
+        DropOutput(&output);
+}
+
+// Every part file renamed onto its output; false with the reason in error at the first that is not.
+static bool PlaceOutputs(TSimOptions* options, char* error, size_t errorSize) {
+    for (TOutput& output : options->Outputs) {
+        if (!PlaceOutput(&output, error, errorSize)) return false;
     }
-    if (!run->Failed) return;
-    if (trace != nullptr) TraceAbandon(trace);
-    for (const TPngRequest& png : options.Pngs) {
-        if (png.Written && !png.Direct) std::remove(png.Path.c_str());
-    }
+    return true;
 }
 
 // What the person running it should know: dropped messages, frames the run ended before, the closing line.
-static void ReportRun(const TSimOptions& options, const TSimRun& run, uint64_t passes, int exitCode) {
+// Null when all of it was written, else the stream that failed.
+static const char* ReportRun(const TSimOptions& options, const TSimRun& run, uint64_t passes, int exitCode) {
+    bool toError = true;
     const TMessageQueueDrops drops = MessageQueueDrops();
     if (drops.Unchanging + drops.Presses + drops.Kept > 0) {
         char line[256];
         DescribeMessageQueueDrops(drops, line, sizeof line);
-        std::fprintf(stderr, "tramolo-sim: %s\n", line);
+        toError = SayLine(TStandardStream::Error, "%s", line) && toError;
     }
     for (size_t i = run.NextPng; i < options.Pngs.size(); i++) {
-        std::fprintf(stderr, "tramolo-sim: the run ended after pass %llu, before --png %llu:%s\n",
-                     (unsigned long long)passes, (unsigned long long)options.Pngs[i].Pass,
-                     options.Pngs[i].Path.c_str());
+        toError = SayLine(TStandardStream::Error, "the run ended after pass %llu, before --png %llu:%s",
+                          (unsigned long long)passes, (unsigned long long)options.Pngs[i].Pass,
+                          options.Pngs[i].Path.c_str()) &&
+                  toError;
     }
     if (!options.Quiet) {
         const bool stopped = options.Window && WatchStoppedByViewer();
-        std::printf("tramolo-sim: %llu passes, %sexit code %d\n", (unsigned long long)passes,
-                    stopped ? "stopped by the viewer, " : "", exitCode);
+        if (!SayLine(TStandardStream::Output, "%llu passes, %sexit code %d", (unsigned long long)passes,
+                     stopped ? "stopped by the viewer, " : "", exitCode))
+            return "standard output";
     }
+    return toError ? nullptr : "standard error";
+}
+
+// Runs the game with its outputs open; the files are kept only when everything, the report included, was
+// written. A run that ends before its first pass (no window) keeps none either.
+static int RunWithOutputs(TSimOptions* options, const std::vector<TScriptEvent>& events) {
+    char error[600];
+    auto trace = std::make_unique<TTraceWriter>();
+    if (!OpenOutputs(options, trace.get(), error, sizeof error)) {
+        DropOutputs(options);
+        return FailBadInput(error);
+    }
+    TSimRun run{};
+    run.Events = &events;
+    run.Trace = options->TraceOutput != nullptr ? trace.get() : nullptr;
+    run.TracePath = options->Trace;
+    run.TraceEvery = options->TraceEvery;
+    run.Pngs = &options->Pngs;
+    uint64_t passes = 0;
+    const int exitCode = RunGame(*options, &run, &passes);
+    CompleteOutputs(options, trace.get(), passes, exitCode, &run);
+    if (run.Failed || passes == 0) DropOutputs(options);
+    if (run.Failed) return FailBadInput(run.Failure);
+    if (const char* failed = ReportRun(*options, run, passes, exitCode)) {
+        DropOutputs(options);
+        std::snprintf(error, sizeof error,
+                      "the run's report could not be written to %s; its files are not kept", failed);
+        return FailBadInput(error);
+    }
+    if (!PlaceOutputs(options, error, sizeof error)) {
+        DropOutputs(options);
+        return FailBadInput(error);
+    }
+    return exitCode;
 }
 
 int RunSimulator(int argc, char** argv) {
@@ -607,25 +580,8 @@ int RunSimulator(int argc, char** argv) {
     TSimOptions options{};
     std::vector<TScriptEvent> events;
     if (!PrepareRun(argc, argv, &options, &events, error, sizeof error)) return FailBadInput(error);
-    std::unique_ptr<TTraceWriter> trace;
-    if (!OpenOutputs(options, &trace, error, sizeof error)) return FailBadInput(error);
-
-    PartFiles[0] = trace != nullptr && trace->ThroughPart ? trace->PartPath : nullptr;
-    PartFiles[1] = nullptr;
-    TEndingSignals signals;
-    CatchEndingSignals(&signals);
-    TSimRun run{};
-    run.Events = &events;
-    run.Trace = trace.get();
-    run.TraceEvery = options.TraceEvery;
-    run.Pngs = &options.Pngs;
-    uint64_t passes = 0;
-    const int exitCode = RunGame(options, &run, &passes);
-    FinishOutputs(options, trace.get(), passes, exitCode, &run);
-    PartFiles[0] = nullptr;
-    RestoreEndingSignals(signals);
-
-    if (run.Failed) return FailBadInput(run.Failure);
-    ReportRun(options, run, passes, exitCode);
+    GuardOutputs(&options.Outputs);
+    const int exitCode = RunWithOutputs(&options, events);
+    UnguardOutputs();
     return exitCode;
 }

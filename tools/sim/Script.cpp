@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 
-constexpr int64_t HighestPass = 1000000000000000000; // far beyond any run, yet safely inside int64
 constexpr int32_t MaxFields = 3;
 
 bool ParseWholeNumber(const char* text, size_t length, int64_t low, int64_t high, int64_t* value) {
@@ -84,15 +83,16 @@ static const TVerbName VerbNames[] = {
     {"tick", ScriptTick, true, 0, UINT32_MAX, "tick"},
 };
 
-// The pass number of a line: from 0 (the start-up) to HighestPass.
+// The pass number of a line: from 0 (the start-up) to MostPasses, so that a recording, which runs to its
+// last line, ends.
 static bool ParsePass(const TField& field, int64_t* pass, char* error, size_t errorSize) {
     if (!ParseWholeNumber(field.Start, field.Length, INT64_MIN, INT64_MAX, pass)) {
         std::snprintf(error, errorSize, "pass '%.*s' is not a whole number", (int)field.Length, field.Start);
         return false;
     }
-    if (*pass < 0 || *pass > HighestPass) {
+    if (*pass < 0 || *pass > MostPasses) {
         std::snprintf(error, errorSize, "pass %lld is out of range (0 to %lld)", (long long)*pass,
-                      (long long)HighestPass);
+                      (long long)MostPasses);
         return false;
     }
     return true;

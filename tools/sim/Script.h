@@ -16,6 +16,9 @@ enum TScriptVerb : int32_t {
     ScriptTick,       // "tick <t>": the tick count a read of the tick in this pass returns, read by read
 };
 
+// The most passes a run may have, by --passes or by a script's last line.
+constexpr int64_t MostPasses = 1000000000;
+
 struct TScriptEvent {
     uint64_t Pass; // 1 for the first pass; 0 for the start-up before it (tick and mouse only)
     TScriptVerb Verb;

@@ -2,14 +2,14 @@
 // so a pass allocates nothing. Numbers are formatted independently of the locale the game sets.
 #include "sim/Trace.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 
+#include "platform/Printable.h"
 #include "world/DatenStruktur.h"
 
 enum TFieldKind { FieldInt32, FieldByte, FieldFloat, FieldText };
@@ -177,34 +177,6 @@ void TraceAppendFloat(TTraceWriter* trace, float value) {
     AppendBytes(trace, digits, (size_t)(result.ptr - digits));
 }
 
-// Length of the well-formed UTF-8 sequence at text, or 0 when the bytes there are not one.
-static size_t Utf8SequenceLength(const unsigned char* text, size_t length) {
-    const unsigned char lead = text[0];
-    size_t count = 0;
-    uint32_t codePoint = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        count = 2;
-        codePoint = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        count = 3;
-        codePoint = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        count = 4;
-        codePoint = lead & 0x07u;
-    } else {
-        return 0;
-    }
-    if (count > length) return 0;
-    for (size_t i = 1; i < count; i++) {
-        if ((text[i] & 0xC0u) != 0x80u) return 0;
-        codePoint = (codePoint << 6) | (text[i] & 0x3Fu);
-    }
-    const bool overlong = (count == 3 && codePoint < 0x800) || (count == 4 && codePoint < 0x10000);
-    const bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
-    if (overlong || surrogate || codePoint > 0x10FFFF) return 0;
-    return count;
-}
-
 void TraceAppendText(TTraceWriter* trace, const char* text, size_t length) {
     static const char Hex[] = "0123456789abcdef";
     const unsigned char* bytes = (const unsigned char*)text;
@@ -309,55 +281,14 @@ void TraceWritePass(TTraceWriter* trace, uint64_t pass) {
     AppendLiteral(trace, "]}\n");
 }
 
-bool TraceOpen(TTraceWriter* trace, const char* path, bool throughPart, char* error, size_t errorSize) {
-    trace->File = nullptr;
+void TraceStart(TTraceWriter* trace, FILE* file) {
+    trace->File = file;
     trace->Length = 0;
     trace->Failed = false;
-    trace->ThroughPart = throughPart;
-    const int pathLength = std::snprintf(trace->Path, sizeof trace->Path, "%s", path);
-    const int partLength = std::snprintf(trace->PartPath, sizeof trace->PartPath, "%s.part", path);
-    if (pathLength < 0 || partLength < 0 || (size_t)partLength >= sizeof trace->PartPath) {
-        std::snprintf(error, errorSize, "--trace: the path is too long");
-        return false;
-    }
-    struct stat status;
-    if (path[0] == '\0' || (stat(path, &status) == 0 && S_ISDIR(status.st_mode))) {
-        std::snprintf(error, errorSize, "--trace: '%s' cannot be written", path);
-        return false;
-    }
-    // "x": a part file that is already there belongs to someone else, or to a run that was killed.
-    trace->File = std::fopen(throughPart ? trace->PartPath : trace->Path, throughPart ? "wbx" : "wb");
-    if (trace->File == nullptr) {
-        if (throughPart && errno == EEXIST) {
-            std::snprintf(error, errorSize, "--trace: '%s' exists: remove it or name another trace",
-                          trace->PartPath);
-        } else {
-            std::snprintf(error, errorSize, "--trace: '%s' cannot be written (%s)",
-                          throughPart ? trace->PartPath : trace->Path, std::strerror(errno));
-        }
-        return false;
-    }
-    return true;
 }
 
-bool TraceFinish(TTraceWriter* trace, char* error, size_t errorSize) {
-    if (trace->File == nullptr) return true;
+bool TraceFlush(TTraceWriter* trace) {
     FlushBuffer(trace);
-    const bool closed = std::fclose(trace->File) == 0;
-    trace->File = nullptr;
-    const bool kept =
-        !trace->Failed && closed && (!trace->ThroughPart || std::rename(trace->PartPath, trace->Path) == 0);
-    if (!kept) {
-        if (trace->ThroughPart) std::remove(trace->PartPath);
-        std::snprintf(error, errorSize, "--trace: writing '%s' failed", trace->Path);
-        return false;
-    }
-    return true;
-}
-
-void TraceAbandon(TTraceWriter* trace) {
-    if (trace->File == nullptr) return;
-    std::fclose(trace->File);
-    trace->File = nullptr;
-    if (trace->ThroughPart) std::remove(trace->PartPath);
+    if (trace->File != nullptr && std::fflush(trace->File) != 0) trace->Failed = true;
+    return !trace->Failed;
 }

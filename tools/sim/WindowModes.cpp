@@ -3,7 +3,8 @@
 // real time since the first pass has caught up with the game's clock.
 #include "sim/WindowModes.h"
 
-#include <ctime>
+#include <chrono>
+#include <thread>
 
 #include "platform/sdl/SdlPlatform.h"
 
@@ -81,9 +82,9 @@ static int64_t DueNs;
 static bool StoppedByViewer;
 
 static int64_t NowNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (int64_t)now.tv_sec * 1000000000 + now.tv_nsec;
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 // ESC or the close request ends the run before the next pass.
@@ -101,8 +102,7 @@ static void WaitUntil(int64_t due) {
         const int64_t left = due - NowNs();
         if (left <= 0) return;
         const int64_t nap = left < ViewerPollNs ? left : ViewerPollNs;
-        const timespec pause{(time_t)(nap / 1000000000), (long)(nap % 1000000000)};
-        nanosleep(&pause, nullptr);
+        std::this_thread::sleep_for(std::chrono::nanoseconds(nap));
     }
 }
 

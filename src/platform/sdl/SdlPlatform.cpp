@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/sdl/GameIcon.h"
@@ -13,6 +14,7 @@
 #include "platform/Platform.h"
 #include "platform/sdl/SdlPlatform.h"
 #include "platform/PngFile.h"
+#include "platform/Printable.h"
 #include "platform/sdl/X11Pointer.h"
 
 // The outer window size includes a 2-pixel frame left, right and below and a 26-pixel title band on top.
@@ -131,25 +133,26 @@ static bool CreatePresenter() {
     return Texture != nullptr;
 }
 
-// The display the environment names, for the messages: "X display ":1"" and the like.
-static void NameDisplay(char* text, size_t size) {
+// The display the environment names, for the messages: "X display ":1"" and the like, escaped as the user's
+// environment may hold anything.
+static std::string NameDisplay() {
     const bool wayland = IsSet("WAYLAND_DISPLAY");
     const bool x11 = IsSet("DISPLAY");
-    if (wayland && x11) {
-        std::snprintf(text, size, "Wayland display \"%s\" or X display \"%s\"",
-                      std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"));
-    } else if (wayland) {
-        std::snprintf(text, size, "Wayland display \"%s\"", std::getenv("WAYLAND_DISPLAY"));
-    } else if (x11) {
-        std::snprintf(text, size, "X display \"%s\"", std::getenv("DISPLAY"));
-    } else {
-        std::snprintf(text, size, "display (neither DISPLAY nor WAYLAND_DISPLAY names one)");
-    }
+    const std::string waylandName = wayland ? PrintableText(std::getenv("WAYLAND_DISPLAY")) : "";
+    const std::string x11Name = x11 ? PrintableText(std::getenv("DISPLAY")) : "";
+    if (wayland && x11) return "Wayland display \"" + waylandName + "\" or X display \"" + x11Name + "\"";
+    if (wayland) return "Wayland display \"" + waylandName + "\"";
+    if (x11) return "X display \"" + x11Name + "\"";
+    return "display (neither DISPLAY nor WAYLAND_DISPLAY names one)";
+}
+
+// SDL's reason, which may quote the display name.
+static std::string SdlReason() {
+    return PrintableText(SDL_GetError());
 }
 
 static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t height) {
-    char display[512];
-    NameDisplay(display, sizeof display);
+    const std::string display = NameDisplay();
     if (!DisplayReachable()) {
         std::fprintf(stderr, "tramolo: no display to open the window on (DISPLAY is not set)\n");
         return 0;
@@ -159,13 +162,15 @@ static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t hei
     if (!IsSet("SDL_VIDEODRIVER") && !IsSet("WAYLAND_DISPLAY") && IsSet("DISPLAY"))
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "tramolo: cannot open the %s: %s\n", display, SDL_GetError());
+        std::fprintf(stderr, "tramolo: cannot open the %s: %s\n", display.c_str(), SdlReason().c_str());
         return 0;
     }
     VideoStarted = true;
     if (!DriverShowsWindow()) {
-        std::fprintf(stderr, "tramolo: cannot open the %s: only the \"%s\" video driver works\n", display,
-                     SDL_GetCurrentVideoDriver() != nullptr ? SDL_GetCurrentVideoDriver() : "no");
+        std::fprintf(
+            stderr, "tramolo: cannot open the %s: only the \"%s\" video driver works\n", display.c_str(),
+            PrintableText(SDL_GetCurrentVideoDriver() != nullptr ? SDL_GetCurrentVideoDriver() : "no")
+                .c_str());
         ShutDownVideo();
         return 0;
     }
@@ -174,7 +179,7 @@ static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t hei
     Window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, ClientWidth,
                               ClientHeight, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (Window == nullptr || !CreatePresenter()) {
-        std::fprintf(stderr, "tramolo: cannot open the window (%s)\n", SDL_GetError());
+        std::fprintf(stderr, "tramolo: cannot open the window (%s)\n", SdlReason().c_str());
         DestroyWindowParts();
         ShutDownVideo();
         return 0;

@@ -1,14 +1,28 @@
 // Reads the pointer with XQueryPointer on the root window of the game window's screen, through the X
-// connection SDL opened for the window. Kept apart from the SDL backend so that Xlib's names stay here.
+// connection SDL opened for the window, and tells the platform when that connection is lost. Kept apart
+// from the SDL backend so that Xlib's names stay here.
 #include "platform/sdl/X11Pointer.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <cerrno>
+
 #if defined(SDL_VIDEO_DRIVER_X11)
 
 static Display* QueryDisplay;
 static Window QueryRoot;
+static XIOErrorHandler XlibOnLostServer;
+
+// The X server went away (killed, or its connection cut): Xlib ends the process from this handler. The
+// platform's hook runs first, then Xlib's own handler, which says so and ends it.
+static int OnLostServer(Display* display) {
+    // Xlib's handler tells from errno how the connection broke.
+    const int reason = errno;
+    DisplayLost();
+    errno = reason;
+    return XlibOnLostServer != nullptr ? XlibOnLostServer(display) : 0;
+}
 
 bool X11PointerAttach(SDL_Window* window) {
     QueryDisplay = nullptr;
@@ -19,10 +33,13 @@ bool X11PointerAttach(SDL_Window* window) {
     if (XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &attributes) == 0) return false;
     QueryDisplay = info.info.x11.display;
     QueryRoot = attributes.root;
+    const XIOErrorHandler previous = XSetIOErrorHandler(OnLostServer);
+    if (previous != OnLostServer) XlibOnLostServer = previous;
     return true;
 }
 
 void X11PointerDetach() {
+    if (QueryDisplay != nullptr) XSetIOErrorHandler(XlibOnLostServer);
     QueryDisplay = nullptr;
 }
 

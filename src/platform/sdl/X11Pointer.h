@@ -7,7 +7,8 @@
 
 struct SDL_Window;
 
-// Binds the queries to the window's X connection; false (and nothing bound) when the window is no X11 one.
+// Binds the queries to the window's X connection, and a lost connection to DisplayLost(); false (and nothing
+// bound) when the window is no X11 one.
 bool X11PointerAttach(SDL_Window* window);
 // Forgets the connection; called before SDL closes it with the window.
 void X11PointerDetach();
