@@ -58,14 +58,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The shared libraries with their versions come from dpkg-shlibdeps where it runs, otherwise they are named
-# here; the head-up display's face (fonts-wine) is opened by path at run time, so no library check can find it.
+# here. The head-up display's face is built into the game.
 find_program(TRAMOLO_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(TRAMOLO_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine")
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS
-      "libsdl2-2.0-0, libsdl2-ttf-2.0-0, libfontconfig1, libx11-6, libpng16-16, fonts-wine")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsdl2-2.0-0, libx11-6")
 endif()
 
 include(CPack)

@@ -3,11 +3,13 @@
 # Usage: deps.sh play|test, or deps.sh packages NAME... for the packages named (scripts/cross.sh)
 set -euo pipefail
 
-want=(build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fontconfig
-      fonts-wine fonts-dejavu-core libx11-dev libpng-dev)
+want=(build-essential cmake pkg-config libsdl2-dev libx11-dev libstb-dev)
 if [ "${1:-play}" = test ]; then
-    want+=(libgtest-dev zlib1g-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick python3 clang
-           libclang-rt-14-dev man-db groff-base appstream desktop-file-utils lintian locales libmpfr-dev)
+    # SDL_ttf and fonts-wine for the check of the built-in face against the installed one; libpng reads back
+    # the PNG files the game writes; MPFR checks our own mathematics.
+    want+=(libsdl2-ttf-dev fonts-wine libpng-dev libgtest-dev zlib1g-dev libbenchmark-dev xvfb xdotool
+           x11-utils imagemagick python3 clang libclang-rt-14-dev man-db groff-base appstream
+           desktop-file-utils lintian locales libmpfr-dev)
 fi
 if [ "${1:-play}" = packages ]; then
     shift

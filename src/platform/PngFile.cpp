@@ -1,55 +1,73 @@
-// PNG output of a canvas through libpng (8-bit RGB) into a stream the caller opened, and PNG input from
-// memory through libpng's simplified reading interface.
+// PNG output of a canvas through stb_image_write (8-bit RGB) into a stream the caller opened, and PNG input
+// from memory through stb_image, which reads PNG only.
 #include "platform/PngFile.h"
 
-#include <png.h>
-
 #include <cerrno>
-#include <csetjmp>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-// The reason libpng gave for giving up, kept until the write reports it.
+// stb's writer and reader are compiled here, private to this file and without their file functions. Their
+// code is not held to the game's warnings.
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#define STBI_WRITE_NO_STDIO
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_NO_STDIO
+#define STBI_ONLY_PNG
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#include <stb_image.h>
+#include <stb_image_write.h>
+#pragma GCC diagnostic pop
+
+// The reason the encoder or the file gave for giving up, kept until the write reports it.
 static char PngReason[256];
 
-static void OnPngError(png_structp png, png_const_charp message) {
-    std::snprintf(PngReason, sizeof PngReason, "%s", message);
-    png_longjmp(png, 1);
+// Where stb's encoder hands the finished picture: the file, and the first write error met.
+struct TPngSink {
+    FILE* File;
+    int Error;
+};
+
+static void WriteToSink(void* context, void* data, int size) {
+    TPngSink* sink = (TPngSink*)context;
+    if (sink->Error == 0 && std::fwrite(data, 1, (size_t)size, sink->File) != (size_t)size)
+        sink->Error = errno != 0 ? errno : EIO;
 }
 
-static void OnPngWarning(png_structp, png_const_charp) {}
-
-// Encodes the canvas into file; false with PngReason set when libpng gave up. Kept free of objects with
-// destructors, since an error returns here by longjmp.
-static bool EncodePng(FILE* file, const TCanvas* canvas, png_bytep row) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
-    if (png == nullptr) {
+// Encodes the canvas into file; false with PngReason set when stb or the file gave up.
+static bool EncodePng(FILE* file, const TCanvas* canvas) {
+    // stb counts the bytes of a picture and its filtered rows in an int.
+    const size_t rowBytes = (size_t)canvas->Width * 3;
+    if ((rowBytes + 1) * (size_t)canvas->Height > (size_t)INT_MAX) {
+        std::snprintf(PngReason, sizeof PngReason, "the canvas is too large for a PNG file");
+        return false;
+    }
+    uint8_t* rgb = (uint8_t*)std::malloc(rowBytes * (size_t)canvas->Height);
+    if (rgb == nullptr) {
         std::snprintf(PngReason, sizeof PngReason, "out of memory");
         return false;
     }
-    png_infop info = png_create_info_struct(png);
-    if (info == nullptr || setjmp(png_jmpbuf(png)) != 0) {
-        if (info == nullptr) std::snprintf(PngReason, sizeof PngReason, "out of memory");
-        png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
-        return false;
+    const size_t count = (size_t)canvas->Width * (size_t)canvas->Height;
+    for (size_t i = 0; i < count; i++) {
+        const uint32_t pixel = canvas->Pixels[i];
+        rgb[3 * i] = (uint8_t)(pixel >> 16);
+        rgb[3 * i + 1] = (uint8_t)(pixel >> 8);
+        rgb[3 * i + 2] = (uint8_t)pixel;
     }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, (png_uint_32)canvas->Width, (png_uint_32)canvas->Height, 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int32_t y = 0; y < canvas->Height; y++) {
-        const uint32_t* pixels = canvas->Pixels + (size_t)y * (size_t)canvas->Width;
-        for (int32_t x = 0; x < canvas->Width; x++) {
-            row[3 * x] = (png_byte)(pixels[x] >> 16);
-            row[3 * x + 1] = (png_byte)(pixels[x] >> 8);
-            row[3 * x + 2] = (png_byte)pixels[x];
-        }
-        png_write_row(png, row);
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
+    TPngSink sink{file, 0};
+    errno = 0;
+    // The encoder fails only when its buffers cannot be had.
+    const bool encoded =
+        stbi_write_png_to_func(WriteToSink, &sink, canvas->Width, canvas->Height, 3, rgb, (int)rowBytes) != 0;
+    std::free(rgb);
+    if (!encoded) std::snprintf(PngReason, sizeof PngReason, "out of memory");
+    if (sink.Error != 0) std::snprintf(PngReason, sizeof PngReason, "%s", std::strerror(sink.Error));
+    return encoded && sink.Error == 0;
 }
 
 bool WriteCanvasPng(const TCanvas* canvas, FILE* file, char* error, size_t errorSize) {
@@ -57,10 +75,7 @@ bool WriteCanvasPng(const TCanvas* canvas, FILE* file, char* error, size_t error
         std::snprintf(error, errorSize, "the canvas is empty");
         return false;
     }
-    png_bytep row = (png_bytep)std::malloc((size_t)canvas->Width * 3);
-    bool written = row != nullptr && EncodePng(file, canvas, row);
-    if (row == nullptr) std::snprintf(PngReason, sizeof PngReason, "out of memory");
-    std::free(row);
+    bool written = EncodePng(file, canvas);
     if (written && (std::fflush(file) != 0 || std::ferror(file) != 0)) {
         std::snprintf(PngReason, sizeof PngReason, "%s", std::strerror(errno));
         written = false;
@@ -71,27 +86,21 @@ bool WriteCanvasPng(const TCanvas* canvas, FILE* file, char* error, size_t error
 
 bool ReadPngPixels(const uint8_t* data, size_t size, int32_t maxSide, std::vector<uint32_t>* pixels,
                    int32_t* width, int32_t* height) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_memory(&image, data, size) == 0) return false;
-    if (image.width == 0 || image.height == 0 || image.width > (png_uint_32)maxSide ||
-        image.height > (png_uint_32)maxSide) {
-        png_image_free(&image);
+    int w = 0;
+    int h = 0;
+    int channels = 0;
+    if (size == 0 || size > (size_t)INT_MAX || stbi_info_from_memory(data, (int)size, &w, &h, &channels) == 0)
         return false;
+    if (w <= 0 || h <= 0 || w > maxSide || h > maxSide) return false;
+    stbi_uc* rgba = stbi_load_from_memory(data, (int)size, &w, &h, &channels, 4);
+    if (rgba == nullptr) return false;
+    pixels->resize((size_t)w * (size_t)h);
+    for (size_t i = 0; i < pixels->size(); i++) {
+        const stbi_uc* p = rgba + 4 * i;
+        (*pixels)[i] = (uint32_t)p[3] << 24 | (uint32_t)p[0] << 16 | (uint32_t)p[1] << 8 | p[2];
     }
-    // The byte order that reads as 0xAARRGGBB in a 32-bit value.
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    image.format = PNG_FORMAT_BGRA;
-#else
-    image.format = PNG_FORMAT_ARGB;
-#endif
-    pixels->assign((size_t)image.width * image.height, 0);
-    if (png_image_finish_read(&image, nullptr, pixels->data(), 0, nullptr) == 0) {
-        png_image_free(&image);
-        return false;
-    }
-    *width = (int32_t)image.width;
-    *height = (int32_t)image.height;
+    stbi_image_free(rgba);
+    *width = w;
+    *height = h;
     return true;
 }

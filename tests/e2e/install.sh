@@ -130,8 +130,12 @@ deb=$(find "$work/deb" -maxdepth 1 -name 'tramolo_*.deb' | head -n 1)
 [[ -n $deb ]] || fail "cpack made no tramolo package"
 [[ $(dpkg-deb -f "$deb" Version) == "$version" ]] || fail "package version is not $version"
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libfontconfig1 libx11-6 fonts-wine; do
+for package in libsdl2-2.0-0 libx11-6; do
     [[ ", $depends," == *", $package"[\ ,]* ]] || fail "package does not depend on $package: $depends"
+done
+# The face is built in: neither a font, nor a font or PNG library.
+for package in fonts-wine libsdl2-ttf-2.0-0 libfontconfig1 libfreetype6 libpng16-16; do
+    [[ ", $depends," != *", $package"[\ ,]* ]] || fail "package depends on $package: $depends"
 done
 # Debian keeps games in /usr/games; everything else as in the prefix.
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort | tr '\n' ' ')
