@@ -7,7 +7,7 @@ want=(build-essential cmake pkg-config libsdl2-dev libsdl2-ttf-dev libfontconfig
       fonts-wine fonts-dejavu-core libx11-dev libpng-dev)
 if [ "${1:-play}" = test ]; then
     want+=(libgtest-dev zlib1g-dev libbenchmark-dev xvfb xdotool x11-utils imagemagick python3 clang
-           libclang-rt-14-dev man-db groff-base appstream desktop-file-utils lintian locales)
+           libclang-rt-14-dev man-db groff-base appstream desktop-file-utils lintian locales libmpfr-dev)
 fi
 
 missing=()
