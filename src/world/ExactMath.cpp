@@ -19,8 +19,9 @@
 //    atan x = atan c + atan t with t = (x - c)/(1 + cx) at most 2^-8 in double-double (x - c exact, cx
 //    split exactly); atan t = t + a Taylor tail of degree 11 in double, within 2^-47 of its size (at most
 //    2^-64 of y, 2^-69 for the usual t), plus 2^-97 |y|.
-//  - acos: atan2(s, |x|) with s = sqrt((1 - x)(1 + x)) in double-double within 2^-102, the smaller ratio
-//    of the two taken through the atan grid i/128 as above, adding 2^-97 |y|; pi - that for negative x.
+//  - acos: pi/2 - asin x, or 2 asin w with w = sqrt((1 - |x|)/2) in double-double, reflected for negative
+//    x; asin by Taylor polynomials of degree 10 at the grid i/256, the first term in double-double, the
+//    rest in double within 2^-47 of its size (at most 2^-70 of y) plus 2^-97 |y|.
 //
 // Slow path: sin and cos reduce x by 2/pi to 256 (or 512) bits, then sum the Taylor series of sin and cos
 // of r <= pi/4; atan and acos take the fast path's approximation y0, sin y0 and cos y0 by the same series,
@@ -565,15 +566,15 @@ EXACT_INLINE void Divide(DD u, DD v, double& th, double& tl) {
     tl = ((((u.hi - p.hi) - p.lo) + u.lo) - th * v.lo) * reciprocal;
 }
 
-// base + sign atan t for t = th + tl, |t| <= 2^-8 + 2^-40: atan t = t + p, p a Taylor tail of degree 11 in
+// base + atan t for t = th + tl, |t| <= 2^-8 + 2^-40: atan t = t + p, p a Taylor tail of degree 11 in
 // double (within 2^-48 of itself, truncation included), the rest summed within 2^-98 of the result.
-EXACT_INLINE Approx AtanFinish(DD base, double sign, double th, double tl) {
+EXACT_INLINE Approx AtanFinish(DD base, double th, double tl) {
     double t2 = th * th, t4 = t2 * t2;
     double p = th * t2 * ((-1.0 / 3 + t2 * (1.0 / 5)) + t4 * ((-1.0 / 7 + t2 * (1.0 / 9)) - t4 * (1.0 / 11)));
-    DD s = TwoSum(base.hi, sign * th);
+    DD s = TwoSum(base.hi, th);
     // |lo| <= 2^-52 (|base| + |s|) + |tl| + |p| with |tl| <= 2^-50 |th|.
     double err = Abs(p) * 0x1p-47 + Abs(th) * 0x1p-99 + (Abs(base.hi) + Abs(s.hi)) * 0x1p-97;
-    return {{s.hi, (base.lo + s.lo) + sign * (tl + p)}, err};
+    return {{s.hi, (base.lo + s.lo) + (tl + p)}, err};
 }
 
 // The fast path of atan for 2^-27 <= ax < 2^54: atan(ax), positive, as atan(c) + atan((ax - c)/(1 + c ax))
@@ -589,7 +590,7 @@ EXACT_INLINE Approx AtanFast(double ax) {
         v.lo += cx.lo;
         Divide(DD{ax - c, 0.0}, v, th, tl);
         const double* row = Atan[iBits & 0xFF];
-        return AtanFinish(DD{row[0], row[1]}, 1.0, th, tl);
+        return AtanFinish(DD{row[0], row[1]}, th, tl);
     }
     // ax in [2^e, 2^(e+1)), e <= 53: c is ax cut to k = max(0, 8 - e) bits after its leading one, so that
     // ax - c is exact and 0 <= t = (ax - c)/(1 + c ax) < 2^-8, with atan c from a table of 556.
@@ -602,47 +603,45 @@ EXACT_INLINE Approx AtanFast(double ax) {
     DD v = FastTwoSum(cx.hi, 1.0);
     v.lo += cx.lo;
     Divide(DD{ax - c, 0.0}, v, th, tl);
-    return AtanFinish(DD{AtanLarge[index][0], AtanLarge[index][1]}, 1.0, th, tl);
+    return AtanFinish(DD{AtanLarge[index][0], AtanLarge[index][1]}, th, tl);
 }
 
-// The fast path of acos for 2^-55 <= |x| < 1, as atan2(s, |x|) with s = sqrt((1 - |x|)(1 + |x|)) in
-// double-double within 2^-102 relative: with z = s/|x| or |x|/s in [0, 1] and c = i/128 nearest z,
-// atan z = atan c + atan((n - c d)/(d + c n)) for z = n/d; then acos|x| = atan z or pi/2 - atan z, and
-// acos x = pi - acos|x| for negative x, that base taken in double-double off the critical path.
+// The fast path of acos for 2^-55 <= |x| < 1 through asin w, 0 <= w <= 1/2:
+//   |x| <= 1/2: acos x = pi/2 - asin x;  |x| > 1/2: acos |x| = 2 asin sqrt((1 - |x|)/2), and
+//   acos x = pi - acos |x| for negative x,
+// the root w + wl in double-double from the exact (1 - |x|)/2. asin(c + h + wl), c = i/256 nearest w and
+// h exact, |h| <= 2^-9, by the Taylor polynomial of degree 10 at c from the table: asin c and the first
+// coefficient a1 in double-double, a1 h exact; the rest h^2 P(h) in double within 2^-47 h^2 (a2 + 2^-9)
+// (the sum of its terms' sizes, the stored coefficients' rounding included), and wl times the derivative
+// to its third term, within 2^-24 |wl|. The polynomial's truncation is below 2^-95.
 EXACT_INLINE Approx AcosFast(double x) {
     double ax = Abs(x);
-    // (1 - ax)(1 + ax), both factors exact in double-double, their product left unnormalized.
-    DD a = FastTwoSum(1.0, -ax), b = FastTwoSum(1.0, ax);
-    DD square = TwoProd(a.hi, b.hi);
-    square.lo += a.hi * b.lo + a.lo * b.hi;
-    // The reciprocals that pick the table entry are taken while the square root is.
-    double inverseX = 1.0 / ax, inverseSquare = 1.0 / square.hi;
-    double sh = std::sqrt(square.hi);
-    double halfInverse = 0.5 / sh;
-    DD sh2 = TwoProd(sh, sh);
-    DD s{sh, (((square.hi - sh2.hi) - sh2.lo) + square.lo) * halfInverse};
-    bool small = sh <= ax;
-    DD n = small ? s : DD{ax, 0.0}, d = small ? DD{ax, 0.0} : s;
-    double z = small ? sh * inverseX : ax * sh * inverseSquare;
+    bool negative = IsNegative(x);
+    double w = ax, wl = 0.0, scale = negative ? 1.0 : -1.0;
+    DD offset{PiOver2[0], PiOver2[1]};
+    if (ax > 0.5) {
+        double q = (1.0 - ax) * 0.5;
+        w = std::sqrt(q);
+        double halfInverse = 0.5 / w;
+        DD w2 = TwoProd(w, w);
+        wl = ((q - w2.hi) - w2.lo) * halfInverse;
+        scale = negative ? -2.0 : 2.0;
+        offset = negative ? DD{Pi[0], Pi[1]} : DD{0.0, 0.0};
+    }
     uint64_t iBits;
-    double c = RoundToInteger(z * 128.0, iBits) * 0x1p-7;
-    DD cd = TwoProd(c, d.hi), cn = TwoProd(c, n.hi);
-    DD u = TwoSum(n.hi, -cd.hi);
-    u.lo += (n.lo - cd.lo) - c * d.lo;
-    DD v = TwoSum(d.hi, cn.hi);
-    v.lo += (d.lo + cn.lo) + c * n.lo;
-    const double* row = Atan[iBits & 0xFF];
-    // base + sign atan t, reflected for negative x without a branch: that sign is random in the game.
-    double reflect = IsNegative(x) ? -1.0 : 1.0;
-    double sign = small ? reflect : -reflect;
-    DD offset = IsNegative(x) ? DD{Pi[0], Pi[1]} : DD{0.0, 0.0};
-    DD base =
-        Add(offset, small ? DD{reflect * row[0], reflect * row[1]} : DD{reflect * row[2], reflect * row[3]});
-    double th, tl;
-    Divide(u, v, th, tl);
-    Approx y = AtanFinish(base, sign, th, tl);
-    y.err += Abs(y.y.hi) * 0x1p-97;
-    return y;
+    double c = RoundToInteger(w * 256.0, iBits) * 0x1p-8;
+    const double* a = AsinTaylor[iBits & 0xFF];
+    double h = w - c;
+    double h2 = h * h, h4 = h2 * h2;
+    double p = h2 * (((a[4] + h * a[5]) + h2 * (a[6] + h * a[7])) +
+                     h4 * (((a[8] + h * a[9]) + h2 * (a[10] + h * a[11])) + h4 * a[12]));
+    DD m = TwoProd(a[2], h);
+    double low = (m.lo + a[3] * h) + wl * (a[2] + h * (2.0 * a[4] + h * (3.0 * a[5])));
+    DD base = Add(offset, DD{scale * a[0], scale * a[1]});
+    DD s = FastTwoSum(base.hi, scale * m.hi);
+    double err =
+        Abs(scale) * (h2 * (a[4] + 0x1p-9) * 0x1p-47 + Abs(wl) * 0x1p-24 + 0x1p-94) + Abs(s.hi) * 0x1p-97;
+    return {{s.hi, ((base.lo + s.lo) + scale * low) + scale * p}, err};
 }
 
 // atan2(n, d) for n, d >= 0 below 2, given y0 within 2^-40 of it: y0 + atan of (n cos y0 - d sin y0) /

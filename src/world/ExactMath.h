@@ -40,11 +40,15 @@ extern const double Pi[2];
 // sin(i/1024) and cos(i/1024) in double-double: hi, lo, hi, lo.
 constexpr int SinCosRows = 808;
 extern const double SinCos[SinCosRows][4];
-// atan(i/128) and pi/2 - atan(i/128) in double-double: hi, lo, hi, lo.
+// atan(i/128) in double-double.
 constexpr int AtanRows = 129;
-extern const double Atan[AtanRows][4];
+extern const double Atan[AtanRows][2];
 // atan(c) in double-double for c = (1 + j 2^-k) 2^e, k = max(0, 8 - e), in order of e = 0..53 and j.
 constexpr int AtanLargeRows = 556;
 extern const double AtanLarge[AtanLargeRows][2];
+// At c = i/256: asin c and the first Taylor coefficient of asin at c, a1 = 1/sqrt(1 - c^2), in
+// double-double, then the coefficients a2..a10 in double.
+constexpr int AsinTaylorRows = 129;
+extern const double AsinTaylor[AsinTaylorRows][13];
 
 } // namespace exact_math_tables
