@@ -842,3 +842,14 @@ double ExactSlowPath(ExactFunction function, double x) {
     if (Special(function, x, result)) return result;
     return Slow(function, x);
 }
+
+bool ExactFastApproximation(ExactFunction function, double x, double& hi, double& lo, double& err) {
+    double special;
+    if (Special(function, x, special)) return false;
+    Approx a = Fast(function, x);
+    bool negate = function == ExactFunction::Atan && IsNegative(x);
+    hi = negate ? -a.y.hi : a.y.hi;
+    lo = negate ? -a.y.lo : a.y.lo;
+    err = a.err;
+    return true;
+}

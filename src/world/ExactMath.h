@@ -22,6 +22,11 @@ bool ExactFastPath(ExactFunction function, double x, double& result);
 // The slow path alone: the same result as the function, at many times the cost.
 double ExactSlowPath(ExactFunction function, double x);
 
+// The fast path's approximation hi + lo of the function at x and the bound err it claims for the error,
+// its rounding margin included; false where x needs no approximation (zeros, tiny or huge x, ends of the
+// domain, NaN). For the tests that check the claimed bounds.
+bool ExactFastApproximation(ExactFunction function, double x, double& hi, double& lo, double& err);
+
 // The constants the functions are built on, printed by MPFR; the tests check every entry against it.
 namespace exact_math_tables {
 
