@@ -16,7 +16,7 @@ namespace {
 namespace tables = exact_math_tables;
 
 constexpr double Inf = std::numeric_limits<double>::infinity();
-const double NaN = std::nan("");
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
 uint64_t Bits(double d) {
     uint64_t b;
@@ -297,14 +297,17 @@ double Input(ExactFunction f, int kind, uint64_t& state) {
     double sign = (Next(state) & 1) ? -1.0 : 1.0;
     if (f == ExactFunction::Acos) {
         if (kind == 0) return (double)(float)(Unit(state) * 2.0 - 1.0);
-        return sign * (1.0 - std::ldexp(Unit(state), -(int)(Next(state) % 53)));
+        double u = Unit(state); // one draw per statement: argument order differs by compiler
+        return sign * (1.0 - std::ldexp(u, -(int)(Next(state) % 53)));
     }
     if (kind == 0) {
         float degrees = (float)(Unit(state) * 1440.0 - 720.0);
         return (double)(float)((double)degrees * 3.1428 / 180.0);
     }
-    double k = (double)(Next(state) >> (63 - Next(state) % 60));
-    return sign * std::nextafter(k * 1.5707963267948966, (Next(state) & 1) ? Inf : 0.0);
+    int shift = 63 - (int)(Next(state) % 60);
+    double k = (double)(Next(state) >> shift);
+    double direction = (Next(state) & 1) ? Inf : 0.0;
+    return sign * std::nextafter(k * 1.5707963267948966, direction);
 }
 
 class ExactMathSample : public ::testing::TestWithParam<ExactFunction> {};

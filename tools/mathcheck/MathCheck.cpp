@@ -86,10 +86,15 @@ double HardSpotInput(const Function& f, Random& random) {
             x = std::nextafter(x, steps > 0 ? INFINITY : 0.0);
         return sign * x;
     }
-    case ExactFunction::Atan:
-        return sign * std::ldexp(1.0 + random.Unit(), (int)(random.Next() % 180) - 90);
-    case ExactFunction::Acos:
-        return sign * (1.0 - std::ldexp(random.Unit(), -(int)(random.Next() % 53)));
+    case ExactFunction::Atan: {
+        // One draw per statement: the order in which a call's arguments are evaluated differs by compiler.
+        double mantissa = 1.0 + random.Unit();
+        return sign * std::ldexp(mantissa, (int)(random.Next() % 180) - 90);
+    }
+    case ExactFunction::Acos: {
+        double u = random.Unit();
+        return sign * (1.0 - std::ldexp(u, -(int)(random.Next() % 53)));
+    }
     }
     return 0.0;
 }
