@@ -21,16 +21,17 @@
 //    2^-64 of y, 2^-69 for the usual t), plus 2^-97 |y|.
 //  - acos: pi/2 - asin x, or 2 asin w with w = sqrt((1 - |x|)/2) in double-double, reflected for negative
 //    x; asin by Taylor polynomials of degree 10 at the grid i/256, the first term in double-double, the
-//    rest in double within 2^-47 of its size (at most 2^-70 of y) plus 2^-97 |y|.
+//    rest in double within 2^-47 of its size (at most 2^-65 of y, far less for most x) plus 2^-97 |y|.
 //
 // Slow path: sin and cos reduce x by 2/pi to 256 (or 512) bits, then sum the Taylor series of sin and cos
 // of r <= pi/4; atan and acos take the fast path's approximation y0, sin y0 and cos y0 by the same series,
 // and correct y0 by atan of the tiny (n cos y0 - d sin y0)/(d cos y0 + n sin y0), where n/d is x, 1/x or
 // sqrt(1 - x^2)/x as exact fixed-point numbers. The result is within 2^12 units of the last of 256 bits:
-// at least 2^-170 relative even for the smallest results (sin near a multiple of pi, about 2^-62 for a
-// double, acos near 1, about 2^-26). The published exhaustive searches of the hardest-to-round doubles for
-// these functions found none closer to a midpoint than about 2^-(53+70) relative, so the first slow step
-// always decides; the 512-bit step stands behind that claim rather than on it.
+// at least 2^-180 relative even for the smallest results that reach it (sin near a multiple of pi, about
+// 2^-62 for a double; acos near 1, about 2^-26). The exhaustive searches published for the hardest-to-round
+// doubles of these functions report none that needs anywhere near that many bits, and the hardest cases
+// the tests construct (results 2^-54 of an ulp from a midpoint) need about 110; so the first slow step
+// decides, and the 512-bit step backs that claim up rather than resting on it.
 #include "world/ExactMath.h"
 
 #include <bit>
@@ -487,7 +488,8 @@ EXACT_INLINE Reduced Reduce(double ax) {
 // and |th| <= 2^-11:
 //   sin(a + t) = S + C th + [Sl + C tl + C p - S h],  cos(a + t) = C - S th + [Cl - S tl - S p - C h],
 // with p = sin t - t and h = 1 - cos t by Taylor polynomials. Only C th (or S th) is needed exactly; the
-// bracket, below 2^-22 of the result, is summed in double: within 2^-48 of its terms p and S h (or C h).
+// bracket, below 2^-22 of the result, is summed in double: within 2^-47 of its terms p and S h (or C h)
+// and 2^-48 of tl, their rounding margin included.
 EXACT_INLINE Approx SinCosKernel(DD r, bool wantCos) {
     bool negative = r.hi < 0;
     double a = Abs(r.hi), tl = negative ? -r.lo : r.lo;
