@@ -39,6 +39,12 @@
 #include <cstdint>
 #include <limits>
 
+// Dekker's products and the error bounds assume every product and sum rounded on its own: no fused
+// multiply-add, whatever the build's flags (the game's build passes -ffp-contract=off as well).
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#endif
+
 namespace {
 
 // The fast paths are latency chains of a hundred-odd operations: inlined whole into each function, their
