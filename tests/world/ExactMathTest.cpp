@@ -185,75 +185,28 @@ TEST(ExactMath, AsinTaylorTableMatchesMpfr) {
 }
 
 // Inputs where a mistake would be likeliest: zeros and signs, subnormals, the thresholds of the shortcuts,
-// the ends of the domains, infinities and NaN, doubles nearest multiples of pi/2 (the last the double
-// nearest of all, 2^-60.9 away), and inputs whose results lie within 2^-47 to 2^-54 of an ulp from a
-// midpoint between doubles, found by search with MPFR among sin x ~ x - x^3/6, atan x ~ x - x^3/3 and
-// cos x ~ 1 - x^2/2 chosen to land there.
+// the ends of the domains, infinities and NaN; doubles nearest multiples of pi/2, the last 2^-60.9 from one
+// (the nearest any double comes); and inputs whose results lie 2^-47 to 2^-54 of an ulp from a midpoint
+// between doubles (acos: 2^-28), found by searching with MPFR among sin x ~ x - x^3/6, atan x ~ x - x^3/3,
+// cos x ~ 1 - x^2/2 chosen to land there and acos(1 - k 2^-53).
+// clang-format off
 constexpr double Special[] = {
-    0.0,
-    -0.0,
-    0x1p-1074,
-    -0x1p-1074,
-    0x1p-1022,
-    -0x1.ffffffffffffep-1023,
-    0x1p-60,
-    0x1.fffffffffffffp-28,
-    0x1p-27,
-    0x1.fffffffffffffp-27,
-    0x1p-26,
-    -0x1p-26,
-    0x1p-55,
-    0x1.fffffffffffffp-56,
-    1e-10,
-    0.5,
-    -0.5,
-    0x1.fffffffffffffp-1,
-    -0x1.fffffffffffffp-1,
-    1.0,
-    -1.0,
-    0x1.0000000000001p+0,
-    2.0,
-    -2.0,
-    1e22,
-    1e300,
-    -1e300,
-    0x1p21,
-    0x1.fffffffffffffp+20,
-    0x1p16,
-    0x1p54,
-    0x1.fffffffffffffp+53,
-    0x1p1023,
-    0x1.fffffffffffffp+1023,
-    -0x1.fffffffffffffp+1023,
-    Inf,
-    -Inf,
-    NaN,
-    // pi/4, pi/2, pi, 3 pi/2, 2 pi, 100 pi and 2^20 pi/2 as doubles, and the double nearest a multiple.
-    0x1.921fb54442d18p-1,
-    0x1.921fb54442d18p+0,
-    0x1.921fb54442d19p+0,
-    0x1.921fb54442d18p+1,
-    -0x1.921fb54442d18p+1,
-    0x1.2d97c7f3321d2p+2,
-    0x1.921fb54442d18p+2,
-    0x1.3a28c59d5433bp+8,
-    0x1.921fb54442d18p+20,
-    0x1.6ac5b262ca1ffp+849,
-    -0x1.6ac5b262ca1ffp+849,
-    // Results within 2^-47 to 2^-54 ulp of a midpoint.
-    0x1.7137449123ef5p-26,
-    0x1.e3cf476542bd1p-25,
-    0x1.4f747439b348ap-25,
-    0x1.45dd7c26e54bbp-24,
-    0x1.250bfe1b082f4p-26,
-    0x1.a6a58d55e307cp-26,
-    0x1.f51a62037e955p-26,
-    0x1.6a09e667f3bcdp-27,
-    0x1.2c2fc595456a7p-25,
-    0x1.94c583ada5b53p-26,
-    0x1.fffffffff91cp-1,
-    0x1.fffffffff49cp-1,
+    0.0, -0.0, 0x1p-1074, -0x1p-1074, 0x1p-1022, -0x1.ffffffffffffep-1023, 0x1p-60, 0x1.fffffffffffffp-28,
+    0x1p-27, 0x1.fffffffffffffp-27, 0x1p-26, -0x1p-26, 0x1p-55, 0x1.fffffffffffffp-56, 1e-10, 0.5, -0.5,
+    0x1.fffffffffffffp-1, -0x1.fffffffffffffp-1, 1.0, -1.0, 0x1.0000000000001p+0, 2.0, -2.0, 1e22, 1e300,
+    -1e300, 0x1p21, 0x1.fffffffffffffp+20, 0x1p16, 0x1p54, 0x1.fffffffffffffp+53, 0x1p1023,
+    0x1.fffffffffffffp+1023, -0x1.fffffffffffffp+1023, Inf, -Inf, NaN,
+    // pi/4, pi/2 and the double above, pi, -pi, 3 pi/2, 2 pi, 100 pi, 2^20 pi/2, the near multiple.
+    0x1.921fb54442d18p-1, 0x1.921fb54442d18p+0, 0x1.921fb54442d19p+0, 0x1.921fb54442d18p+1,
+    -0x1.921fb54442d18p+1, 0x1.2d97c7f3321d2p+2, 0x1.921fb54442d18p+2, 0x1.3a28c59d5433bp+8,
+    0x1.921fb54442d18p+20, 0x1.6ac5b262ca1ffp+849, -0x1.6ac5b262ca1ffp+849,
+    // Results close to a midpoint: sin, atan, cos, acos.
+    0x1.7137449123ef5p-26, 0x1.e3cf476542bd1p-25, 0x1.4f747439b348ap-25, 0x1.45dd7c26e54bbp-24,
+    0x1.250bfe1b082f4p-26, 0x1.a6a58d55e307cp-26, 0x1.f51a62037e955p-26,
+    0x1.6a09e667f3bcdp-27, 0x1.2c2fc595456a7p-25, 0x1.94c583ada5b53p-26,
+    0x1.fffffffff91cp-1, 0x1.fffffffff49cp-1,
 };
+// clang-format on
 
 TEST(ExactMath, SpecialAndHardInputsMatchMpfr) {
     Mpfr m;
