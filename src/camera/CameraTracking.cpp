@@ -5,6 +5,7 @@
 #include "camera/Camera.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
+#include "world/ExactMath.h"
 #include "world/Numeric.h"
 
 namespace {
@@ -21,7 +22,7 @@ float NonZero(float difference) {
 
 // The plain arc tangent of a quotient, in game degrees, in double like all the camera's arithmetic.
 double ArcTanDegrees(float numerator, float denominator) {
-    return std::atan((double)numerator / (double)denominator) * 180.0 / GamePi;
+    return ExactAtan((double)numerator / (double)denominator) * 180.0 / GamePi;
 }
 
 void TurnRestingCamera(const TActor& actor) {

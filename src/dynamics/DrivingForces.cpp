@@ -5,6 +5,7 @@
 
 #include "dynamics/Dynamics.h"
 #include "world/DatenStruktur.h"
+#include "world/ExactMath.h"
 #include "world/Numeric.h"
 
 namespace {
@@ -18,7 +19,7 @@ constexpr double SnapDifference = 0.2;        // degrees, compared as the decima
 // Radius, centrifugal force, slide and tip speed of the curve the actor drives in this frame.
 void ComputeCurve(TActor& actor) {
     const float angle = DegToRad(actor.Steering);
-    const double sine = std::sin((double)angle);
+    const double sine = ExactSin((double)angle);
     if (sine == 0) return;
     actor.CurveRadius = F32((double)actor.StepLength / sine);
     if (actor.CurveRadius == 0) return;

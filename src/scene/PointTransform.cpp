@@ -8,6 +8,7 @@
 
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
+#include "world/ExactMath.h"
 #include "world/Numeric.h"
 
 // The depth that replaces an exact 0 before the perspective division.
@@ -41,8 +42,8 @@ const TTurn& Turns(float ax, float ay, float az) {
     kept = TKeptTurn{ax,
                      ay,
                      az,
-                     {false, std::cos((double)ax), std::sin((double)ax), std::cos((double)ay),
-                      std::sin((double)ay), std::cos((double)az), std::sin((double)az)}};
+                     {false, ExactCos((double)ax), ExactSin((double)ax), ExactCos((double)ay),
+                      ExactSin((double)ay), ExactCos((double)az), ExactSin((double)az)}};
     TurnCacheOlder = 1 - TurnCacheOlder;
     return kept.Turn;
 }
