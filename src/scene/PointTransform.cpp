@@ -2,11 +2,11 @@
 // written to the register or to a result global is rounded to float at that moment; the arithmetic in
 // between runs in double, the degree conversions and AngleBetween in extended precision with the game's
 // 3.1428.
-#include <bit>
 #include <cmath>
 #include <cstdint>
 
 #include "scene/Scene.h"
+#include "world/Bits.h"
 #include "world/DatenStruktur.h"
 #include "world/ExactMath.h"
 #include "world/Numeric.h"
@@ -27,7 +27,7 @@ TKeptTurn TurnCache[2] = {{0, 0, 0, {true, 1, 0, 1, 0, 1, 0}}, {0, 0, 0, {true, 
 int TurnCacheOlder;
 
 bool SameBits(float a, float b) {
-    return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
+    return BitCast<uint32_t>(a) == BitCast<uint32_t>(b);
 }
 
 const TTurn& Turns(float ax, float ay, float az) {

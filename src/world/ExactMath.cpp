@@ -33,6 +33,7 @@
 // the tests construct (results 2^-54 of an ulp from a midpoint) need about 110; so the first slow step
 // decides, and the 512-bit step backs that claim up rather than resting on it.
 #include "world/ExactMath.h"
+#include "world/Bits.h"
 
 #include <bit>
 #include <cmath>
@@ -59,10 +60,10 @@ namespace {
 // Bits of doubles.
 
 inline uint64_t Bits(double x) {
-    return std::bit_cast<uint64_t>(x);
+    return BitCast<uint64_t>(x);
 }
 inline double FromBits(uint64_t b) {
-    return std::bit_cast<double>(b);
+    return BitCast<double>(b);
 }
 inline double Abs(double x) {
     return FromBits(Bits(x) & 0x7FFFFFFFFFFFFFFFull);

@@ -4,6 +4,7 @@
 #include "world/Extended.h"
 
 #include "world/ExtendedTables.h"
+#include "world/Bits.h"
 
 #include <array>
 #include <bit>
@@ -376,7 +377,7 @@ TOrder Compare(TExtended a, TExtended b) {
 } // namespace
 
 TExtended ExtendedFromFloat(float v) {
-    const uint32_t bits = std::bit_cast<uint32_t>(v);
+    const uint32_t bits = BitCast<uint32_t>(v);
     const bool negative = (bits >> 31) != 0;
     const uint32_t exponent = (bits >> 23) & 0xff, fraction = bits & 0x7fffff;
     if (exponent == 0xff) {
@@ -392,7 +393,7 @@ TExtended ExtendedFromFloat(float v) {
 }
 
 TExtended ExtendedFromDouble(double v) {
-    const uint64_t bits = std::bit_cast<uint64_t>(v);
+    const uint64_t bits = BitCast<uint64_t>(v);
     const bool negative = (bits >> 63) != 0;
     const uint32_t exponent = (uint32_t)(bits >> 52) & 0x7ff;
     const uint64_t fraction = bits & ((1ull << 52) - 1);
@@ -493,19 +494,19 @@ bool ExtLessEqual(TExtended a, TExtended b) {
 }
 
 double ExtToDouble(TExtended a) {
-    return std::bit_cast<double>(RoundToBinary(a, 53, 11));
+    return BitCast<double>(RoundToBinary(a, 53, 11));
 }
 
 float ExtToFloat(TExtended a) {
-    return std::bit_cast<float>((uint32_t)RoundToBinary(a, 24, 8));
+    return BitCast<float>((uint32_t)RoundToBinary(a, 24, 8));
 }
 
 float ExtToFloatSaturated(TExtended a) {
     if (ExtIsNaN(a)) return 0.0f;
     const uint32_t bits = (uint32_t)RoundToBinary(a, 24, 8);
     // Infinity, from an infinite value or by rounding past the largest float, becomes +-FLT_MAX.
-    if ((bits & 0x7fffffffu) == 0x7f800000u) return std::bit_cast<float>(bits - 1);
-    return std::bit_cast<float>(bits);
+    if ((bits & 0x7fffffffu) == 0x7f800000u) return BitCast<float>(bits - 1);
+    return BitCast<float>(bits);
 }
 
 // ---- the arc tangent ----

@@ -172,9 +172,18 @@ void TraceAppendFloat(TTraceWriter* trace, float value) {
     }
     // The same digits as printf's %.9g in the C locale: enough for every float to read back exactly.
     char digits[32];
+#if defined(__cpp_lib_to_chars)
     const std::to_chars_result result =
         std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 9);
     AppendBytes(trace, digits, (size_t)(result.ptr - digits));
+#else
+    // A C++ library without the floating-point to_chars (Emscripten's): printf's own digits, with the decimal
+    // point of the C locale whatever locale the process has.
+    const int length = std::snprintf(digits, sizeof digits, "%.9g", (double)value);
+    for (int i = 0; i < length; i++)
+        if (digits[i] == ',') digits[i] = '.';
+    AppendBytes(trace, digits, (size_t)length);
+#endif
 }
 
 void TraceAppendText(TTraceWriter* trace, const char* text, size_t length) {
