@@ -16,9 +16,9 @@
 //    the other small terms are summed in double, within 2^-47 of their size (at most 2^-69 of y) plus
 //    2^-97 |y|.
 //  - atan: x = c + a remainder, c on a grid (i/128 below 1, x cut to 8 significant bits or fewer above),
-//    atan x = atan c + atan t with t = (x - c)/(1 + cx) at most 2^-8 in double-double (x - c exact, cx
-//    split exactly); atan t = t + a Taylor tail of degree 11 in double, within 2^-47 of its size (at most
-//    2^-64 of y, 2^-69 for the usual t), plus 2^-97 |y|.
+//    atan x = atan c + atan t with t = (x - c)/(1 + cx) at most 2^-8, within 2^-74 |t| in two doubles (x - c
+//    exact, cx split exactly); atan t = t + a Taylor tail of degree 11 in double, within 2^-47 of its size
+//    (at most 2^-64 of y, 2^-69 for the usual t), plus 2^-97 |y|.
 //  - acos: pi/2 - asin x, or 2 asin w with w = sqrt((1 - |x|)/2) in double-double, reflected for negative
 //    x; asin by Taylor polynomials of degree 10 at the grid i/256, the first term in double-double, the
 //    rest in double within 2^-47 of its size (at most 2^-65 of y, far less for most x) plus 2^-97 |y|.
@@ -111,6 +111,15 @@ inline DD TwoProd(double a, double b) {
     Split(a, ah, al);
     Split(b, bh, bl);
     return {p, ((ah * bh - p) + ah * bl + al * bh) + al * bl};
+}
+
+// -a where negative, else a, by the sign bits: the sign is random in the game's use, a branch on it
+// mispredicted half the time.
+inline double NegateIf(double a, bool negative) {
+    return FromBits(Bits(a) ^ ((uint64_t)negative << 63));
+}
+inline DD NegateIf(DD a, bool negative) {
+    return {NegateIf(a.hi, negative), NegateIf(a.lo, negative)};
 }
 
 inline DD Neg(DD a) {
@@ -523,7 +532,7 @@ EXACT_INLINE Approx SinCosKernel(DD r, bool wantCos) {
     double rest = ((((sl + ch * tl) + cl * th) + m.lo) + s.lo) + (cp - sh2);
     double big = Abs(cp) + Abs(sh2);
     Approx y{{s.hi, rest}, big * 0x1p-47 + Abs(tl) * 0x1p-48 + Abs(s.hi) * 0x1p-97};
-    if (negative) y.y = Neg(y.y);
+    y.y = NegateIf(y.y, negative);
     return y;
 }
 
@@ -536,7 +545,7 @@ EXACT_INLINE Approx SinCosFast(double x, bool wantCos) {
     y.err += red.err;
     // sin: +sin r, +cos r, -sin r, -cos r by quadrant; cos: +cos r, -sin r, -cos r, +sin r.
     bool negative = wantCos ? (((q + 1) & 2) != 0) : (((q & 2) != 0) != IsNegative(x));
-    if (negative) y.y = Neg(y.y);
+    y.y = NegateIf(y.y, negative);
     return y;
 }
 
@@ -566,40 +575,47 @@ double SinCosSlowPath(double x, bool wantCos) {
 // ---------------------------------------------------------------------------------------------------------
 // atan and acos.
 
-// t = u / v for v > 0, within 2^-101 |t|: th from a reciprocal (within 2 ulps), tl from the remainder
-// u - th v, whose leading part is exact (th v lies within 2^-51 of u).
-EXACT_INLINE void Divide(DD u, DD v, double& th, double& tl) {
+// The quotient t = u / v for v > 0 as th, the double nearest it within 2 ulps, and t26 + tl within
+// 2^-74 |t|: t26 is th cut to 26 bits, so that its products with the halves of v.hi are exact and the
+// remainder u - t26 v, 2^-24 of u at most, is had to 2^-76 |u| without splitting th on the critical path.
+struct Quotient {
+    double th, t26, tl;
+};
+
+EXACT_INLINE Quotient Divide(DD u, DD v) {
     double reciprocal = 1.0 / v.hi;
-    th = u.hi * reciprocal;
-    DD p = TwoProd(th, v.hi);
-    tl = ((((u.hi - p.hi) - p.lo) + u.lo) - th * v.lo) * reciprocal;
+    double th = u.hi * reciprocal;
+    double t26, rest, vh, vl;
+    Split(th, t26, rest);
+    Split(v.hi, vh, vl);
+    double remainder = (((u.hi - t26 * vh) - t26 * vl) + u.lo) - t26 * v.lo;
+    return {th, t26, remainder * reciprocal};
 }
 
-// base + atan t for t = th + tl, |t| <= 2^-8 + 2^-40: atan t = t + p, p a Taylor tail of degree 11 in
-// double (within 2^-48 of itself, truncation included), the rest summed within 2^-98 of the result.
-EXACT_INLINE Approx AtanFinish(DD base, double th, double tl) {
-    double t2 = th * th, t4 = t2 * t2;
+// base + atan t for t = t26 + tl, |t| <= 2^-8 + 2^-40: atan t = t + p, p a Taylor tail of degree 11 in
+// double taken at th (within 2^-47 of itself, truncation and th's error included), t within 2^-74 |t|, the
+// rest summed within 2^-97 of the result.
+EXACT_INLINE Approx AtanFinish(DD base, const Quotient& t) {
+    double th = t.th, t2 = th * th, t4 = t2 * t2;
     double p = th * t2 * ((-1.0 / 3 + t2 * (1.0 / 5)) + t4 * ((-1.0 / 7 + t2 * (1.0 / 9)) - t4 * (1.0 / 11)));
-    DD s = TwoSum(base.hi, th);
-    // |lo| <= 2^-52 (|base| + |s|) + |tl| + |p| with |tl| <= 2^-50 |th|.
-    double err = Abs(p) * 0x1p-47 + Abs(th) * 0x1p-99 + (Abs(base.hi) + Abs(s.hi)) * 0x1p-97;
-    return {{s.hi, (base.lo + s.lo) + (tl + p)}, err};
+    DD s = TwoSum(base.hi, t.t26);
+    // |lo| <= 2^-52 (|base| + |s|) + |tl| + |p| with |tl| <= 2^-24 |th|.
+    double err = Abs(p) * 0x1p-47 + Abs(th) * 0x1p-73 + (Abs(base.hi) + Abs(s.hi)) * 0x1p-97;
+    return {{s.hi, (base.lo + s.lo) + (t.tl + p)}, err};
 }
 
 // The fast path of atan for 2^-27 <= ax < 2^54: atan(ax), positive, as atan(c) + atan((ax - c)/(1 + c ax))
 // with c a grid point near ax: the quotient at most 2^-8 and taken in double-double, ax - c exact and c ax
 // split exactly.
 EXACT_INLINE Approx AtanFast(double ax) {
-    double th, tl;
     if (ax < 1.0) {
         uint64_t iBits;
         double c = RoundToInteger(ax * 128.0, iBits) * 0x1p-7;
         DD cx = TwoProd(c, ax);
         DD v = FastTwoSum(1.0, cx.hi);
         v.lo += cx.lo;
-        Divide(DD{ax - c, 0.0}, v, th, tl);
         const double* row = Atan[iBits & 0xFF];
-        return AtanFinish(DD{row[0], row[1]}, th, tl);
+        return AtanFinish(DD{row[0], row[1]}, Divide(DD{ax - c, 0.0}, v));
     }
     // ax in [2^e, 2^(e+1)), e <= 53: c is ax cut to k = max(0, 8 - e) bits after its leading one, so that
     // ax - c is exact and 0 <= t = (ax - c)/(1 + c ax) < 2^-8, with atan c from a table of 556.
@@ -611,8 +627,7 @@ EXACT_INLINE Approx AtanFast(double ax) {
     DD cx = TwoProd(c, ax);
     DD v = FastTwoSum(cx.hi, 1.0);
     v.lo += cx.lo;
-    Divide(DD{ax - c, 0.0}, v, th, tl);
-    return AtanFinish(DD{AtanLarge[index][0], AtanLarge[index][1]}, th, tl);
+    return AtanFinish(DD{AtanLarge[index][0], AtanLarge[index][1]}, Divide(DD{ax - c, 0.0}, v));
 }
 
 // The fast path of acos for 2^-55 <= |x| < 1 through asin w, 0 <= w <= 1/2:
@@ -796,7 +811,7 @@ EXACT_INLINE Approx Fast(ExactFunction function, double x) {
 EXACT_INLINE bool FastDecides(ExactFunction function, double x, double& result) {
     Approx y = Fast(function, x);
     if (!RoundIfSure(y, result)) return false;
-    if (function == ExactFunction::Atan && IsNegative(x)) result = -result;
+    result = NegateIf(result, function == ExactFunction::Atan && IsNegative(x));
     return true;
 }
 
