@@ -34,6 +34,7 @@
 // decides, and the 512-bit step backs that claim up rather than resting on it.
 #include "world/ExactMath.h"
 #include "world/Bits.h"
+#include "world/FixedPoint.h"
 
 #include <bit>
 #include <cmath>
@@ -162,107 +163,11 @@ EXACT_INLINE bool RoundIfSure(const Approx& a, double& result) {
 namespace {
 
 using namespace exact_math_tables;
+using namespace fixed_point;
 
 // ---------------------------------------------------------------------------------------------------------
-// Fixed point for the slow path and the reduction of large arguments: N limbs of 32 bits, w[N-1] the integer
-// part and w[k] of weight 2^(32(k-N+1)). "A unit" below is the last place, 2^(-32(N-1)).
-
-template <int N> struct Fixed { uint32_t w[N]; };
-
-template <int N> Fixed<N> Integer(uint32_t value) {
-    Fixed<N> r{};
-    r.w[N - 1] = value;
-    return r;
-}
-
-template <int N> bool IsZero(const Fixed<N>& a) {
-    for (int k = 0; k < N; ++k)
-        if (a.w[k] != 0) return false;
-    return true;
-}
-
-template <int N> bool Less(const Fixed<N>& a, const Fixed<N>& b) {
-    for (int k = N - 1; k >= 0; --k)
-        if (a.w[k] != b.w[k]) return a.w[k] < b.w[k];
-    return false;
-}
-
-template <int N> Fixed<N> Add(const Fixed<N>& a, const Fixed<N>& b) {
-    Fixed<N> r;
-    uint64_t carry = 0;
-    for (int k = 0; k < N; ++k) {
-        uint64_t s = (uint64_t)a.w[k] + b.w[k] + carry;
-        r.w[k] = (uint32_t)s;
-        carry = s >> 32;
-    }
-    return r;
-}
-
-// a - b for a >= b.
-template <int N> Fixed<N> Sub(const Fixed<N>& a, const Fixed<N>& b) {
-    Fixed<N> r;
-    uint64_t borrow = 0;
-    for (int k = 0; k < N; ++k) {
-        uint64_t d = (uint64_t)a.w[k] - b.w[k] - borrow;
-        r.w[k] = (uint32_t)d;
-        borrow = (d >> 32) & 1;
-    }
-    return r;
-}
-
-// The product truncated to N limbs: below it by less than a unit. The integer part must stay below 2^32.
-template <int N> Fixed<N> Mul(const Fixed<N>& a, const Fixed<N>& b) {
-    uint32_t p[2 * N] = {};
-    for (int i = 0; i < N; ++i) {
-        uint64_t carry = 0;
-        for (int j = 0; j < N; ++j) {
-            uint64_t t = (uint64_t)a.w[i] * b.w[j] + p[i + j] + carry;
-            p[i + j] = (uint32_t)t;
-            carry = t >> 32;
-        }
-        p[i + N] = (uint32_t)carry;
-    }
-    Fixed<N> r;
-    for (int k = 0; k < N; ++k)
-        r.w[k] = p[k + N - 1];
-    return r;
-}
-
-// a / d truncated: below the quotient by less than a unit.
-template <int N> Fixed<N> DivSmall(const Fixed<N>& a, uint32_t d) {
-    Fixed<N> r;
-    uint64_t rem = 0;
-    for (int k = N - 1; k >= 0; --k) {
-        uint64_t cur = (rem << 32) | a.w[k];
-        r.w[k] = (uint32_t)(cur / d);
-        rem = cur % d;
-    }
-    return r;
-}
-
-// a * 2^-s, truncated.
-template <int N> Fixed<N> ShiftRight(const Fixed<N>& a, int s) {
-    Fixed<N> r{};
-    int limbs = s / 32, bits = s % 32;
-    for (int k = 0; k + limbs < N; ++k) {
-        uint64_t pair = a.w[k + limbs];
-        if (k + limbs + 1 < N) pair |= (uint64_t)a.w[k + limbs + 1] << 32;
-        r.w[k] = (uint32_t)(pair >> bits);
-    }
-    return r;
-}
-
-// a * 2^s; the bits shifted out at the top must be zero.
-template <int N> Fixed<N> ShiftLeft(const Fixed<N>& a, int s) {
-    Fixed<N> r{};
-    int limbs = s / 32, bits = s % 32;
-    for (int k = N - 1; k - limbs >= 0; --k) {
-        uint64_t pair = (uint64_t)a.w[k - limbs] << 32;
-        if (k - limbs - 1 >= 0) pair |= a.w[k - limbs - 1];
-        r.w[k] = (uint32_t)((pair << bits) >> 32);
-    }
-    return r;
-}
+// Fixed point for the slow path and the reduction of large arguments, in FixedPoint.h: N limbs of 32 bits,
+// Limb[N-1] the integer part. Here only its conversions from and to doubles and the functions built on it.
 
 // A nonnegative double below 2^32, exactly where its bits fall within the N limbs (truncated below them).
 template <int N> Fixed<N> FromDouble(double x) {
@@ -275,7 +180,7 @@ template <int N> Fixed<N> FromDouble(double x) {
     int shift = biased - 1075 + 32 * (N - 1);
     for (int b = 0; b < 53; ++b) {
         int at = b + shift;
-        if (at >= 0 && ((m >> b) & 1)) r.w[at / 32] |= 1u << (at % 32);
+        if (at >= 0 && ((m >> b) & 1)) r.Limb[at / 32] |= 1u << (at % 32);
     }
     return r;
 }
@@ -284,19 +189,13 @@ template <int N> Fixed<N> FromDouble(double x) {
 template <int N> double ToDoubleRough(const Fixed<N>& a) {
     double v = 0;
     for (int k = N - 1; k >= 0 && k >= N - 3; --k)
-        v += (double)a.w[k] * Pow2(32 * (k - N + 1));
+        v += (double)a.Limb[k] * Pow2(32 * (k - N + 1));
     return v;
-}
-
-template <int N> int Bit(const Fixed<N>& a, int index) {
-    return index < 0 ? 0 : (int)((a.w[index / 32] >> (index % 32)) & 1);
 }
 
 // a rounded to the nearest double, ties to even, for a of at least 2^-900.
 template <int N> double RoundToDouble(const Fixed<N>& a) {
-    int top = 32 * N - 1;
-    while (top >= 0 && !Bit(a, top))
-        --top;
+    int top = HighestBit(a);
     if (top < 0) return 0.0;
     uint64_t m = 0;
     for (int b = top; b > top - 53; --b)
@@ -313,7 +212,7 @@ template <int N> double RoundToDouble(const Fixed<N>& a) {
 // The rounding test of the slow path: true, with the double, when all of a +- err units round alike.
 template <int N> bool RoundFixedIfSure(const Fixed<N>& a, uint32_t err, double& result) {
     Fixed<N> e{};
-    e.w[0] = err;
+    e.Limb[0] = err;
     if (Less(a, e)) return false;
     double down = RoundToDouble(Sub(a, e));
     double up = RoundToDouble(Add(a, e));
@@ -324,9 +223,9 @@ template <int N> bool RoundFixedIfSure(const Fixed<N>& a, uint32_t err, double& 
 
 template <int N> Fixed<N> PiOver2Fixed() {
     Fixed<N> r{};
-    r.w[N - 1] = 1;
+    r.Limb[N - 1] = 1;
     for (int k = 0; k < N - 1; ++k)
-        r.w[N - 2 - k] = PiOver2Fraction[k];
+        r.Limb[N - 2 - k] = PiOver2Fraction[k];
     return r;
 }
 
@@ -404,19 +303,19 @@ template <int N> Fixed<N> ReduceByPiOver2(double x) {
     uint64_t carry = 0;
     for (int k = 0; k < N + G; ++k) {
         uint64_t v = column[k] + carry;
-        if (k >= G) r.w[k - G] = (uint32_t)v;
+        if (k >= G) r.Limb[k - G] = (uint32_t)v;
         carry = v >> 32;
     }
-    r.w[N - 1] &= 3;
+    r.Limb[N - 1] &= 3;
     return r;
 }
 
 // Splits x * 2/pi mod 4 into the quadrant q and the distance f to q in [0, 1/2], negative when x lies
 // below q: x = (q + f) pi/2 modulo 2 pi with f signed.
 template <int N> int SplitQuadrant(Fixed<N>& f, bool& negative) {
-    int q = (int)f.w[N - 1];
-    f.w[N - 1] = 0;
-    negative = (f.w[N - 2] >> 31) != 0;
+    int q = (int)f.Limb[N - 1];
+    f.Limb[N - 1] = 0;
+    negative = (f.Limb[N - 2] >> 31) != 0;
     if (negative) {
         f = Sub(Integer<N>(1), f);
         q = (q + 1) & 3;
@@ -473,10 +372,10 @@ Reduced ReduceLarge(double ax) {
     bool negative;
     int q = SplitQuadrant(f, negative);
     int t = N - 2;
-    while (t >= 0 && f.w[t] == 0)
+    while (t >= 0 && f.Limb[t] == 0)
         --t;
     if (t < 0) return {{0.0, 0.0}, 0x1p-157, q};
-    auto limb = [&](int k) { return k >= 0 ? (uint64_t)f.w[k] : 0ull; };
+    auto limb = [&](int k) { return k >= 0 ? (uint64_t)f.Limb[k] : 0ull; };
     uint64_t H = (limb(t) << 32) | limb(t - 1);
     uint64_t L = (limb(t - 2) << 32) | limb(t - 3);
     int lz = std::countl_zero(H);
@@ -705,9 +604,7 @@ template <int N> bool AtanSlow(double ax, double y0, double& result) {
 template <int N> bool AcosSlow(double x, double y0, double& result) {
     Fixed<N> ax = FromDouble<N>(Abs(x)), one = Integer<N>(1);
     Fixed<N> square = Mul(Sub(one, ax), Add(one, ax));
-    int top = 32 * N - 1;
-    while (!Bit(square, top))
-        --top;
+    int top = HighestBit(square);
     int shift = (32 * (N - 1) - 1 - top) / 2;
     Fixed<N> s = ShiftRight(SquareRoot(ShiftLeft(square, 2 * shift)), shift);
     Fixed<N> angle = AngleSlow(s, ax, y0);

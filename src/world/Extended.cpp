@@ -5,6 +5,7 @@
 
 #include "world/ExtendedTables.h"
 #include "world/Bits.h"
+#include "world/FixedPoint.h"
 
 #include <array>
 #include <bit>
@@ -550,10 +551,10 @@ float ExtToFloatSaturated(TExtended a) {
 
 namespace {
 
-// A fixed-point number of L limbs of 32 bits, least significant first; value = integer * 2^-F, F = 32 (L-1).
-template <int L> struct TFix { uint32_t Limb[L]; };
+// The approximations are in the fixed point of FixedPoint.h: Fixed<L>, L limbs of 32 bits with
+// F = FractionBits<L> = 32 (L - 1) of them below the point.
+using namespace fixed_point;
 
-template <int L> constexpr int32_t FractionBits = 32 * (L - 1);
 // Series terms so that z^n < 2^-13n stays below 2^-(F+8).
 template <int L> constexpr int SeriesTerms = (FractionBits<L> + 8 + 12) / 13;
 
@@ -562,94 +563,25 @@ constexpr int SlowLimbs = 11; // 320 fraction bits
 constexpr int32_t TinyExponentGap = 70;
 
 // floor(2^F / (2j + 1)) for each series term, worked out by the compiler.
-template <int L> constexpr std::array<TFix<L>, SeriesTerms<L>> MakeInverseOdds() {
-    std::array<TFix<L>, SeriesTerms<L>> table{};
-    for (int j = 0; j < SeriesTerms<L>; j++) {
-        const uint64_t divisor = 2 * (uint64_t)j + 1;
-        table[j].Limb[L - 1] = j == 0 ? 1 : 0;
-        uint64_t remainder = j == 0 ? 0 : 1;
-        for (int i = L - 2; i >= 0; i--) {
-            const uint64_t current = remainder << 32;
-            table[j].Limb[i] = (uint32_t)(current / divisor);
-            remainder = current % divisor;
-        }
-    }
+template <int L> constexpr std::array<Fixed<L>, SeriesTerms<L>> MakeInverseOdds() {
+    std::array<Fixed<L>, SeriesTerms<L>> table{};
+    for (int j = 0; j < SeriesTerms<L>; j++)
+        table[j] = DivSmall(Integer<L>(1), 2 * (uint32_t)j + 1);
     return table;
 }
-template <int L> constexpr std::array<TFix<L>, SeriesTerms<L>> InverseOdds = MakeInverseOdds<L>();
+template <int L> constexpr std::array<Fixed<L>, SeriesTerms<L>> InverseOdds = MakeInverseOdds<L>();
 
 // The top L limbs of a 320-bit constant: its truncation to F fraction bits.
-template <int L> TFix<L> Constant(int row) {
-    TFix<L> f{};
+template <int L> Fixed<L> Constant(int row) {
+    Fixed<L> f{};
     for (int i = 0; i < L; i++)
         f.Limb[L - 1 - i] = ExtAtanConstants[row][i];
     return f;
 }
 
-// a * b truncated to F fraction bits; the product must stay below 2^32.
-template <int L> TFix<L> Mul(const TFix<L>& a, const TFix<L>& b) {
-    uint32_t product[2 * L] = {};
-    for (int i = 0; i < L; i++) {
-        if (a.Limb[i] == 0) continue;
-        uint64_t carry = 0;
-        for (int j = 0; j < L; j++) {
-            const uint64_t t = (uint64_t)a.Limb[i] * b.Limb[j] + product[i + j] + carry;
-            product[i + j] = (uint32_t)t;
-            carry = t >> 32;
-        }
-        product[i + L] = (uint32_t)carry;
-    }
-    TFix<L> r;
-    for (int i = 0; i < L; i++)
-        r.Limb[i] = product[i + L - 1];
-    return r;
-}
-
-template <int L> TFix<L> Add(const TFix<L>& a, const TFix<L>& b) {
-    TFix<L> r;
-    uint64_t carry = 0;
-    for (int i = 0; i < L; i++) {
-        const uint64_t t = (uint64_t)a.Limb[i] + b.Limb[i] + carry;
-        r.Limb[i] = (uint32_t)t;
-        carry = t >> 32;
-    }
-    return r;
-}
-
-// a - b for a >= b.
-template <int L> TFix<L> Sub(const TFix<L>& a, const TFix<L>& b) {
-    TFix<L> r;
-    uint64_t borrow = 0;
-    for (int i = 0; i < L; i++) {
-        const uint64_t t = (uint64_t)a.Limb[i] - b.Limb[i] - borrow;
-        r.Limb[i] = (uint32_t)t;
-        borrow = t >> 63;
-    }
-    return r;
-}
-
-// a plus or minus a small count of units.
-template <int L> TFix<L> AddUnits(TFix<L> a, uint32_t units, bool subtract) {
-    TFix<L> b{};
-    b.Limb[0] = units;
-    return subtract ? Sub(a, b) : Add(a, b);
-}
-
-// a / 2^count, truncated; any count.
-template <int L> TFix<L> ShiftRight(const TFix<L>& a, int32_t count) {
-    TFix<L> r{};
-    const int32_t limbs = count / 32, bits = count % 32;
-    for (int i = 0; i + limbs < L; i++) {
-        uint64_t window = a.Limb[i + limbs];
-        if (i + limbs + 1 < L) window |= (uint64_t)a.Limb[i + limbs + 1] << 32;
-        r.Limb[i] = (uint32_t)(window >> bits);
-    }
-    return r;
-}
-
 // floor(num * 2^F / den) for num and den of up to three limbs (den at least two, its top one nonzero), the
 // quotient below 2^(32L): long division in base 2^32, Knuth's algorithm D.
-template <int L> TFix<L> Divide(const uint32_t (&num)[3], const uint32_t (&den)[3]) {
+template <int L> Fixed<L> Divide(const uint32_t (&num)[3], const uint32_t (&den)[3]) {
     const int n = den[2] != 0 ? 3 : 2;
     constexpr int Top =
         L + 2; // the dividend has L + 2 limbs, L - 1 of them zero, and one more on normalising
@@ -667,7 +599,7 @@ template <int L> TFix<L> Divide(const uint32_t (&num)[3], const uint32_t (&den)[
     u[L + 1] = shifted(num[2], num[1]);
     u[L] = shifted(num[1], num[0]);
     u[L - 1] = num[0] << s;
-    TFix<L> q{};
+    Fixed<L> q{};
     for (int j = Top - n; j >= 0; j--) {
         // Estimate the digit from the top two limbs, correct it with the third, then subtract q * v.
         const uint64_t top = ((uint64_t)u[j + n] << 32) | u[j + n - 1];
@@ -703,9 +635,9 @@ template <int L> TFix<L> Divide(const uint32_t (&num)[3], const uint32_t (&den)[
 }
 
 // g(z) = sum (-z)^j / (2j + 1) by Horner's rule; z < 2^-13 keeps every partial sum positive.
-template <int L> TFix<L> Series(const TFix<L>& z) {
+template <int L> Fixed<L> Series(const Fixed<L>& z) {
     const auto& c = InverseOdds<L>;
-    TFix<L> h = c[SeriesTerms<L> - 1];
+    Fixed<L> h = c[SeriesTerms<L> - 1];
     for (int j = SeriesTerms<L> - 2; j >= 0; j--)
         h = Sub(c[j], Mul(z, h));
     return h;
@@ -718,21 +650,9 @@ void ToLimbs(TU128 v, uint32_t (&limbs)[3]) {
     limbs[2] = (uint32_t)v.Hi;
 }
 
-// 32 bits of v starting at bit `low` (negative: zeros below bit 0).
-template <int L> uint32_t BitsAt(const TFix<L>& v, int32_t low) {
-    auto limb = [&v](int32_t i) -> uint64_t { return i >= 0 && i < L ? v.Limb[i] : 0; };
-    const int32_t index = low >= 0 ? low / 32 : -((31 - low) / 32);
-    const int32_t bit = low - 32 * index;
-    const uint64_t window = limb(index) | (limb(index + 1) << 32);
-    return (uint32_t)(window >> bit);
-}
-
 // v * 2^-scale rounded to 64 bits, signed; v nonzero.
-template <int L> TExtended RoundFix(const TFix<L>& v, int32_t scale, bool negative) {
-    int top = L - 1;
-    while (top > 0 && v.Limb[top] == 0)
-        top--;
-    const int32_t leading = 32 * top + 31 - std::countl_zero(v.Limb[top]);
+template <int L> TExtended RoundFix(const Fixed<L>& v, int32_t scale, bool negative) {
+    const int32_t leading = HighestBit(v);
     const int32_t low = leading - 127; // the 128 bits [low, leading] go to RoundPack, the rest is sticky
     const uint64_t hi = ((uint64_t)BitsAt(v, low + 96) << 32) | BitsAt(v, low + 64);
     const uint64_t lo = ((uint64_t)BitsAt(v, low + 32) << 32) | BitsAt(v, low);
@@ -760,20 +680,20 @@ struct TAtanInput {
 
 // An approximation of |atan2| as v * 2^-Scale, within ExtAtanErrorUnits units of its last place.
 template <int L> struct TApproximation {
-    TFix<L> Value;
+    Fixed<L> Value;
     int32_t Scale;
 };
 
 template <int L> TApproximation<L> Approximate(const TAtanInput& in) {
     constexpr int32_t F = FractionBits<L>;
     const bool firstOctant = !in.Swapped && !in.XNegative;
-    TFix<L> a{}; // atan(t)
+    Fixed<L> a{}; // atan(t)
     if (in.K == 0) {
         if (in.Gap < F + 4) { // else t < 2^-(F+3) and a = 0 is within a unit
             const uint32_t y[3] = {(uint32_t)in.Y, (uint32_t)(in.Y >> 32), 0};
             const uint32_t x[3] = {(uint32_t)in.X, (uint32_t)(in.X >> 32), 0};
-            const TFix<L> q = Divide<L>(y, x);
-            const TFix<L> p = Mul(q, Series(ShiftRight(Mul(q, q), 2 * in.Gap)));
+            const Fixed<L> q = Divide<L>(y, x);
+            const Fixed<L> p = Mul(q, Series(ShiftRight(Mul(q, q), 2 * in.Gap)));
             if (firstOctant) return {p, F + in.Gap};
             a = ShiftRight(p, in.Gap);
         }
@@ -791,14 +711,14 @@ template <int L> TApproximation<L> Approximate(const TAtanInput& in) {
         uint32_t num[3], den[3];
         ToLimbs(numerator, num);
         ToLimbs(denominator, den);
-        const TFix<L> r = Divide<L>(num, den);
-        const TFix<L> p = Mul(r, Series(Mul(r, r)));
-        const TFix<L> c = Constant<L>(in.K);
+        const Fixed<L> r = Divide<L>(num, den);
+        const Fixed<L> p = Mul(r, Series(Mul(r, r)));
+        const Fixed<L> c = Constant<L>(in.K);
         a = negative ? Sub(c, p) : Add(c, p);
         if (firstOctant) return {a, F};
     }
     if (in.Swapped) {
-        const TFix<L> halfPi = Constant<L>(ExtHalfPiRow);
+        const Fixed<L> halfPi = Constant<L>(ExtHalfPiRow);
         return {in.XNegative ? Add(halfPi, a) : Sub(halfPi, a), F};
     }
     return {Sub(Constant<L>(ExtPiRow), a), F};
@@ -818,11 +738,11 @@ template <int L> bool Decide(const TApproximation<L>& v, bool negative, TExtende
 
 // pi * quarters / 4, rounded: the results of the special cases.
 TExtended QuarterTurns(int quarters, bool negative) {
-    const TFix<SlowLimbs> quarter = Constant<SlowLimbs>(ExtAtanSteps);
-    const TFix<SlowLimbs> v = quarters == 1   ? quarter
-                              : quarters == 2 ? Constant<SlowLimbs>(ExtHalfPiRow)
-                              : quarters == 3 ? Add(Constant<SlowLimbs>(ExtHalfPiRow), quarter)
-                                              : Constant<SlowLimbs>(ExtPiRow);
+    const Fixed<SlowLimbs> quarter = Constant<SlowLimbs>(ExtAtanSteps);
+    const Fixed<SlowLimbs> v = quarters == 1   ? quarter
+                               : quarters == 2 ? Constant<SlowLimbs>(ExtHalfPiRow)
+                               : quarters == 3 ? Add(Constant<SlowLimbs>(ExtHalfPiRow), quarter)
+                                               : Constant<SlowLimbs>(ExtPiRow);
     return RoundFix(v, FractionBits<SlowLimbs>, negative);
 }
 

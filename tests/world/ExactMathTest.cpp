@@ -30,16 +30,22 @@ bool Same(double a, double b) {
 }
 
 // MPFR at 2048 bits for the tables; MPFR rounded once to a double, subnormals included, for the functions.
+// The exponent range is MPFR's global state: narrowed to doubles' here and given back on leaving, so that the
+// extended tests after these still reach their own exponents.
 class Mpfr {
   public:
-    Mpfr() {
+    Mpfr() : emin_(mpfr_get_emin()), emax_(mpfr_get_emax()) {
         mpfr_set_emin(-1073);
         mpfr_set_emax(1024);
         mpfr_inits2(2048, pi_, wide_, rest_, (mpfr_ptr)0);
         mpfr_inits2(53, x_, y_, (mpfr_ptr)0);
         mpfr_const_pi(pi_, MPFR_RNDN);
     }
-    ~Mpfr() { mpfr_clears(pi_, wide_, rest_, x_, y_, (mpfr_ptr)0); }
+    ~Mpfr() {
+        mpfr_clears(pi_, wide_, rest_, x_, y_, (mpfr_ptr)0);
+        mpfr_set_emin(emin_);
+        mpfr_set_emax(emax_);
+    }
 
     double Exact(ExactFunction f, double x) {
         mpfr_set_d(x_, x, MPFR_RNDN);
@@ -70,6 +76,7 @@ class Mpfr {
         return hi == mpfr_get_d(wide_, MPFR_RNDN) && lo == mpfr_get_d(rest_, MPFR_RNDN);
     }
 
+    mpfr_exp_t emin_, emax_;
     mpfr_t pi_, wide_, rest_, x_, y_;
 };
 
