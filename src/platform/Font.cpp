@@ -4,14 +4,27 @@
 #include "platform/Font.h"
 
 #include <algorithm>
+#include <array>
 
 #include "platform/FontTable.h"
 
-const TFontGlyph* FontGlyphFor(uint32_t codePoint) {
+static const TFontGlyph* SearchGlyph(uint32_t codePoint) {
     const TFontGlyph* end = FontTableGlyphs + FontTableGlyphCount;
     const TFontGlyph* glyph = std::lower_bound(
         FontTableGlyphs, end, codePoint, [](const TFontGlyph& g, uint32_t c) { return g.CodePoint < c; });
     return glyph != end && glyph->CodePoint == codePoint ? glyph : &FontTableUnknown;
+}
+
+// The first 256 code points, which hold nearly every character the display writes, are found by number:
+// a search per character would cost about as much as drawing it.
+const TFontGlyph* FontGlyphFor(uint32_t codePoint) {
+    static const std::array<const TFontGlyph*, 256> Latin1 = [] {
+        std::array<const TFontGlyph*, 256> glyphs{};
+        for (uint32_t c = 0; c < glyphs.size(); c++)
+            glyphs[c] = SearchGlyph(c);
+        return glyphs;
+    }();
+    return codePoint < Latin1.size() ? Latin1[codePoint] : SearchGlyph(codePoint);
 }
 
 const uint8_t* FontGlyphMask(const TFontGlyph* glyph) {

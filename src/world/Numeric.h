@@ -43,6 +43,8 @@ inline int64_t TruncToInt64(double v) {
 
 // Degrees to radians and back with the game's 3.1428, in extended precision, rounded once when stored.
 inline float DegToRad(float degrees) {
+    // Most models stand unturned: a zero stays the zero it is (with its sign), without the arithmetic.
+    if (degrees == 0.0f) return degrees;
     return F32(ExtendedFromFloat(degrees) * ExtGamePi / ExtHalfTurnDegrees);
 }
 
