@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the game's headless runner for another compiler, system or processor, installing what is missing,
 # into build-TARGET/; afterwards build-TARGET/tramolo-sim runs that target's runner on this machine (through
-# Wine, node or qemu), with the runner's own options and files.
+# Wine, node or qemu), with the runner's own options and files. For Windows it builds the game too
+# (build-windows/tramolo runs it under Wine) and the zip of both programs, tramolo-VERSION-windows-x86_64.zip.
 #
 #     scripts/cross.sh [--check] linux-clang|windows|web|arm64|linux-gcc-O0|linux-gcc-O3
 #
@@ -69,23 +70,42 @@ arm64)
     runner=(qemu-aarch64 -L /usr/aarch64-linux-gnu "$PWD/$dir/bin/tramolo-sim")
     ;;
 esac
-cmake --build "$dir" -j"$jobs" --target tramolo-sim
-
-# Wine's prefix made once, quietly, so that the runner's first run prints only what the runner says.
-if [[ $target == windows && ! -f $dir/wine/system.reg ]]; then
-    WINEPREFIX="$PWD/$dir/wine" WINEDEBUG=-all /usr/lib/wine/wine64 wineboot --init > /dev/null 2>&1 || true
+if [[ $target == windows ]]; then
+    # The game itself too, and the zip of both programs.
+    cmake --build "$dir" -j"$jobs" --target tramolo-sim tramolo windows-zip
+else
+    cmake --build "$dir" -j"$jobs" --target tramolo-sim
 fi
 
-# The runner as a command of this machine.
-{
-    echo '#!/bin/sh'
-    echo "# The $target runner, run on this machine; made by scripts/cross.sh."
-    [[ $target == web ]] && echo "export NODE_PATH=/usr/share/nodejs"
-    printf 'exec'
-    printf ' %q' "${runner[@]}"
-    echo ' "$@"'
-} > "$dir/tramolo-sim"
-chmod +x "$dir/tramolo-sim"
+# Wine's prefix made once, quietly, so that the runner's first run prints only what the runner says. Its
+# menu colour, the game window's background beside the drawing area, is set to Windows' own light grey
+# (Wine's theme has white, which nobody could tell from the game's white frame).
+if [[ $target == windows && ! -f $dir/wine/system.reg ]]; then
+    WINEPREFIX="$PWD/$dir/wine" WINEDEBUG=-all /usr/lib/wine/wine64 wineboot --init > /dev/null 2>&1 || true
+    WINEPREFIX="$PWD/$dir/wine" WINEDEBUG=-all /usr/lib/wine/wine64 reg add 'HKCU\Control Panel\Colors' \
+        /v Menu /d '240 240 240' /f > /dev/null 2>&1 || true
+    WINEPREFIX="$PWD/$dir/wine" /usr/lib/wine/wineserver -w
+fi
+
+# write_command NAME WHAT COMMAND...: a program of the target as a command of this machine, $dir/NAME.
+write_command() {
+    local name=$1 what=$2
+    shift 2
+    {
+        echo '#!/bin/sh'
+        echo "# The $target $what, run on this machine; made by scripts/cross.sh."
+        [[ $target == web ]] && echo "export NODE_PATH=/usr/share/nodejs"
+        printf 'exec'
+        printf ' %q' "$@"
+        echo ' "$@"'
+    } > "$dir/$name"
+    chmod +x "$dir/$name"
+}
+write_command tramolo-sim runner "${runner[@]}"
+if [[ $target == windows ]]; then
+    write_command tramolo game "${runner[@]:0:4}" "$PWD/$dir/bin/tramolo.exe"
+    echo "tramolo: $dir/tramolo runs the Windows game; $dir/$(cd "$dir" && ls tramolo-*-windows-x86_64.zip) is its zip"
+fi
 echo "tramolo: $dir/tramolo-sim runs the $target runner"
 
 if [[ $check == 1 ]]; then

@@ -24,6 +24,8 @@ static int32_t QueueLength;
 static bool KeyDownAtTail[256];
 static int32_t ClosesQueued;
 static TMessageQueueDrops Drops;
+// The drops told so far: a flood is told once it has been worked off, or at the end.
+static uint64_t ReportedDrops;
 // Room for the compaction of a full queue.
 static TMsg Compacted[MessageQueueCapacity];
 static TQueuedKind CompactedKind[MessageQueueCapacity];
@@ -164,6 +166,7 @@ void ClearMessageQueue() {
         down = false;
     ClosesQueued = 0;
     Drops = TMessageQueueDrops{};
+    ReportedDrops = 0;
 }
 
 TMessageQueueDrops MessageQueueDrops() {
@@ -176,6 +179,19 @@ void DescribeMessageQueueDrops(const TMessageQueueDrops& drops, char* text, size
                   "system keys), %llu whole key presses and %llu messages it had to keep",
                   (unsigned long long)drops.Unchanging, (unsigned long long)drops.Presses,
                   (unsigned long long)drops.Kept);
+}
+
+void ReportMessageQueueDrops(bool atEnd) {
+    const uint64_t total = Drops.Unchanging + Drops.Presses + Drops.Kept;
+    if (total == ReportedDrops || (!atEnd && QueueLength > 0)) return;
+    ReportedDrops = total;
+    char line[256];
+    DescribeMessageQueueDrops(Drops, line, sizeof line);
+    std::fprintf(stderr, "tramolo: %s\n", line);
+}
+
+const TWindowClass* RegisteredWindowClass() {
+    return ClassRegistered != 0 ? &RegisteredClass : nullptr;
 }
 
 int32_t GameWindowHandle() {

@@ -126,6 +126,10 @@ struct TMessageQueueDrops {
 TMessageQueueDrops MessageQueueDrops();
 // One line (no newline) saying what was dropped, for the backends' and the runner's reports.
 void DescribeMessageQueueDrops(const TMessageQueueDrops& drops, char* text, size_t size);
+// For the window backends, after each pump of the system's input (atEnd false) and when the window goes
+// (atEnd true): tells on the standard error once what the queue dropped since the last report, when the
+// flood is over (the queue empty) or at the end.
+void ReportMessageQueueDrops(bool atEnd);
 // Called by a backend whose display went away, just before the process ends there (Xlib ends it from its
 // I/O error handler): the runner removes its part files. It may only remove and rename files. Null removes
 // it.
@@ -134,5 +138,7 @@ void SetDisplayLostHook(TDisplayLostHook hook);
 void DisplayLost();
 // Forgets the registered class, the window, the queue and the message tap (between test cases).
 void ResetPlatformState();
+// The class the game registered, for a backend that registers it with the system; null before.
+const TWindowClass* RegisteredWindowClass();
 // The handle of the game window, 0 before it exists and after it was destroyed.
 int32_t GameWindowHandle();

@@ -8,6 +8,8 @@
 test_name=record.sh
 source "$(dirname "$0")/common.sh"
 sim=$2
+# The runner that replays the recording: another system's may be named (a Windows recording replays here).
+replay_sim=${TRAMOLO_E2E_REPLAY_SIM:-$sim}
 traces=("/usr/bin/python3" "$(dirname "$0")/traces.py")
 
 # hold KEY SECONDS: the key down, a pause, the key up.
@@ -83,7 +85,7 @@ echo "$test_name: recorded $race"
 
 # Replayed headless: the same trace and exit code.
 replay_rc=0
-"$sim" --quiet --input "$work/race.txt" --trace "$work/replay.jsonl" 2>"$work/replay.err" || replay_rc=$?
+"$replay_sim" --quiet --input "$work/race.txt" --trace "$work/replay.jsonl" 2>"$work/replay.err" || replay_rc=$?
 [[ $replay_rc -eq $game_rc ]] ||
     fail "the replay ended with exit code $replay_rc, the recorded game with $game_rc: $(cat "$work/replay.err")"
 "${traces[@]}" same "$work/live.jsonl" "$work/replay.jsonl" >"$work/diff.txt" ||

@@ -272,7 +272,7 @@ TLoopFigures LoopFigures() {
 }
 
 int RunWindowComparison(double seconds) {
-    Sdl = SdlBackend();
+    Sdl = WindowBackend();
     Timed = *Sdl;
     Timed.ContinueLoop = ContinueUntilDeadline;
     Timed.CopyToWindow = CountingCopy;

@@ -1,12 +1,12 @@
-// The live window and the watched script. Both take the window from the SDL backend; the watched script
-// takes everything the game reads from the headless backend and only waits, before each pass, until the
-// real time since the first pass has caught up with the game's clock.
+// The live window and the watched script. Both take the window from the system's window backend; the watched
+// script takes everything the game reads from the headless backend and only waits, before each pass, until
+// the real time since the first pass has caught up with the game's clock.
 #include "sim/WindowModes.h"
 
 #include <chrono>
 #include <thread>
 
-#include "platform/sdl/SdlPlatform.h"
+#include "platform/WindowBackend.h"
 
 bool WindowModesBuilt() {
     return true;
@@ -14,7 +14,7 @@ bool WindowModesBuilt() {
 
 // ---- Live ------------------------------------------------------------------------------------------------
 
-static const TPlatformBackend* LiveSdl;
+static const TPlatformBackend* LiveWindow;
 static TPlatformBackend Live;
 static uint64_t LivePassLimit;
 static uint64_t LiveSleeps;
@@ -24,19 +24,19 @@ static THeadlessFrameHook LiveAfterCopy;
 static void* LiveContext;
 
 static void LiveSleep(uint32_t ms) {
-    LiveSdl->Sleep(ms);
+    LiveWindow->Sleep(ms);
     LiveSleeps++;
 }
 
 static void LiveCopy(const TCanvas* frame, TRect rect) {
-    LiveSdl->CopyToWindow(frame, rect);
+    LiveWindow->CopyToWindow(frame, rect);
     LivePasses++;
     if (LiveAfterCopy != nullptr) LiveAfterCopy(LiveSleeps, frame, LiveContext);
 }
 
 static int32_t LiveContinueLoop() {
     if (LiveStopped || (LivePassLimit != 0 && LiveSleeps >= LivePassLimit)) return 0;
-    return LiveSdl->ContinueLoop();
+    return LiveWindow->ContinueLoop();
 }
 
 void LiveConfigure(uint64_t passLimit, THeadlessFrameHook afterCopy, void* context) {
@@ -49,8 +49,8 @@ void LiveConfigure(uint64_t passLimit, THeadlessFrameHook afterCopy, void* conte
 }
 
 const TPlatformBackend* LiveBackend() {
-    LiveSdl = SdlBackend();
-    Live = *LiveSdl;
+    LiveWindow = WindowBackend();
+    Live = *LiveWindow;
     Live.Sleep = LiveSleep;
     Live.CopyToWindow = LiveCopy;
     Live.ContinueLoop = LiveContinueLoop;
@@ -73,7 +73,7 @@ constexpr int64_t MostLagNs = 100000000;
 constexpr int64_t ViewerPollNs = 10000000;
 constexpr int64_t NsPerMs = 1000000;
 
-static const TPlatformBackend* WatchSdl;
+static const TPlatformBackend* WatchWindow;
 static const TPlatformBackend* WatchHeadless;
 static TPlatformBackend Watch;
 static bool Paced;
@@ -89,7 +89,7 @@ static int64_t NowNs() {
 
 // ESC or the close request ends the run before the next pass.
 static bool ViewerEnded() {
-    if (!StoppedByViewer && SdlTakeViewerEvents() != 0) {
+    if (!StoppedByViewer && TakeViewerEvents() != 0) {
         StoppedByViewer = true;
         HeadlessStop();
     }
@@ -131,7 +131,7 @@ static void WatchSleep(uint32_t ms) {
 }
 
 static void WatchCopy(const TCanvas* frame, TRect rect) {
-    WatchSdl->CopyToWindow(frame, rect);
+    WatchWindow->CopyToWindow(frame, rect);
     WatchHeadless->CopyToWindow(frame, rect);
 }
 
@@ -143,13 +143,13 @@ void WatchConfigure() {
 }
 
 const TPlatformBackend* WatchBackend() {
-    WatchSdl = SdlBackend();
+    WatchWindow = WindowBackend();
     WatchHeadless = HeadlessBackend();
     Watch = *WatchHeadless;
-    Watch.CreateGameWindow = WatchSdl->CreateGameWindow;
-    Watch.ShowGameWindow = WatchSdl->ShowGameWindow;
-    Watch.DestroyGameWindow = WatchSdl->DestroyGameWindow;
-    Watch.ReleaseGameWindow = WatchSdl->ReleaseGameWindow;
+    Watch.CreateGameWindow = WatchWindow->CreateGameWindow;
+    Watch.ShowGameWindow = WatchWindow->ShowGameWindow;
+    Watch.DestroyGameWindow = WatchWindow->DestroyGameWindow;
+    Watch.ReleaseGameWindow = WatchWindow->ReleaseGameWindow;
     Watch.PumpEvents = WatchPump;
     Watch.Sleep = WatchSleep;
     Watch.CopyToWindow = WatchCopy;

@@ -37,7 +37,6 @@ static int32_t ClientWidth;
 static int32_t ClientHeight;
 static bool VideoStarted;
 static bool ClosePosted;
-static uint64_t ReportedDrops;
 // The cursor stands still for a pass, as the headless one does: the first query of a pass asks the system,
 // and every later one in the same pass (a restart's and the mouse steering's) gets the same point. So one
 // cursor x a pass describes what the game read, and a recording of it replays exactly.
@@ -188,7 +187,6 @@ static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t hei
     X11PointerAttach(Window);
     IgnoreUnreadEvents();
     ClosePosted = false;
-    ReportedDrops = 0;
     CursorSampled = false;
     return WindowHandleValue;
 }
@@ -261,17 +259,6 @@ static void PostClose() {
     ClosePosted = PostToWindow(WmClose, 0, 0) != 0;
 }
 
-// What a flood of input made the queue drop is told once the flood has been worked off, or at the end.
-static void ReportDrops(bool atEnd) {
-    const TMessageQueueDrops drops = MessageQueueDrops();
-    const uint64_t total = drops.Unchanging + drops.Presses + drops.Kept;
-    if (total == ReportedDrops || (!atEnd && MessageQueueLength() > 0)) return;
-    ReportedDrops = total;
-    char line[256];
-    DescribeMessageQueueDrops(drops, line, sizeof line);
-    std::fprintf(stderr, "tramolo: %s\n", line);
-}
-
 static void SdlPumpEvents() {
     CursorSampled = false; // a new pass
     if (!VideoStarted) return;
@@ -292,7 +279,7 @@ static void SdlPumpEvents() {
             break;
         }
     }
-    ReportDrops(false);
+    ReportMessageQueueDrops(false);
 }
 
 // Shows rect of the frame at client position (x - 2, y - 26), one to one; the rest of a larger window is
@@ -317,13 +304,13 @@ static void SdlCopyToWindow(const TCanvas* frame, TRect rect) {
 }
 
 static void SdlReleaseGameWindow() {
-    ReportDrops(true);
+    ReportMessageQueueDrops(true);
     DestroyWindowParts();
     ShutDownVideo();
     CursorSampled = false;
 }
 
-int32_t SdlTakeViewerEvents() {
+int32_t TakeViewerEvents() {
     if (!VideoStarted) return 0;
     int32_t ended = 0;
     SDL_Event event;
@@ -354,6 +341,9 @@ static const TPlatformBackend Sdl = {
     .ContinueLoop = SdlContinueLoop,
 };
 
-const TPlatformBackend* SdlBackend() {
+const TPlatformBackend* WindowBackend() {
     return &Sdl;
 }
+
+// A program of the desktop shares its caller's terminal already.
+void UseCallersConsole() {}

@@ -26,7 +26,7 @@ class SdlEvents : public ::testing::Test {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         ClearGameState();
         ResetPlatformState();
-        SelectPlatform(SdlBackend());
+        SelectPlatform(WindowBackend());
         WindowClass = TWindowClass{};
         WindowClass.lpfnWndProc = WindowProc;
         WindowClass.lpszClassName = "TramoloRace";
@@ -153,13 +153,13 @@ TEST_F(SdlEvents, ACloseRequestThatFoundNoRoomCanBeMadeAgain) {
 TEST_F(SdlEvents, AViewerWindowPassesNoKeyToTheGameAndEndsOnEscOrClose) {
     ASSERT_TRUE(SdlPushKeyEvent(ScanUp, KeyUp, true, false, false));
     ASSERT_TRUE(SdlPushKeyEvent(ScanA, KeyA, true, false, false));
-    EXPECT_EQ(SdlTakeViewerEvents(), 0);
-    EXPECT_EQ(SdlTakeViewerEvents(), 0);
+    EXPECT_EQ(TakeViewerEvents(), 0);
+    EXPECT_EQ(TakeViewerEvents(), 0);
     ASSERT_TRUE(SdlPushKeyEvent(ScanEscape, KeyEscape, true, false, false));
     ASSERT_TRUE(SdlPushKeyEvent(ScanUp, KeyUp, false, false, false));
-    EXPECT_EQ(SdlTakeViewerEvents(), 1);
+    EXPECT_EQ(TakeViewerEvents(), 1);
     ASSERT_TRUE(SdlPushCloseRequest());
-    EXPECT_EQ(SdlTakeViewerEvents(), 1);
+    EXPECT_EQ(TakeViewerEvents(), 1);
     // Nothing of it reached the game's queue, and the next poll finds SDL's queue empty.
     EXPECT_EQ(MessageQueueLength(), 0);
     TMsg msg{};
