@@ -20,11 +20,11 @@
   const context = screen.getContext('2d', { alpha: false });
 
   // What the page's tests and measurements read: the game's state, the passes run and the pass whose frame
-  // was painted last, when the first frame of a game was painted (milliseconds since the page was opened)
-  // and the time spent inside the game's passes.
+  // was painted last, when the first frame was painted and when the last game began and ended (milliseconds
+  // since the page was opened), and the time spent inside the game's passes.
   const page = (window.tramolo = {
-    state: 'loading', kind: '', exitCode: null, passes: 0, paintedPass: 0, firstFrameMs: null, busyMs: 0,
-    error: '',
+    state: 'loading', kind: '', exitCode: null, passes: 0, paintedPass: 0, firstFrameMs: null, startedMs: 0,
+    endedMs: 0, busyMs: 0, error: '',
   });
 
   // The recording of the game played last, its trace (with &trace) and its state as a trace line.
@@ -132,6 +132,7 @@
     page.exitCode = null;
     page.passes = 0;
     page.error = '';
+    page.startedMs = performance.now();
     newGame.hidden = true;
     save.disabled = kind !== 'play';
     say(text);
@@ -143,6 +144,7 @@
   function ended() {
     running = false;
     const code = game._tramolo_end();
+    page.endedMs = performance.now();
     page.exitCode = code;
     page.state = 'ended';
     const passes = game._tramolo_passes();
