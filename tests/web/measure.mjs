@@ -1,7 +1,8 @@
 // Measures the page against the native game on this machine and prints one line per figure:
 //   - the site's size as served and compressed (gzip -9), and the time to the first frame from a local server;
 //   - the page's passes per second and CPU per pass in headless Chromium (the demonstration), against the
-//     native window under Xvfb (tramolo-bench --window, which also runs a bare loop of the sleep and copy);
+//     native window under Xvfb and on SDL's dummy display (tramolo-bench --window, which also runs a bare
+//     loop of the sleep and copy);
 //   - the cost of a pass without its sleep: the web runner under node against the native runner, the same
 //     demonstration, run alternately, the best of each (CPU time, the start-up taken out by a short run).
 //
@@ -83,16 +84,21 @@ async function measurePage() {
   server.close();
 }
 
-// tramolo-bench --window on a virtual display of its own.
+// tramolo-bench --window on a virtual display of its own, and on SDL's dummy display, where showing a
+// frame costs next to nothing, as a machine with a graphics card would show it.
 async function measureNativeWindow() {
   const xvfb = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1024x768x24', '-nolisten', 'tcp'], { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
   const display = await new Promise((done) => xvfb.stdio[3].once('data', (data) => done(String(data).trim())));
+  const run = (where, env) => {
+    const out = execFileSync(bench, ['--window', String(seconds)], { env: { ...process.env, ...env }, encoding: 'utf8' });
+    for (const line of out.trim().split('\n')) console.log(`native window ${where}: ${line}`);
+  };
   try {
-    const out = execFileSync(bench, ['--window', String(seconds)], { env: { ...process.env, DISPLAY: `:${display}` }, encoding: 'utf8' });
-    for (const line of out.trim().split('\n')) console.log(`native window under Xvfb: ${line}`);
+    run('under Xvfb', { DISPLAY: `:${display}` });
   } finally {
     xvfb.kill();
   }
+  run('on SDL\'s dummy display', { SDL_VIDEODRIVER: 'dummy' });
 }
 
 // CPU seconds of one run of the runner (with node for the web runner's script).
