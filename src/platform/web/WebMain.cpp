@@ -107,7 +107,7 @@ void CloseFiles() {
     }
 }
 
-// A game that is still running is ended first, as closing its window would.
+// Ends the game if one runs: its last frame kept for the screen, its recording and trace closed.
 void EndRunningGame();
 
 void PrepareGame() {

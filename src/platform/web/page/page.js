@@ -112,8 +112,16 @@
     const scale = Math.max(1, Math.floor(ratio));
     screen.style.width = `${(screen.width * scale) / ratio}px`;
     screen.style.height = `${(screen.height * scale) / ratio}px`;
-    matchMedia(`(resolution: ${ratio}dppx)`).addEventListener('change', fit, { once: true });
   }
+
+  // Zooming or moving the window to another screen changes the ratio.
+  function followRatio() {
+    matchMedia(`(resolution: ${window.devicePixelRatio || 1}dppx)`).addEventListener('change', () => {
+      fit();
+      followRatio();
+    }, { once: true });
+  }
+  followRatio();
 
   // The game's window: the canvas of its drawing area, its title the page's.
   function onWindow(title, width, height) {
