@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit, runner and long tests, the
-# real-window tests under Xvfb and the Windows and web runners against the reference traces in a gcc build; then, in a clang build with AddressSanitizer and
+# real-window tests under Xvfb, the Windows and web runners against the reference traces and the web page in
+# Chromium in a gcc build; then, in a clang build with AddressSanitizer and
 # UndefinedBehaviorSanitizer (tests and libFuzzer targets included, warnings as errors), the unit tests (a
 # shorter soak, not the long pass-rate and clock runs) and the fuzz targets over their seed corpora.
 # Each build is configured with exactly the options it needs, whatever configured it before (play.sh, a
@@ -41,9 +42,9 @@ run_tests() {
     summaries+=("$(python3 scripts/ctest-summary.py "$name" "$junit")")
 }
 
-echo "== the runner for Windows (under Wine) and the web (under node), by scripts/cross.sh"
+echo "== the runner for Windows (under Wine) and the web (under node), by scripts/cross.sh, and the web page"
 bash scripts/cross.sh windows
-bash scripts/cross.sh web
+bash scripts/web.sh --build-only
 
 echo "== build (warnings are errors)"
 configure build cc c++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRAMOLO_WERROR=ON -DTRAMOLO_TESTS=ON \

@@ -11,3 +11,9 @@ constexpr uint8_t VkS = 83, VkW = 87;
 constexpr uint8_t VkPad0 = 96, VkPad1 = 97, VkPad2 = 98, VkPad4 = 100;
 constexpr uint8_t VkPad6 = 102, VkPad7 = 103, VkPad8 = 104, VkPadPlus = 107, VkPadMinus = 109;
 constexpr uint8_t VkF1 = 112, VkF2 = 113, VkF3 = 114, VkF4 = 115, VkF5 = 116, VkF6 = 117, VkF10 = 121;
+
+// Whether a key arrives as a system key (WmSysKeyDown/Up), which the game does not record: any key with Alt
+// held, and F10 and Alt themselves.
+constexpr bool IsSystemKey(int32_t virtualKey, bool altHeld) {
+    return altHeld || virtualKey == VkF10 || virtualKey == VkAlt;
+}

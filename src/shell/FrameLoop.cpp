@@ -64,7 +64,7 @@ intptr_t WindowProc(int32_t hwnd, uint32_t message, uint32_t wParam, int32_t lPa
     return Win::DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-void RunFramePass() {
+void StartFramePass() {
     if (Win::PeekMessageA(&Msg) != 0) {
         if (Msg.message == WmQuit) {
             Running = 0;
@@ -74,12 +74,20 @@ void RunFramePass() {
         }
     }
     Win::Sleep(PassSleepMs);
+}
+
+void FinishFramePass() {
     CanvasFillRect(&BackBuffer, ScreenRect);
     for (const TFrameStep& step : FrameSteps) {
         if (step.SkippedInLineView && CheckLineMode != 0) continue;
         step.Run();
     }
     CopyFrameToWindow(&BackBuffer, ScreenRect);
+}
+
+void RunFramePass() {
+    StartFramePass();
+    FinishFramePass();
 }
 
 bool StartProgram(int32_t* exitCode) {

@@ -23,8 +23,13 @@ bool ProgramRunning();
 int32_t EndProgram();
 // The window procedure: keeps the key table, posts the quit message on WmDestroy.
 intptr_t WindowProc(int32_t hwnd, uint32_t message, uint32_t wParam, int32_t lParam);
-// One pass of the frame loop: poll, sleep, clear, the sixteen steps, copy.
+// One pass of the frame loop: StartFramePass, then FinishFramePass.
 void RunFramePass();
+// A pass's first part: at most one message, then the 2 ms sleep. A host that must not block (a browser
+// tab) has a backend whose Sleep only notes when the sleep ends, and calls FinishFramePass from then on.
+void StartFramePass();
+// The rest of the pass: clear, the sixteen steps, copy.
+void FinishFramePass();
 
 // Frame step 1: counts passes, sets Fps once a second, counts seconds, ages the message.
 void MeasureFrameRate();

@@ -19,6 +19,7 @@
 #include "platform/Platform.h"
 #include "platform/PngFile.h"
 #include "shell/Shell.h"
+#include "sim/Feed.h"
 #include "sim/Outputs.h"
 #include "sim/Recorder.h"
 #include "sim/Say.h"
@@ -32,7 +33,6 @@ constexpr int ExitBadInput = 2;
 constexpr uint64_t DefaultPasses = 1000;
 constexpr uint32_t DefaultStartTick = 100000;
 constexpr uint32_t DefaultPassMs = 10;
-constexpr int32_t MaxPassMsDecimals = 9;
 // Far more than any script a person or the soak generator writes; reading /dev/zero stops here.
 constexpr size_t MostScriptBytes = 16u << 20;
 
@@ -67,8 +67,7 @@ struct TSimOptions {
 
 // What the hooks work with during a run.
 struct TSimRun {
-    const std::vector<TScriptEvent>* Events;
-    size_t NextEvent;
+    TScriptFeed Feed;
     TTraceWriter* Trace; // null: no trace
     const char* TracePath;
     uint64_t TraceEvery;
@@ -77,32 +76,6 @@ struct TSimRun {
     bool Failed;
     char Failure[600];
 };
-
-// Milliseconds as digits with an optional fraction of at most nine digits; the whole part at most
-// 4294967295, the most the tick counter can advance at once.
-static bool ParsePassMs(const char* text, THeadlessPassMs* passMs) {
-    uint64_t whole = 0;
-    uint32_t billionths = 0;
-    int32_t digits = 0;
-    const char* at = text;
-    for (; *at >= '0' && *at <= '9'; at++, digits++) {
-        whole = whole * 10u + (uint64_t)(*at - '0');
-        if (whole > UINT32_MAX) return false;
-    }
-    if (*at == '.') {
-        at++;
-        uint32_t scale = BillionthsPerMs;
-        int32_t decimals = 0;
-        for (; *at >= '0' && *at <= '9'; at++, digits++, decimals++) {
-            if (decimals == MaxPassMsDecimals) return false;
-            scale /= 10u;
-            billionths += (uint32_t)(*at - '0') * scale;
-        }
-    }
-    if (digits == 0 || *at != '\0') return false;
-    *passMs = THeadlessPassMs{(uint32_t)whole, billionths};
-    return true;
-}
 
 static bool ParseNumberOption(const char* name, const char* text, int64_t low, int64_t high, int64_t* value,
                               char* error, size_t errorSize) {
@@ -157,7 +130,7 @@ static bool SetValueOption(const char* option, const char* value, TSimOptions* o
             std::snprintf(
                 error, errorSize,
                 "--pass-ms: '%s' is not a number of milliseconds from 0 to %u with at most %d decimals",
-                value, UINT32_MAX, MaxPassMsDecimals);
+                value, UINT32_MAX, MostPassMsDecimals);
             return false;
         }
     } else if (is("--start-tick")) {
@@ -280,46 +253,9 @@ static bool CheckDistinctFiles(const TSimOptions& options, char* error, size_t e
     return true;
 }
 
-// The message's time and point come from the headless backend itself: reading them through the game's
-// calls would take a recorded tick that belongs to the game, or be recorded as the game's own read.
-static void PostScriptedMessage(uint32_t message, uint32_t wParam) {
-    TPoint cursor;
-    HeadlessBackend()->GetCursorPos(&cursor);
-    PostWindowMessage(message, wParam, 0, HeadlessPeekTick(), cursor);
-}
-
-// Before pass p polls: its events join the queue in script order; its ticks wait for the pass's reads.
-// Called with pass 0 before the start-up, it places the cursor and the ticks the start-up reads.
+// Before pass p polls: the script's events of that pass (pass 0: the start-up's cursor and ticks).
 static void FeedScript(uint64_t pass, void* context) {
-    TSimRun* run = (TSimRun*)context;
-    const std::vector<TScriptEvent>& events = *run->Events;
-    for (; run->NextEvent < events.size() && events[run->NextEvent].Pass <= pass; run->NextEvent++) {
-        const TScriptEvent& event = events[run->NextEvent];
-        if (event.Pass < pass) continue;
-        switch (event.Verb) {
-        case ScriptKeyDown:
-            PostScriptedMessage(WmKeyDown, (uint32_t)event.Value);
-            break;
-        case ScriptKeyUp:
-            PostScriptedMessage(WmKeyUp, (uint32_t)event.Value);
-            break;
-        case ScriptSysKeyDown:
-            PostScriptedMessage(WmSysKeyDown, (uint32_t)event.Value);
-            break;
-        case ScriptSysKeyUp:
-            PostScriptedMessage(WmSysKeyUp, (uint32_t)event.Value);
-            break;
-        case ScriptMouse:
-            HeadlessSetCursorX((int32_t)event.Value);
-            break;
-        case ScriptClose:
-            PostScriptedMessage(WmClose, 0);
-            break;
-        case ScriptTick:
-            HeadlessRecordTick((uint32_t)event.Value);
-            break;
-        }
-    }
+    FeedScriptPass(&((TSimRun*)context)->Feed, pass);
 }
 
 // Ends the frame loop before the next pass, whichever backend runs it.
@@ -552,7 +488,7 @@ static int RunWithOutputs(TSimOptions* options, const std::vector<TScriptEvent>&
         return FailBadInput(error);
     }
     TSimRun run{};
-    run.Events = &events;
+    run.Feed = TScriptFeed{&events, 0};
     run.Trace = options->TraceOutput != nullptr ? trace.get() : nullptr;
     run.TracePath = options->Trace;
     run.TraceEvery = options->TraceEvery;

@@ -34,6 +34,30 @@ bool ParseWholeNumber(const char* text, size_t length, int64_t low, int64_t high
     return true;
 }
 
+bool ParsePassMs(const char* text, THeadlessPassMs* passMs) {
+    uint64_t whole = 0;
+    uint32_t billionths = 0;
+    int32_t digits = 0;
+    const char* at = text;
+    for (; *at >= '0' && *at <= '9'; at++, digits++) {
+        whole = whole * 10u + (uint64_t)(*at - '0');
+        if (whole > UINT32_MAX) return false;
+    }
+    if (*at == '.') {
+        at++;
+        uint32_t scale = BillionthsPerMs;
+        int32_t decimals = 0;
+        for (; *at >= '0' && *at <= '9'; at++, digits++, decimals++) {
+            if (decimals == MostPassMsDecimals) return false;
+            scale /= 10u;
+            billionths += (uint32_t)(*at - '0') * scale;
+        }
+    }
+    if (digits == 0 || *at != '\0') return false;
+    *passMs = THeadlessPassMs{(uint32_t)whole, billionths};
+    return true;
+}
+
 struct TField {
     const char* Start;
     size_t Length;

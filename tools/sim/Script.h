@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/headless/HeadlessPlatform.h"
+
 enum TScriptVerb : int32_t {
     ScriptKeyDown,    // "down <vk>": WmKeyDown
     ScriptKeyUp,      // "up <vk>": WmKeyUp
@@ -34,3 +36,8 @@ bool ParseScript(const char* text, size_t length, std::vector<TScriptEvent>& eve
 // Whole decimal numbers, optionally signed, nothing else around them; false when malformed or outside
 // the range.
 bool ParseWholeNumber(const char* text, size_t length, int64_t low, int64_t high, int64_t* value);
+
+// Milliseconds a pass as digits with an optional fraction of at most MostPassMsDecimals digits; the whole
+// part at most 4294967295, the most the tick counter can advance at once. False when malformed.
+constexpr int32_t MostPassMsDecimals = 9;
+bool ParsePassMs(const char* text, THeadlessPassMs* passMs);

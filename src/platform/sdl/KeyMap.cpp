@@ -53,7 +53,3 @@ int32_t VirtualKeyFromKey(int32_t sdlScancode, int32_t sdlKeycode) {
     if (sdlKeycode >= 'a' && sdlKeycode <= 'z') return 'A' + (sdlKeycode - 'a');
     return VirtualKeyFromScancode(sdlScancode);
 }
-
-bool IsSystemKey(int32_t virtualKey, bool altHeld) {
-    return altHeld || virtualKey == VkF10 || virtualKey == VkAlt;
-}

@@ -28,7 +28,6 @@ constexpr int32_t WindowHandleValue = 1;
 // so that the desktop shows the running game under the entry's name and icon.
 constexpr char WindowClass[] = "tramolo";
 constexpr int32_t LargestIconSide = 256;
-constexpr int32_t VkEscape = 27;
 
 static SDL_Window* Window;
 static SDL_Renderer* Renderer;

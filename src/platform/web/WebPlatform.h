@@ -1,0 +1,33 @@
+// The web backend: the page's canvas as the game's window, the browser's keys and pointer as its input and
+// performance.now() as its clock. The page's own script runs the passes (WebMain.cpp) between the
+// browser's tasks, so nothing here ever blocks: the 2 ms sleep only notes when it ends.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Canvas.h"
+#include "platform/Platform.h"
+
+const TPlatformBackend* WebBackend();
+
+// The page's clock in milliseconds (performance.now()).
+double WebNowMs();
+// When the sleep the game asked for last ends, on that clock.
+double WebSleepEnd();
+// Input from the page's event handlers. It waits until the next pass's poll posts it, as a desktop
+// window's events wait in the system's queue: so a recording names the pass that took it.
+void WebQueueKey(uint32_t message, uint32_t virtualKey, int32_t lParam);
+// The pointer's x over the page, in device pixels; the game reads it once a pass.
+void WebSetPointerX(int32_t x);
+
+// The window's part of the platform, for a backend that lays the page's window over another one (the
+// scripted runs): the canvas sized and titled, and each copied frame kept for the screen.
+int32_t WebCreateWindow(const char* title, int32_t width, int32_t height);
+void WebCopyToWindow(const TCanvas* frame, TRect rect);
+// The drawing area of the frame copied last as RGBA rows, once per frame: null when none was copied since
+// the last call. The page shows it when the browser can show a frame.
+const uint8_t* WebTakeFrame();
+int32_t WebFrameWidth();
+int32_t WebFrameHeight();
+// Makes the frame copied last the one WebTakeFrame gives next, before the frame's canvas is freed.
+void WebKeepLastFrame();

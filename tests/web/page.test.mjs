@@ -1,0 +1,229 @@
+// The page in a real browser: Debian's Chromium, driven by playwright-core, loads the site from a local
+// server. A game is played with the keyboard, ended with ESC, its recording saved, replayed natively and
+// watched in the page; scripted runs on the virtual clock are compared with the native runner's frames.
+//
+//     TRAMOLO_SIM=build/tramolo-sim TRAMOLO_SITE=build-web/site node --test tests/web/page.test.mjs
+// TRAMOLO_WEB_SHOTS=DIR keeps screenshots of the demonstration, a race, the line view and the end.
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { after, before, describe, test } from 'node:test';
+import { fileURLToPath } from 'node:url';
+
+import { chromium } from 'playwright-core';
+
+import { serve } from '../../scripts/web-serve.mjs';
+
+const sim = process.env.TRAMOLO_SIM;
+const site = process.env.TRAMOLO_SITE;
+const shots = process.env.TRAMOLO_WEB_SHOTS;
+const golden = fileURLToPath(new URL('../golden/', import.meta.url));
+const title = 'tramolo Version 13 by morvel - use arrowkeys or w,s and mouse';
+
+let browser;
+let server;
+let address;
+let work;
+
+before(async () => {
+  assert.ok(sim && site, 'TRAMOLO_SIM and TRAMOLO_SITE name the native runner and the site');
+  work = mkdtempSync(join(tmpdir(), 'tramolo-web-'));
+  ({ server, url: address } = await serve(site));
+  browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium' });
+});
+
+after(async () => {
+  await browser?.close();
+  server?.close();
+  if (work) rmSync(work, { recursive: true, force: true });
+});
+
+// The page at query, once its first frame is painted (or it failed); page errors fail the test.
+async function openPage(query = '', scale = 1) {
+  const context = await browser.newContext({ viewport: { width: 800, height: 700 }, deviceScaleFactor: scale });
+  const page = await context.newPage();
+  page.on('pageerror', (error) => assert.fail(`the page threw: ${error.message}`));
+  await page.goto(address + query);
+  await page.waitForFunction(() => window.tramolo.firstFrameMs !== null || window.tramolo.state === 'failed');
+  assert.equal(await page.evaluate(() => window.tramolo.error), '');
+  return page;
+}
+
+const until = (page, predicate, arg) => page.waitForFunction(predicate, arg, { timeout: 30000, polling: 20 });
+const state = (page) => page.evaluate(() => window.tramolo.now());
+const current = (line) => line.Actors[line.CurrentActor];
+
+async function shot(page, name) {
+  if (shots) await page.screenshot({ path: join(shots, `${name}.png`) });
+}
+
+// The native runner with the runner's options; its exit code must be expected. The display's decimal point
+// is the page's.
+function runNative(args, expected = 0) {
+  const run = spawnSync(sim, ['--quiet', ...args], { env: { ...process.env, LC_ALL: 'C' }, encoding: 'utf8' });
+  assert.equal(run.status, expected, `${sim} ${args.join(' ')}: ${run.stderr}`);
+}
+
+// Where two traces first differ, or null.
+function firstDifference(ours, theirs) {
+  const a = ours.split('\n');
+  const b = theirs.split('\n');
+  for (let i = 0; i < Math.max(a.length, b.length); i++)
+    if (a[i] !== b[i]) return `line ${i + 1}:\n  page:   ${a[i]?.slice(0, 300)}\n  native: ${b[i]?.slice(0, 300)}`;
+  return null;
+}
+
+// Pixels of the page's canvas that differ from the PNG's drawing area (the canvas shows it from (2, 26));
+// with scale, the PNG is a screenshot of the canvas in which each pixel must be a scale x scale block.
+function differingPixels(page, png, scale = 0) {
+  return page.evaluate(async ({ base64, scale }) => {
+    const image = new Image();
+    image.src = `data:image/png;base64,${base64}`;
+    await image.decode();
+    const scratch = document.createElement('canvas');
+    scratch.width = image.width;
+    scratch.height = image.height;
+    scratch.getContext('2d').drawImage(image, 0, 0);
+    const screen = document.getElementById('screen');
+    const { width, height } = screen;
+    const want = scratch.getContext('2d').getImageData(0, 0, image.width, image.height);
+    const got = screen.getContext('2d').getImageData(0, 0, width, height).data;
+    if (scale > 0 && (want.width !== width * scale || want.height !== height * scale)) return -1;
+    let differing = 0;
+    for (let y = 0; y < height * Math.max(scale, 1); y++) {
+      for (let x = 0; x < width * Math.max(scale, 1); x++) {
+        const at = scale > 0 ? (Math.floor(y / scale) * width + Math.floor(x / scale)) * 4 : (y * width + x) * 4;
+        const from = scale > 0 ? (y * want.width + x) * 4 : ((y + 26) * want.width + x + 2) * 4;
+        if (got[at] !== want.data[from] || got[at + 1] !== want.data[from + 1] || got[at + 2] !== want.data[from + 2])
+          differing++;
+      }
+    }
+    return differing;
+  }, { base64: png.toString('base64'), scale });
+}
+
+describe('a game played in the page', () => {
+  let page;
+  let pageTrace;
+  let recording;
+
+  before(async () => {
+    page = await openPage('?trace');
+  });
+
+  test('the demonstration runs under the game title, in a canvas of the drawing area', async () => {
+    assert.equal(await page.title(), title);
+    const size = await page.evaluate(() => [document.getElementById('screen').width, document.getElementById('screen').height]);
+    assert.deepEqual(size, [596, 572]);
+    const before = await page.locator('#screen').screenshot();
+    await until(page, (from) => window.tramolo.paintedPass > from + 100, await page.evaluate(() => window.tramolo.paintedPass));
+    assert.notDeepEqual(await page.locator('#screen').screenshot(), before, 'the picture did not change');
+    assert.equal((await state(page)).DemoMode, 1);
+    await shot(page, 'demonstration');
+  });
+
+  test('ENTER starts a race; F1 shows the driving figures; the up arrow raises the speed shown', async () => {
+    await page.keyboard.press('Enter');
+    await until(page, () => window.tramolo.now().DemoMode === 0);
+    await page.keyboard.press('F1');
+    await until(page, () => window.tramolo.now().HudMode === 1);
+    await page.keyboard.down('ArrowUp');
+    await until(page, () => { const line = window.tramolo.now(); return line.Actors[line.CurrentActor].SpeedKmh > 60; });
+    await page.keyboard.up('ArrowUp');
+    await page.mouse.move(300, 300);
+    await page.mouse.move(500, 300, { steps: 5 });
+    await until(page, () => window.tramolo.now().MouseSteering !== 0);
+    assert.ok(current(await state(page)).SpeedKmh > 60);
+    await shot(page, 'race');
+  });
+
+  test('F5 shows the line view without reloading; F1 and the arrows stay the game\'s', async () => {
+    await page.evaluate(() => {
+      window.stayed = true;
+      window.prevented = {};
+      addEventListener('keydown', (event) => { window.prevented[event.key] = event.defaultPrevented; });
+    });
+    await page.keyboard.press('F5');
+    await until(page, () => window.tramolo.now().CheckLineMode === 1);
+    await shot(page, 'line-view');
+    for (const mode of [2, 0, 1]) {
+      await page.keyboard.press('F1');
+      await until(page, (mode) => window.tramolo.now().HudMode === mode, mode);
+    }
+    for (const key of ['F3', 'F3', 'ArrowLeft', 'ArrowDown']) await page.keyboard.press(key);
+    assert.equal(await page.evaluate(() => window.stayed), true, 'the page was reloaded');
+    assert.deepEqual(await page.evaluate(() => window.prevented),
+      { F5: true, F1: true, F3: true, ArrowLeft: true, ArrowDown: true });
+  });
+
+  test('ESC ends the game with exit code 27 and offers a new start', async () => {
+    await page.keyboard.press('Escape');
+    await until(page, () => window.tramolo.state === 'ended');
+    assert.equal(await page.evaluate(() => window.tramolo.exitCode), 27);
+    assert.match(await page.textContent('#status'), /exit code 27/);
+    await shot(page, 'ended');
+    pageTrace = await page.evaluate(() => window.tramolo.trace());
+    const download = page.waitForEvent('download');
+    await page.click('#save');
+    recording = join(work, 'played.txt');
+    await (await download).saveAs(recording);
+    await page.click('#new-game');
+    await until(page, () => window.tramolo.state === 'running' && window.tramolo.passes > 10);
+    assert.equal((await state(page)).DemoMode, 1);
+  });
+
+  test('the saved recording replays natively to the page\'s own trace', () => {
+    const text = readFileSync(recording, 'utf8');
+    assert.match(text, /^\d+ down 27$/m);
+    const trace = join(work, 'replayed.jsonl');
+    runNative(['--input', recording, '--trace', trace], 27);
+    assert.equal(firstDifference(pageTrace, readFileSync(trace, 'utf8')), null);
+  });
+
+  test('the recording opened in the page is watched at its pace to the same trace', async () => {
+    const text = readFileSync(recording, 'utf8');
+    // The pace is kept from the first pass on (the start-up's tick comes before it).
+    const ticks = [...text.matchAll(/^[1-9]\d* tick (\d+)$/gm)].map((match) => Number(match[1]));
+    await page.setInputFiles('#open-file', recording);
+    await until(page, () => window.tramolo.kind === 'script' && window.tramolo.state === 'ended');
+    const shown = await page.evaluate(() => window.tramolo.endedMs - window.tramolo.startedMs);
+    assert.ok(shown >= ticks.at(-1) - ticks[0] - 1, `shown in ${shown} ms, played in ${ticks.at(-1) - ticks[0]}`);
+    assert.equal(await page.evaluate(() => window.tramolo.exitCode), 27);
+    assert.equal(firstDifference(await page.evaluate(() => window.tramolo.trace()), pageTrace), null);
+  });
+});
+
+describe('scripted runs on the virtual clock show the native runner\'s frames', () => {
+  const runs = [
+    { script: 'race-commands.txt', options: { 'start-tick': 4294960000 }, passes: [40, 700, 1300, 1900] },
+    { script: 'race-gameover.txt', options: {}, passes: [350, 900] },
+    { script: null, options: { 'pass-ms': '16.6667', 'cursor-x': -5 }, passes: [120] },
+  ];
+  for (const { script, options, passes } of runs) {
+    for (const pass of passes) {
+      test(`${script ?? 'the demonstration'}, pass ${pass}`, async () => {
+        const text = script ? readFileSync(join(golden, script), 'utf8') : '';
+        const input = join(work, `script-${pass}.txt`);
+        const png = join(work, `native-${pass}.png`);
+        writeFileSync(input, text);
+        const args = Object.entries(options).flatMap(([name, value]) => [`--${name}`, String(value)]);
+        runNative([...args, '--input', input, '--passes', String(pass), '--png', `${pass}:${png}`]);
+        const query = new URLSearchParams({ script: text, passes: pass, ...options });
+        const page = await openPage(`?${query}&fast`);
+        await until(page, (pass) => window.tramolo.state === 'ended' && window.tramolo.paintedPass === pass, pass);
+        assert.equal(await differingPixels(page, readFileSync(png)), 0);
+        await page.context().close();
+      });
+    }
+  }
+
+  test('on a high-density screen each pixel is a sharp 2 x 2 block', async () => {
+    const page = await openPage('?script=&passes=60&fast', 2);
+    await until(page, () => window.tramolo.state === 'ended' && window.tramolo.paintedPass === 60);
+    const png = await page.locator('#screen').screenshot();
+    assert.equal(await differingPixels(page, png, 2), 0);
+    await page.context().close();
+  });
+});
