@@ -14,4 +14,4 @@ if [[ ! -d $here/node_modules/playwright-core ]]; then
     (cd "$here" && npm ci --no-audit --no-fund --loglevel=error)
 fi
 cd "$here"
-TRAMOLO_SIM=$sim TRAMOLO_SITE=$site exec node --test --test-reporter=spec page.test.mjs
+TRAMOLO_SIM=$sim TRAMOLO_SITE=$site exec node --test page.test.mjs
