@@ -1,8 +1,8 @@
 // The five camera presets, each a complete set of camera values relative to the current actor, and the
 // automatic change between them in the demonstration.
 #include "camera/Camera.h"
+#include "exact/Numeric.h"
 #include "world/DatenStruktur.h"
-#include "world/Numeric.h"
 #include "world/Texts.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "camera/Camera.h"
+#include "exact/ExactMath.h"
+#include "exact/Numeric.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
-#include "world/ExactMath.h"
-#include "world/Numeric.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 
 #include "dynamics/Dynamics.h"
+#include "exact/Numeric.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
-#include "world/Numeric.h"
 #include "world/Texts.h"
 
 namespace {

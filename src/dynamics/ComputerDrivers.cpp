@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "dynamics/Dynamics.h"
+#include "exact/Numeric.h"
 #include "scene/IndexList.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
-#include "world/Numeric.h"
 #include "world/World.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <cstddef>
 
 #include "dynamics/Dynamics.h"
+#include "exact/ExactMath.h"
+#include "exact/Numeric.h"
 #include "world/DatenStruktur.h"
-#include "world/ExactMath.h"
-#include "world/Numeric.h"
 
 namespace {
 

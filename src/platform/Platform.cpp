@@ -1,7 +1,11 @@
-// The Win32-shaped calls of the game over the active backend, and the message queue both backends share.
+// The Win32-shaped calls of the game over the active backend, the message queue every backend shares, and
+// the rest of what the backends have in common.
 #include "platform/Platform.h"
 
 #include <cstdio>
+
+#include "platform/Backend.h"
+#include "platform/VirtualKeys.h"
 
 static const TPlatformBackend* Backend;
 static TWindowClass RegisteredClass;
@@ -33,8 +37,62 @@ static bool Dropping[MessageQueueCapacity];
 static TMessageTap Tap;
 static void* TapContext;
 
-void SelectPlatform(const TPlatformBackend* backend) {
+const char* EmptyBackendSlot(const TPlatformBackend& backend) {
+    if (backend.CreateGameWindow == nullptr) return "CreateGameWindow";
+    if (backend.ShowGameWindow == nullptr) return "ShowGameWindow";
+    if (backend.PumpEvents == nullptr) return "PumpEvents";
+    if (backend.DestroyGameWindow == nullptr) return "DestroyGameWindow";
+    if (backend.GetTickCount == nullptr) return "GetTickCount";
+    if (backend.Sleep == nullptr) return "Sleep";
+    if (backend.GetCursorPos == nullptr) return "GetCursorPos";
+    if (backend.CopyToWindow == nullptr) return "CopyToWindow";
+    if (backend.ReleaseGameWindow == nullptr) return "ReleaseGameWindow";
+    if (backend.ContinueLoop == nullptr) return "ContinueLoop";
+    return nullptr;
+}
+
+bool SelectPlatform(const TPlatformBackend* backend) {
+    const char* empty = backend != nullptr ? EmptyBackendSlot(*backend) : nullptr;
+    if (empty != nullptr) {
+        std::fprintf(stderr, "tramolo: the platform backend leaves its slot %s empty; it is not used\n",
+                     empty);
+        return false;
+    }
     Backend = backend;
+    return true;
+}
+
+// ---- What the window backends share ----------------------------------------------------------------------
+
+static bool CursorSampled;
+static TPoint CursorSample;
+static bool ClosePosted;
+
+void SampleCursor(TPoint* point, void (*read)(TPoint* point)) {
+    if (!CursorSampled) read(&CursorSample);
+    CursorSampled = true;
+    *point = CursorSample;
+}
+
+void ForgetCursorSample() {
+    CursorSampled = false;
+}
+
+uint32_t KeyMessage(int32_t virtualKey, bool down, bool altHeld) {
+    if (IsSystemKey(virtualKey, altHeld)) return down ? WmSysKeyDown : WmSysKeyUp;
+    return down ? WmKeyDown : WmKeyUp;
+}
+
+int32_t KeyMessageFlags(bool down, bool repeat, uint32_t scancode) {
+    uint32_t flags = 1u | ((scancode & 0xFFu) << 16);
+    if (!down || repeat) flags |= 1u << 30;
+    if (!down) flags |= 1u << 31;
+    return (int32_t)flags;
+}
+
+void PostCloseRequest(uint32_t time, TPoint pt) {
+    if (ClosePosted || WindowHandle == 0) return;
+    ClosePosted = PostWindowMessage(WmClose, 0, 0, time, pt) != 0;
 }
 
 static TQueuedKind KindOf(const TMsg& msg) {
@@ -210,6 +268,8 @@ int32_t RegisterClassA(const TWindowClass* windowClass) {
 int32_t CreateWindowExA(const char* className, const char* title, int32_t width, int32_t height) {
     (void)className;
     if (!ClassRegistered || Backend == nullptr) return 0;
+    ClosePosted = false;
+    ForgetCursorSample();
     WindowHandle = Backend->CreateGameWindow(title, width, height);
     return WindowHandle;
 }
@@ -295,6 +355,8 @@ void ResetPlatformState() {
     RegisteredClass = TWindowClass{};
     ClassRegistered = 0;
     WindowHandle = 0;
+    ClosePosted = false;
+    ForgetCursorSample();
     ClearMessageQueue();
     SetMessageTap(nullptr, nullptr);
 }

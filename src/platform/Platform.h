@@ -1,14 +1,16 @@
-// The services the platform gives the game: a window, its message queue, a millisecond tick, a sleep, the
-// cursor position and the copy of a finished frame to the screen. Two backends of equal standing implement
-// them: SDL2 (a real window, SdlPlatform.cpp) and headless (scripted input and a virtual clock,
-// HeadlessPlatform.cpp), each in a folder of its own. Game code calls only the functions below; it never
-// sees SDL or any other system header.
+// platform/: the game's one way to the system: this interface, the backend contract (Backend.h), the
+// system's file services (System.h) and one folder per backend.
+//
+// The platform as the game sees it: a window, its message queue, a millisecond tick, a sleep, the cursor
+// position and the copy of a finished frame to the screen, in the shape of the classic desktop's calls. The
+// active backend (Backend.h) serves them; the game never sees SDL or any other system header. Below the
+// game's calls: the message queue every backend posts into, and what the backends share.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "Canvas.h"
+#include "draw/Canvas.h"
 
 struct TPoint {
     int32_t x;
@@ -53,28 +55,6 @@ constexpr int32_t IdiApplication = 32512;
 constexpr int32_t IdcArrow = 32512;
 constexpr int32_t ColorMenu = 4;
 
-// A backend fills this table, slot by slot by name (each backend's folder has one: sdl, headless);
-// SelectPlatform makes it the active one. Every slot must be filled.
-struct TPlatformBackend {
-    // Creates the window; returns its handle (non-zero) or 0 when no window can be shown. Prints the reason.
-    int32_t (*CreateGameWindow)(const char* title, int32_t width, int32_t height);
-    void (*ShowGameWindow)(int32_t hwnd);
-    // Moves pending input of the system into the message queue (SDL) or the script's events (headless).
-    void (*PumpEvents)();
-    void (*DestroyGameWindow)(int32_t hwnd);
-    uint32_t (*GetTickCount)();
-    void (*Sleep)(uint32_t ms);
-    void (*GetCursorPos)(TPoint* point);
-    // Copies rect of the frame canvas to the same rect of the window.
-    void (*CopyToWindow)(const TCanvas* frame, TRect rect);
-    // Frees what CreateGameWindow took.
-    void (*ReleaseGameWindow)();
-    // 0 ends the frame loop before the next pass (the headless runner's pass budget); the window says 1.
-    int32_t (*ContinueLoop)();
-};
-
-void SelectPlatform(const TPlatformBackend* backend);
-
 // The Win32-shaped calls the game makes, all on the game's thread. They live in a namespace of their own so
 // that a backend may include <windows.h> beside this header: its functions of the same names are the real
 // ones, and its message constants are macros, which is why ours are spelt WmKeyDown and not WM_KEYDOWN.
@@ -98,7 +78,7 @@ void CopyFrameToWindow(const TCanvas* frame, TRect rect);
 void ReleaseWindowCanvas();
 int32_t ContinueLoop();
 
-// The message queue both backends share. A full queue makes room by dropping what changes the least:
+// The message queue every backend shares. A full queue makes room by dropping what changes the least:
 // first the messages that change nothing (auto-repeat key-downs of a key that is down anyway, key-ups of a
 // key that is up, system keys, a second close request), then whole key presses whose key-up waits behind
 // their key-down. A key-up that releases a key, a close request and the quit message are never dropped.
@@ -142,3 +122,36 @@ void ResetPlatformState();
 const TWindowClass* RegisteredWindowClass();
 // The handle of the game window, 0 before it exists and after it was destroyed.
 int32_t GameWindowHandle();
+
+// ---- What every window backend shares ---------------------------------------------------------------------
+
+// The game places its picture in the coordinates of a window with a 2-pixel frame left, right and below and
+// a 26-pixel title band on top: the drawing area (the window's client area) starts at (WindowFrameLeft,
+// WindowFrameTop) and is WindowFrameWidth narrower and WindowFrameHeight lower than the window.
+constexpr int32_t WindowFrameLeft = 2;
+constexpr int32_t WindowFrameTop = 26;
+constexpr int32_t WindowFrameWidth = 4;
+constexpr int32_t WindowFrameHeight = 28;
+// The client area's side for a window side and its frame part, at least 1.
+constexpr int32_t ClientSide(int32_t outer, int32_t frame) {
+    return outer - frame > 1 ? outer - frame : 1;
+}
+// The one window a backend has; any non-zero handle would do.
+constexpr int32_t BackendWindowHandle = 1;
+
+// The cursor stands still for a pass: the first read of a pass asks the system (read), every later one in
+// the same pass (a restart's and the mouse steering's) gets the same point. So one cursor x a pass describes
+// what the game read, and a recording of it replays exactly. A backend forgets the sample when a pass starts
+// (its PumpEvents) and when its window goes.
+void SampleCursor(TPoint* point, void (*read)(TPoint* point));
+void ForgetCursorSample();
+
+// A key message as the classic desktop posts it: a system key (WmSysKeyDown/Up) for any key with Alt held
+// and for F10 and Alt themselves, else WmKeyDown/Up; its lParam holds the repeat count 1, the scancode, and
+// the previous-state and transition bits.
+uint32_t KeyMessage(int32_t virtualKey, bool down, bool altHeld);
+int32_t KeyMessageFlags(bool down, bool repeat, uint32_t scancode);
+
+// Posts the window's close request, once: a request that found no room in the queue can be made again, and
+// none goes to a window that is gone. The window's creation (Win::CreateWindowExA) allows the next one.
+void PostCloseRequest(uint32_t time, TPoint pt);

@@ -1,10 +1,10 @@
 // Outline passes: every frame the footprint outlines of the cars and obstacles become flat 2D line lists in
 // the map frame (for the wall contacts), and the probe lines of the cars a list in the world frame. While the
 // line view is on, the passes also draw what they collect.
+#include "exact/Numeric.h"
 #include "scene/IndexList.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
-#include "world/Numeric.h"
 #include "world/World.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <cstdint>
 
+#include "exact/Bits.h"
+#include "exact/ExactMath.h"
+#include "exact/Numeric.h"
 #include "scene/Scene.h"
-#include "world/Bits.h"
 #include "world/DatenStruktur.h"
-#include "world/ExactMath.h"
-#include "world/Numeric.h"
 
 // The depth that replaces an exact 0 before the perspective division.
 constexpr float DepthEpsilon = 0.00001f;

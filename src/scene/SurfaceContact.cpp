@@ -2,10 +2,10 @@
 // checkpoint it touches, by testing its position against the ground polygons of its own cell.
 #include <cmath>
 
+#include "exact/Numeric.h"
 #include "scene/IndexList.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
-#include "world/Numeric.h"
 #include "world/World.h"
 
 namespace {

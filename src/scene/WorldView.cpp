@@ -1,10 +1,10 @@
 // The 3D wire-frame view: the faces of every placement and every car in the nine cells around the current
 // actor, turned into the camera's frame, projected and drawn as lines on the back buffer. An edge is drawn
 // only when both its ends lie in front of the camera; there is no clipping and no hidden-line removal.
+#include "exact/Numeric.h"
 #include "scene/IndexList.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
-#include "world/Numeric.h"
 #include "world/World.h"
 
 namespace {

@@ -3,10 +3,10 @@
 
 #include "camera/Camera.h"
 #include "dynamics/Dynamics.h"
+#include "exact/Numeric.h"
 #include "platform/VirtualKeys.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"
-#include "world/Numeric.h"
 #include "world/Texts.h"
 #include "world/World.h"
 

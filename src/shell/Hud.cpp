@@ -4,9 +4,9 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "exact/Numeric.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"
-#include "world/Numeric.h"
 #include "world/Texts.h"
 
 namespace {

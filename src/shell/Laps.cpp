@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "dynamics/Dynamics.h"
+#include "exact/Numeric.h"
 #include "scene/Scene.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"
-#include "world/Numeric.h"
 #include "world/Texts.h"
 
 namespace {

@@ -1,4 +1,5 @@
-// The game shell: program entry, window procedure, frame loop, game flow, laps and the head-up display.
+// The game shell, the top of the game itself: the program's start-up and frame loop with its table of steps,
+// the window procedure, game flow, laps and the head-up display. The programs' entries (src/app) call it.
 #pragma once
 
 #include <cstdint>

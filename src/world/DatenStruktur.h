@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Canvas.h"
+#include "draw/Canvas.h"
 #include "platform/Platform.h"
 
 // ---- The game's numbers ---------------------------------------------------------------------------------

@@ -3,8 +3,8 @@
 // A rebuild keeps every array and every field that the steps below do not set.
 #include <cstring>
 
+#include "exact/Numeric.h"
 #include "world/DatenStruktur.h"
-#include "world/Numeric.h"
 #include "world/World.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "camera/Camera.h"
+#include "exact/Numeric.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
-#include "world/Numeric.h"
 #include "world/Texts.h"
 
 namespace {

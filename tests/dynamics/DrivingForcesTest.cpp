@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "dynamics/Dynamics.h"
+#include "exact/Numeric.h"
 #include "world/DatenStruktur.h"
-#include "world/Numeric.h"
 
 namespace {
 

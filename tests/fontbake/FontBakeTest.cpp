@@ -14,7 +14,7 @@
 
 #include <unistd.h>
 
-#include "platform/Font.h"
+#include "draw/Font.h"
 
 namespace {
 
@@ -37,11 +37,11 @@ TEST(FontBake, TheCommittedTableIsWhatTheInstalledFaceGives) {
     ASSERT_EQ(Bake(baked), 0);
     const std::string fresh = FileText(baked);
     std::remove(baked.c_str());
-    const std::string committed = FileText(std::string(TRAMOLO_SOURCE_DIR) + "/src/platform/FontTable.cpp");
+    const std::string committed = FileText(std::string(TRAMOLO_SOURCE_DIR) + "/src/draw/FontTable.cpp");
     const auto differs = std::mismatch(fresh.begin(), fresh.end(), committed.begin(), committed.end()).first;
-    EXPECT_TRUE(fresh == committed) << "src/platform/FontTable.cpp differs from the face from its line "
+    EXPECT_TRUE(fresh == committed) << "src/draw/FontTable.cpp differs from the face from its line "
                                     << 1 + std::count(fresh.begin(), differs, '\n')
-                                    << "; regenerate it with tramolo-fontbake src/platform/FontTable.cpp";
+                                    << "; regenerate it with tramolo-fontbake src/draw/FontTable.cpp";
 }
 
 TEST(FontBake, AFailedBakeLeavesItsOutputAlone) {

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "../platform/LineReference.h"
-#include "platform/Canvas.h"
-#include "world/Numeric.h"
+#include "draw/Canvas.h"
+#include "draw/LineReference.h"
+#include "exact/Numeric.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "sim/Script.h"
+#include "replay/Script.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<TScriptEvent> events;

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/PngFile.h"
+#include "draw/PngFile.h"
 
 namespace {
 
@@ -171,8 +171,8 @@ TEST_P(ReferenceTrace, TheRunnerReproducesEveryFieldOfEveryPass) {
     const TReference& ref = GetParam();
     const std::string trace =
         ::testing::TempDir() + "reference-" + ref.Name + "-" + std::to_string(getpid()) + ".jsonl";
-    const std::string command = "'" + RunnerUnderTest() + "' --quiet " + Replaced(ref.Options, '@', GoldenDir) +
-                                " --trace '" + trace + "'";
+    const std::string command = "'" + RunnerUnderTest() + "' --quiet " +
+                                Replaced(ref.Options, '@', GoldenDir) + " --trace '" + trace + "'";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status)) << command;
     EXPECT_EQ(WEXITSTATUS(status), ref.ExitCode) << command;
@@ -238,14 +238,15 @@ TEST(ReferenceTraceCopy, MatchesTheSharedReferenceWhereThereIsOne) {
 // Another target's runner draws the same frames as this build's, pixel for pixel: the 3D view, the line
 // view and every display mode come up in the scripted race. Run only against a runner under test.
 TEST(CrossTarget, FramesArePixelIdenticalToThisBuilds) {
-    const std::string options = "--passes 2000 --input '" + GoldenDir + "race-commands.txt' --start-tick 4294960000";
+    const std::string options =
+        "--passes 2000 --input '" + GoldenDir + "race-commands.txt' --start-tick 4294960000";
     const int passes[] = {40, 400, 700, 1000, 1300, 1600, 1900};
     std::vector<std::pair<std::string, std::string>> frames;
     std::string ours = "'" + std::string(TRAMOLO_SIM_PATH) + "' --quiet " + options;
     std::string theirs = "'" + RunnerUnderTest() + "' --quiet " + options;
     for (int pass : passes) {
-        const std::string stem = ::testing::TempDir() + "cross-" + std::to_string(getpid()) + "-" +
-                                 std::to_string(pass);
+        const std::string stem =
+            ::testing::TempDir() + "cross-" + std::to_string(getpid()) + "-" + std::to_string(pass);
         frames.emplace_back(stem + "-ours.png", stem + "-theirs.png");
         ours += " --png " + std::to_string(pass) + ":'" + frames.back().first + "'";
         theirs += " --png " + std::to_string(pass) + ":'" + frames.back().second + "'";

@@ -1,4 +1,4 @@
-// The message queue both backends share, flooded: a full queue drops what changes the least, and never a
+// The message queue every backend shares, flooded: a full queue drops what changes the least, and never a
 // key-up that releases a key, a close request or the quit message.
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
+#include "exact/Numeric.h"
 #include "scene/Scene.h"
 #include "world/DatenStruktur.h"
-#include "world/Numeric.h"
 
 namespace {
 

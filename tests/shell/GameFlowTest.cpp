@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/Backend.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"
 #include "world/Texts.h"

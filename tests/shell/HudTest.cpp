@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Font.h"
+#include "draw/Font.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"

@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/Backend.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/Platform.h"
-#include "platform/sdl/SdlPlatform.h"
 #include "platform/VirtualKeys.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"

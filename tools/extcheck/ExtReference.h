@@ -11,7 +11,7 @@
 #include <gmp.h>
 #include <mpfr.h>
 
-#include "world/Extended.h"
+#include "exact/Extended.h"
 
 namespace extref {
 

@@ -17,7 +17,7 @@
 #include <cstring>
 #include <vector>
 
-#include "world/ExactMath.h"
+#include "exact/ExactMath.h"
 
 namespace {
 

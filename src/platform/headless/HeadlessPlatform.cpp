@@ -1,9 +1,10 @@
 // The headless backend: no window, a virtual clock that advances a fixed time per pass (or the ticks a
 // recording gives it), a cursor that stands where the runner puts it, and hooks before each poll and after
-// each copy. Messages go through the shared
-// queue of Platform.cpp, so the game's window procedure sees them exactly as it sees real ones.
+// each copy. Messages go through the shared queue of Platform.cpp, so the game's window procedure sees them
+// exactly as it sees real ones.
 #include "platform/headless/HeadlessPlatform.h"
 
+#include "platform/Backend.h"
 #include "platform/Platform.h"
 
 static THeadlessPassMs PassMs;
@@ -23,9 +24,6 @@ static int32_t Stopped;
 static THeadlessPollHook BeforePoll;
 static THeadlessFrameHook AfterCopy;
 static void* HookContext;
-
-// The one window there is; any non-zero handle would do.
-constexpr int32_t HeadlessWindow = 1;
 
 uint32_t HeadlessTickAt(uint32_t startTick, THeadlessPassMs passMs, uint64_t sleeps) {
     // Unsigned products wrap modulo 2^64, which keeps them right modulo 2^32; the fraction is split so
@@ -80,16 +78,16 @@ uint64_t HeadlessPassesRun() {
     return PassesRun;
 }
 
-static int32_t CreateHeadlessWindow(const char*, int32_t, int32_t) {
-    return HeadlessWindow;
+static int32_t HeadlessCreateGameWindow(const char*, int32_t, int32_t) {
+    return BackendWindowHandle;
 }
-static void ShowHeadlessWindow(int32_t) {}
-static void DestroyHeadlessWindow(int32_t) {}
-static void ReleaseHeadlessWindow() {}
+static void HeadlessShowGameWindow(int32_t) {}
+static void HeadlessDestroyGameWindow(int32_t) {}
+static void HeadlessReleaseGameWindow() {}
 
 // The pass about to poll is the one after the last sleep; its hook runs once however often it polls, and
 // the ticks recorded for the pass before are gone.
-static void PumpHeadlessEvents() {
+static void HeadlessPumpEvents() {
     const uint64_t pass = SleepCount + 1;
     if (pass == LastPolledPass) return;
     LastPolledPass = pass;
@@ -98,7 +96,7 @@ static void PumpHeadlessEvents() {
     if (BeforePoll != nullptr) BeforePoll(pass, HookContext);
 }
 
-static uint32_t HeadlessTickCount() {
+static uint32_t HeadlessGetTickCount() {
     if (RecordedTicksRead < RecordedTickCount) {
         AnchorTick = RecordedTicks[RecordedTicksRead++];
         AnchorSleeps = SleepCount;
@@ -112,31 +110,31 @@ static void HeadlessSleep(uint32_t) {
     SleepCount++;
 }
 
-static void HeadlessCursorPos(TPoint* point) {
+static void HeadlessGetCursorPos(TPoint* point) {
     point->x = CursorX;
     point->y = 0;
 }
 
-static void CopyHeadlessFrame(const TCanvas* frame, TRect) {
+static void HeadlessCopyToWindow(const TCanvas* frame, TRect) {
     PassesRun++;
     if (AfterCopy != nullptr) AfterCopy(SleepCount, frame, HookContext);
 }
 
-static int32_t ContinueHeadlessLoop() {
+static int32_t HeadlessContinueLoop() {
     return Stopped == 0 && SleepCount < PassLimit ? 1 : 0;
 }
 
 static const TPlatformBackend Headless = {
-    .CreateGameWindow = CreateHeadlessWindow,
-    .ShowGameWindow = ShowHeadlessWindow,
-    .PumpEvents = PumpHeadlessEvents,
-    .DestroyGameWindow = DestroyHeadlessWindow,
-    .GetTickCount = HeadlessTickCount,
+    .CreateGameWindow = HeadlessCreateGameWindow,
+    .ShowGameWindow = HeadlessShowGameWindow,
+    .PumpEvents = HeadlessPumpEvents,
+    .DestroyGameWindow = HeadlessDestroyGameWindow,
+    .GetTickCount = HeadlessGetTickCount,
     .Sleep = HeadlessSleep,
-    .GetCursorPos = HeadlessCursorPos,
-    .CopyToWindow = CopyHeadlessFrame,
-    .ReleaseGameWindow = ReleaseHeadlessWindow,
-    .ContinueLoop = ContinueHeadlessLoop,
+    .GetCursorPos = HeadlessGetCursorPos,
+    .CopyToWindow = HeadlessCopyToWindow,
+    .ReleaseGameWindow = HeadlessReleaseGameWindow,
+    .ContinueLoop = HeadlessContinueLoop,
 };
 
 const TPlatformBackend* HeadlessBackend() {

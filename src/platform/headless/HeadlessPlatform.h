@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "platform/Canvas.h"
-#include "platform/Platform.h"
+#include "draw/Canvas.h"
+#include "platform/Backend.h"
 
 const TPlatformBackend* HeadlessBackend();
 
@@ -41,7 +41,6 @@ void HeadlessStop();
 
 // Passes whose frame has been copied.
 uint64_t HeadlessPassesRun();
-// Sleep calls so far: one per pass begun.
 
 // The tick after the given number of Sleep calls: startTick + floor(sleeps x passMs), modulo 2^32.
 uint32_t HeadlessTickAt(uint32_t startTick, THeadlessPassMs passMs, uint64_t sleeps);

@@ -9,21 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "draw/PngFile.h"
+#include "platform/Backend.h"
+#include "platform/Platform.h"
+#include "platform/Printable.h"
 #include "platform/sdl/GameIcon.h"
 #include "platform/sdl/KeyMap.h"
-#include "platform/Platform.h"
-#include "platform/sdl/SdlPlatform.h"
-#include "platform/PngFile.h"
-#include "platform/Printable.h"
 #include "platform/sdl/X11Pointer.h"
 
-// The outer window size includes a 2-pixel frame left, right and below and a 26-pixel title band on top.
-constexpr int32_t FrameLeft = 2;
-constexpr int32_t FrameTop = 26;
-constexpr int32_t FrameWidth = 4;
-constexpr int32_t FrameHeight = 28;
 constexpr Uint8 MenuGrey = 240;
-constexpr int32_t WindowHandleValue = 1;
 // The window's class (WM_CLASS on X11, the app id on Wayland): the desktop entry's StartupWMClass names it,
 // so that the desktop shows the running game under the entry's name and icon.
 constexpr char WindowClass[] = "tramolo";
@@ -35,12 +29,6 @@ static SDL_Texture* Texture;
 static int32_t ClientWidth;
 static int32_t ClientHeight;
 static bool VideoStarted;
-static bool ClosePosted;
-// The cursor stands still for a pass, as the headless one does: the first query of a pass asks the system,
-// and every later one in the same pass (a restart's and the mouse steering's) gets the same point. So one
-// cursor x a pass describes what the game read, and a recording of it replays exactly.
-static bool CursorSampled;
-static TPoint CursorSample;
 
 static bool IsSet(const char* name) {
     const char* value = std::getenv(name);
@@ -172,8 +160,8 @@ static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t hei
         ShutDownVideo();
         return 0;
     }
-    ClientWidth = width - FrameWidth > 1 ? width - FrameWidth : 1;
-    ClientHeight = height - FrameHeight > 1 ? height - FrameHeight : 1;
+    ClientWidth = ClientSide(width, WindowFrameWidth);
+    ClientHeight = ClientSide(height, WindowFrameHeight);
     Window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, ClientWidth,
                               ClientHeight, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (Window == nullptr || !CreatePresenter()) {
@@ -185,9 +173,7 @@ static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t hei
     SetGameIcon();
     X11PointerAttach(Window);
     IgnoreUnreadEvents();
-    ClosePosted = false;
-    CursorSampled = false;
-    return WindowHandleValue;
+    return BackendWindowHandle;
 }
 
 // The window as the system paints it before the first frame: all in the class background.
@@ -212,7 +198,7 @@ static void SdlSleep(uint32_t ms) {
 }
 
 // Fresh from the X server where the window is an X11 one; SDL's global query elsewhere.
-static void ReadCursor(TPoint* point) {
+static void SdlReadCursor(TPoint* point) {
     if (X11PointerRead(point)) return;
     int x = 0;
     int y = 0;
@@ -222,57 +208,42 @@ static void ReadCursor(TPoint* point) {
 }
 
 static void SdlGetCursorPos(TPoint* point) {
-    if (!CursorSampled) ReadCursor(&CursorSample);
-    CursorSampled = true;
-    *point = CursorSample;
+    SampleCursor(point, SdlReadCursor);
 }
 
-static int32_t PostToWindow(uint32_t message, uint32_t wParam, int32_t lParam) {
-    TPoint cursor;
-    ReadCursor(&cursor);
-    return PostWindowMessage(message, wParam, lParam, SdlGetTickCount(), cursor);
-}
-
-// A key event as the classic desktop reports it: the virtual-key code, and in lParam the repeat count 1,
-// the scancode, and the previous-state and transition bits.
-static void PostKey(const SDL_KeyboardEvent& key) {
+// A key event as the classic desktop reports it, stamped with the tick and the cursor.
+static void SdlPostKey(const SDL_KeyboardEvent& key) {
     const int32_t virtualKey = VirtualKeyFromKey(key.keysym.scancode, key.keysym.sym);
     if (virtualKey == 0) return;
     const bool down = key.type == SDL_KEYDOWN;
-    const bool system = IsSystemKey(virtualKey, (key.keysym.mod & KMOD_ALT) != 0);
-    uint32_t message;
-    if (system) {
-        message = down ? WmSysKeyDown : WmSysKeyUp;
-    } else {
-        message = down ? WmKeyDown : WmKeyUp;
-    }
-    uint32_t flags = 1u | (((uint32_t)key.keysym.scancode & 0xFFu) << 16);
-    if (!down || key.repeat != 0) flags |= 1u << 30;
-    if (!down) flags |= 1u << 31;
-    PostToWindow(message, (uint32_t)virtualKey, (int32_t)flags);
+    TPoint cursor;
+    SdlReadCursor(&cursor);
+    PostWindowMessage(KeyMessage(virtualKey, down, (key.keysym.mod & KMOD_ALT) != 0), (uint32_t)virtualKey,
+                      KeyMessageFlags(down, key.repeat != 0, (uint32_t)key.keysym.scancode),
+                      SdlGetTickCount(), cursor);
 }
 
-// A close request that found no room in the queue can be made again.
-static void PostClose() {
-    if (ClosePosted || GameWindowHandle() == 0) return;
-    ClosePosted = PostToWindow(WmClose, 0, 0) != 0;
+static void SdlPostClose() {
+    TPoint cursor;
+    SdlReadCursor(&cursor);
+    PostCloseRequest(SdlGetTickCount(), cursor);
 }
 
 static void SdlPumpEvents() {
-    CursorSampled = false; // a new pass
+    ForgetCursorSample(); // a new pass
     if (!VideoStarted) return;
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
         switch (event.type) {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            PostKey(event.key);
+            SdlPostKey(event.key);
             break;
         case SDL_WINDOWEVENT:
-            if (event.window.event == SDL_WINDOWEVENT_CLOSE) PostClose();
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) SdlPostClose();
             break;
         case SDL_QUIT:
-            PostClose();
+            SdlPostClose();
             break;
         default:
             break;
@@ -286,13 +257,13 @@ static void SdlPumpEvents() {
 static void SdlCopyToWindow(const TCanvas* frame, TRect rect) {
     if (Window == nullptr || frame->Pixels == nullptr) return;
     SDL_Rect area{rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top};
-    const SDL_Rect client{FrameLeft, FrameTop, ClientWidth, ClientHeight};
+    const SDL_Rect client{WindowFrameLeft, WindowFrameTop, ClientWidth, ClientHeight};
     const SDL_Rect buffer{0, 0, frame->Width, frame->Height};
     SDL_Rect shown;
     SDL_Rect inside;
     if (SDL_IntersectRect(&area, &client, &shown) != SDL_TRUE) return;
     if (SDL_IntersectRect(&shown, &buffer, &inside) != SDL_TRUE) return;
-    const SDL_Rect target{inside.x - FrameLeft, inside.y - FrameTop, inside.w, inside.h};
+    const SDL_Rect target{inside.x - WindowFrameLeft, inside.y - WindowFrameTop, inside.w, inside.h};
     const uint32_t* first = frame->Pixels + (size_t)inside.y * (size_t)frame->Width + (size_t)inside.x;
     SDL_UpdateTexture(Texture, &target, first, frame->Width * (int)sizeof(uint32_t));
     const SDL_Rect whole{0, 0, ClientWidth, ClientHeight};
@@ -306,7 +277,7 @@ static void SdlReleaseGameWindow() {
     ReportMessageQueueDrops(true);
     DestroyWindowParts();
     ShutDownVideo();
-    CursorSampled = false;
+    ForgetCursorSample();
 }
 
 int32_t TakeViewerEvents() {

@@ -5,13 +5,9 @@
 
 #include <emscripten.h>
 
-// The outer window size includes a 2-pixel frame left, right and below and a 26-pixel title band on top;
-// the canvas is what lies inside.
-constexpr int32_t FrameLeft = 2;
-constexpr int32_t FrameTop = 26;
-constexpr int32_t FrameWidth = 4;
-constexpr int32_t FrameHeight = 28;
-constexpr int32_t WindowHandleValue = 1;
+#include "platform/VirtualKeys.h"
+
+// The canvas is the window's client area.
 constexpr int32_t MostCanvasPixels = 4096 * 4096;
 constexpr int32_t InputCapacity = 1024;
 
@@ -25,8 +21,6 @@ static TWebInput Input[InputCapacity];
 static int32_t InputLength;
 static double SleepEnd;
 static int32_t PointerX;
-static bool CursorSampled;
-static TPoint CursorSample;
 static int32_t ClientWidth;
 static int32_t ClientHeight;
 static const TCanvas* LastFrame;
@@ -48,17 +42,19 @@ double WebSleepEnd() {
     return SleepEnd;
 }
 
-void WebQueueKey(uint32_t message, uint32_t virtualKey, int32_t lParam) {
-    if (InputLength < InputCapacity) Input[InputLength++] = TWebInput{message, virtualKey, lParam};
+void WebQueueKey(int32_t virtualKey, bool down, bool repeat, bool altHeld) {
+    if (InputLength >= InputCapacity) return;
+    Input[InputLength++] = TWebInput{KeyMessage(virtualKey, down, altHeld), (uint32_t)virtualKey,
+                                     KeyMessageFlags(down, repeat, 0)};
 }
 
 void WebSetPointerX(int32_t x) {
     PointerX = x;
 }
 
-int32_t WebCreateWindow(const char* title, int32_t width, int32_t height) {
-    ClientWidth = width - FrameWidth > 1 ? width - FrameWidth : 1;
-    ClientHeight = height - FrameHeight > 1 ? height - FrameHeight : 1;
+int32_t WebCreateGameWindow(const char* title, int32_t width, int32_t height) {
+    ClientWidth = ClientSide(width, WindowFrameWidth);
+    ClientHeight = ClientSide(height, WindowFrameHeight);
     if (ClientWidth * ClientHeight > MostCanvasPixels) return 0;
     // Made once for the largest window so far: the page's one allocation of its own, never during a pass.
     if (ClientWidth * ClientHeight > ShownCapacity) {
@@ -71,9 +67,8 @@ int32_t WebCreateWindow(const char* title, int32_t width, int32_t height) {
     LastFrame = nullptr;
     FrameWaiting = true;
     InputLength = 0;
-    CursorSampled = false;
     SizeAndTitlePage(title, ClientWidth, ClientHeight);
-    return WindowHandleValue;
+    return BackendWindowHandle;
 }
 
 void WebCopyToWindow(const TCanvas* frame, TRect rect) {
@@ -88,18 +83,20 @@ static uint32_t RgbaFromPixel(uint32_t pixel) {
 }
 
 // The copied rect of the frame at canvas position (x - 2, y - 26), one to one.
-static void ConvertLastFrame() {
+static void WebConvertLastFrame() {
     if (LastFrame == nullptr || LastFrame->Pixels == nullptr) return;
     const TCanvas& frame = *LastFrame;
-    const int32_t left = LastRect.Left > FrameLeft ? LastRect.Left : FrameLeft;
-    const int32_t top = LastRect.Top > FrameTop ? LastRect.Top : FrameTop;
-    int32_t right = LastRect.Right < FrameLeft + ClientWidth ? LastRect.Right : FrameLeft + ClientWidth;
-    int32_t bottom = LastRect.Bottom < FrameTop + ClientHeight ? LastRect.Bottom : FrameTop + ClientHeight;
+    const int32_t left = LastRect.Left > WindowFrameLeft ? LastRect.Left : WindowFrameLeft;
+    const int32_t top = LastRect.Top > WindowFrameTop ? LastRect.Top : WindowFrameTop;
+    const int32_t clientRight = WindowFrameLeft + ClientWidth;
+    const int32_t clientBottom = WindowFrameTop + ClientHeight;
+    int32_t right = LastRect.Right < clientRight ? LastRect.Right : clientRight;
+    int32_t bottom = LastRect.Bottom < clientBottom ? LastRect.Bottom : clientBottom;
     if (right > frame.Width) right = frame.Width;
     if (bottom > frame.Height) bottom = frame.Height;
     for (int32_t y = top; y < bottom; y++) {
         const uint32_t* from = frame.Pixels + (size_t)y * (size_t)frame.Width;
-        uint32_t* to = Shown + (size_t)(y - FrameTop) * (size_t)ClientWidth - FrameLeft;
+        uint32_t* to = Shown + (size_t)(y - WindowFrameTop) * (size_t)ClientWidth - WindowFrameLeft;
         for (int32_t x = left; x < right; x++)
             to[x] = RgbaFromPixel(from[x]);
     }
@@ -108,13 +105,13 @@ static void ConvertLastFrame() {
 const uint8_t* WebTakeFrame() {
     if (!FrameWaiting || Shown == nullptr) return nullptr;
     FrameWaiting = false;
-    ConvertLastFrame();
+    WebConvertLastFrame();
     return (const uint8_t*)Shown;
 }
 
 void WebKeepLastFrame() {
     if (!FrameWaiting) return;
-    ConvertLastFrame();
+    WebConvertLastFrame();
     LastFrame = nullptr;
 }
 
@@ -125,13 +122,14 @@ int32_t WebFrameHeight() {
     return ClientHeight;
 }
 
-static void ShowWebWindow(int32_t) {}
-static void DestroyWebWindow(int32_t) {}
-static void ReleaseWebWindow() {
+static void WebShowGameWindow(int32_t) {}
+static void WebDestroyGameWindow(int32_t) {}
+static void WebReleaseGameWindow() {
     WebKeepLastFrame();
+    ForgetCursorSample();
 }
 
-static uint32_t WebTickCount() {
+static uint32_t WebGetTickCount() {
     return (uint32_t)(uint64_t)emscripten_get_now();
 }
 
@@ -139,37 +137,39 @@ static void WebSleep(uint32_t ms) {
     SleepEnd = emscripten_get_now() + ms;
 }
 
-static void WebCursorPos(TPoint* point) {
-    if (!CursorSampled) CursorSample = TPoint{PointerX, 0};
-    CursorSampled = true;
-    *point = CursorSample;
+static void WebReadCursor(TPoint* point) {
+    *point = TPoint{PointerX, 0};
+}
+
+static void WebGetCursorPos(TPoint* point) {
+    SampleCursor(point, WebReadCursor);
 }
 
 // The input that came since the last poll joins the queue, stamped with the tick and the pointer; they
 // are read here directly, not through the game's calls, which a recording would write down.
-static void PumpWebEvents() {
-    CursorSampled = false; // a new pass
+static void WebPumpEvents() {
+    ForgetCursorSample(); // a new pass
     for (int32_t i = 0; i < InputLength; i++)
-        PostWindowMessage(Input[i].Message, Input[i].VirtualKey, Input[i].LParam, WebTickCount(),
+        PostWindowMessage(Input[i].Message, Input[i].VirtualKey, Input[i].LParam, WebGetTickCount(),
                           TPoint{PointerX, 0});
     InputLength = 0;
 }
 
-static int32_t ContinueWebLoop() {
+static int32_t WebContinueLoop() {
     return 1;
 }
 
 static const TPlatformBackend Web = {
-    .CreateGameWindow = WebCreateWindow,
-    .ShowGameWindow = ShowWebWindow,
-    .PumpEvents = PumpWebEvents,
-    .DestroyGameWindow = DestroyWebWindow,
-    .GetTickCount = WebTickCount,
+    .CreateGameWindow = WebCreateGameWindow,
+    .ShowGameWindow = WebShowGameWindow,
+    .PumpEvents = WebPumpEvents,
+    .DestroyGameWindow = WebDestroyGameWindow,
+    .GetTickCount = WebGetTickCount,
     .Sleep = WebSleep,
-    .GetCursorPos = WebCursorPos,
+    .GetCursorPos = WebGetCursorPos,
     .CopyToWindow = WebCopyToWindow,
-    .ReleaseGameWindow = ReleaseWebWindow,
-    .ContinueLoop = ContinueWebLoop,
+    .ReleaseGameWindow = WebReleaseGameWindow,
+    .ContinueLoop = WebContinueLoop,
 };
 
 const TPlatformBackend* WebBackend() {

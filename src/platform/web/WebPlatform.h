@@ -3,10 +3,15 @@
 // browser's tasks, so nothing here ever blocks: the 2 ms sleep only notes when it ends.
 #pragma once
 
+#include <emscripten/em_macros.h>
+
 #include <cstdint>
 
-#include "platform/Canvas.h"
-#include "platform/Platform.h"
+#include "draw/Canvas.h"
+#include "platform/Backend.h"
+
+// Marks a function the page's script calls: kept by the linker and exported with the module.
+#define WEB_EXPORT EMSCRIPTEN_KEEPALIVE
 
 const TPlatformBackend* WebBackend();
 
@@ -15,14 +20,15 @@ double WebNowMs();
 // When the sleep the game asked for last ends, on that clock.
 double WebSleepEnd();
 // Input from the page's event handlers. It waits until the next pass's poll posts it, as a desktop
-// window's events wait in the system's queue: so a recording names the pass that took it.
-void WebQueueKey(uint32_t message, uint32_t virtualKey, int32_t lParam);
+// window's events wait in the system's queue: so a recording names the pass that took it. A key comes as
+// its virtual-key code, whether it went down, auto-repeats and whether Alt is held.
+void WebQueueKey(int32_t virtualKey, bool down, bool repeat, bool altHeld);
 // The pointer's x over the page, in device pixels; the game reads it once a pass.
 void WebSetPointerX(int32_t x);
 
 // The window's part of the platform, for a backend that lays the page's window over another one (the
 // scripted runs): the canvas sized and titled, and each copied frame kept for the screen.
-int32_t WebCreateWindow(const char* title, int32_t width, int32_t height);
+int32_t WebCreateGameWindow(const char* title, int32_t width, int32_t height);
 void WebCopyToWindow(const TCanvas* frame, TRect rect);
 // The drawing area of the frame copied last as RGBA rows, once per frame: null when none was copied since
 // the last call. The page shows it when the browser can show a frame.

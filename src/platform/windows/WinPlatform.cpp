@@ -10,18 +10,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/Backend.h"
 #include "platform/Platform.h"
-#include "platform/WindowBackend.h"
 
-// The game places its picture in window coordinates of a window with a 2-pixel frame left, right and below
-// and a 26-pixel title band on top. The system's frame and title have sizes of their own: the window is made
-// so that its client area is the drawing area, and the picture is copied to where that area really lies.
-constexpr int32_t FrameLeft = 2;
-constexpr int32_t FrameTop = 26;
-constexpr int32_t FrameWidth = 4;
-constexpr int32_t FrameHeight = 28;
+// The system's frame and title have sizes of their own: the window is made so that its client area is the
+// game's drawing area, and the picture is copied to where that area really lies.
 constexpr DWORD WindowStyle = WS_OVERLAPPEDWINDOW;
-constexpr int32_t WindowHandleValue = 1;
 // The game's icon in the program's resources (tramolo.rc).
 constexpr WORD GameIconResource = 1;
 // Sleep(2) sleeps about 2 ms only with the system's timer at 1 ms; the default of 15.6 ms would make a pass
@@ -33,17 +27,12 @@ static const char* ClassName;
 static HWND Window;
 static HDC WindowDc;
 static bool PeriodRaised;
-static bool ClosePosted;
 // While the window only shows a watched recording: its keys and close requests end the watching instead of
 // reaching the game.
 static bool Watching;
 static bool WatcherEnded;
-// The cursor stands still for a pass: the first query of a pass asks the system, every later one in the
-// same pass gets the same point, so one cursor x a pass describes what the game read and replays exactly.
-static bool CursorSampled;
-static TPoint CursorSample;
 
-static void SayWhy(const char* what) {
+static void WinSayWhy(const char* what) {
     char reason[256];
     const DWORD error = GetLastError();
     if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason,
@@ -52,19 +41,13 @@ static void SayWhy(const char* what) {
     std::fprintf(stderr, "tramolo: %s: %s\n", what, reason);
 }
 
-static int32_t PostToGame(UINT message, WPARAM wParam, LPARAM lParam) {
+// Where the cursor stood when the system's message was sent.
+static TPoint WinMessagePoint() {
     const DWORD at = GetMessagePos();
-    const TPoint cursor{(int16_t)LOWORD(at), (int16_t)HIWORD(at)};
-    return PostWindowMessage(message, (uint32_t)wParam, (int32_t)lParam, (uint32_t)GetMessageTime(), cursor);
+    return TPoint{(int16_t)LOWORD(at), (int16_t)HIWORD(at)};
 }
 
-// A close request that found no room in the queue can be made again.
-static void PostClose() {
-    if (ClosePosted || GameWindowHandle() == 0) return;
-    ClosePosted = PostToGame(WmClose, 0, 0) != 0;
-}
-
-static LRESULT CALLBACK SystemWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT CALLBACK WinSystemWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_KEYDOWN:
     case WM_KEYUP:
@@ -74,7 +57,8 @@ static LRESULT CALLBACK SystemWindowProc(HWND hwnd, UINT message, WPARAM wParam,
             if (message == WM_KEYDOWN && wParam == VK_ESCAPE) WatcherEnded = true;
             return 0;
         }
-        PostToGame(message, wParam, lParam);
+        PostWindowMessage(message, (uint32_t)wParam, (int32_t)lParam, (uint32_t)GetMessageTime(),
+                          WinMessagePoint());
         // The system keys keep the system's own meaning (Alt+F4, the window menu).
         break;
     case WM_CLOSE:
@@ -82,7 +66,7 @@ static LRESULT CALLBACK SystemWindowProc(HWND hwnd, UINT message, WPARAM wParam,
         if (Watching)
             WatcherEnded = true;
         else
-            PostClose();
+            PostCloseRequest((uint32_t)GetMessageTime(), WinMessagePoint());
         return 0;
     case WM_DESTROY:
         return 0;
@@ -93,13 +77,13 @@ static LRESULT CALLBACK SystemWindowProc(HWND hwnd, UINT message, WPARAM wParam,
 }
 
 // The game's class as the system knows it: its style, icon, cursor and background brush.
-static bool RegisterSystemClass() {
+static bool WinRegisterSystemClass() {
     const TWindowClass* game = RegisteredWindowClass();
     if (game == nullptr || game->lpszClassName == nullptr) return false;
     Instance = GetModuleHandleA(nullptr);
     WNDCLASSA windowClass{};
     windowClass.style = game->style;
-    windowClass.lpfnWndProc = SystemWindowProc;
+    windowClass.lpfnWndProc = WinSystemWindowProc;
     windowClass.hInstance = Instance;
     windowClass.hIcon = LoadIconA(Instance, MAKEINTRESOURCEA(GameIconResource));
     if (windowClass.hIcon == nullptr) windowClass.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(game->hIcon));
@@ -107,7 +91,7 @@ static bool RegisterSystemClass() {
     windowClass.hbrBackground = (HBRUSH)(INT_PTR)game->hbrBackground;
     windowClass.lpszClassName = game->lpszClassName;
     if (RegisterClassA(&windowClass) == 0) {
-        SayWhy("cannot register the window class");
+        WinSayWhy("cannot register the window class");
         return false;
     }
     ClassName = game->lpszClassName;
@@ -115,24 +99,22 @@ static bool RegisterSystemClass() {
 }
 
 static int32_t WinCreateGameWindow(const char* title, int32_t width, int32_t height) {
-    if (!RegisterSystemClass()) return 0;
-    RECT outer{0, 0, width - FrameWidth, height - FrameHeight};
+    if (!WinRegisterSystemClass()) return 0;
+    RECT outer{0, 0, ClientSide(width, WindowFrameWidth), ClientSide(height, WindowFrameHeight)};
     AdjustWindowRectEx(&outer, WindowStyle, FALSE, 0);
     Window = CreateWindowExA(0, ClassName, title, WindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                              outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, Instance,
                              nullptr);
     if (Window == nullptr) {
-        SayWhy("cannot open the window");
+        WinSayWhy("cannot open the window");
         UnregisterClassA(ClassName, Instance);
         return 0;
     }
     WindowDc = GetWindowDC(Window);
     PeriodRaised = timeBeginPeriod(TimerPeriodMs) == TIMERR_NOERROR;
-    ClosePosted = false;
     Watching = false;
     WatcherEnded = false;
-    CursorSampled = false;
-    return WindowHandleValue;
+    return BackendWindowHandle;
 }
 
 // Shown as the program was asked to start (normal, minimised, maximised), then painted once.
@@ -143,7 +125,7 @@ static void WinShowGameWindow(int32_t) {
 }
 
 static void WinPumpEvents() {
-    CursorSampled = false; // a new pass
+    ForgetCursorSample(); // a new pass
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != 0) {
         TranslateMessage(&msg);
@@ -152,13 +134,13 @@ static void WinPumpEvents() {
     ReportMessageQueueDrops(false);
 }
 
-static void ReleaseDrawingContext() {
+static void WinReleaseDrawingContext() {
     if (WindowDc != nullptr) ReleaseDC(Window, WindowDc);
     WindowDc = nullptr;
 }
 
 static void WinDestroyGameWindow(int32_t) {
-    ReleaseDrawingContext();
+    WinReleaseDrawingContext();
     if (Window != nullptr) DestroyWindow(Window);
     Window = nullptr;
 }
@@ -171,14 +153,14 @@ static void WinSleep(uint32_t ms) {
     Sleep(ms);
 }
 
+static void WinReadCursor(TPoint* point) {
+    POINT at{0, 0};
+    GetCursorPos(&at);
+    *point = TPoint{at.x, at.y};
+}
+
 static void WinGetCursorPos(TPoint* point) {
-    if (!CursorSampled) {
-        POINT at{0, 0};
-        GetCursorPos(&at);
-        CursorSample = TPoint{at.x, at.y};
-    }
-    CursorSampled = true;
-    *point = CursorSample;
+    SampleCursor(point, WinReadCursor);
 }
 
 // Copies rect of the frame to the same place of the drawing area, clipped to the client area (the rest of a
@@ -191,10 +173,10 @@ static void WinCopyToWindow(const TCanvas* frame, TRect rect) {
     POINT origin{0, 0};
     if (!GetClientRect(Window, &client) || !GetWindowRect(Window, &outer) || !ClientToScreen(Window, &origin))
         return;
-    const LONG left = std::max<LONG>({rect.Left, FrameLeft, 0});
-    const LONG top = std::max<LONG>({rect.Top, FrameTop, 0});
-    const LONG right = std::min<LONG>({rect.Right, FrameLeft + client.right, frame->Width});
-    const LONG bottom = std::min<LONG>({rect.Bottom, FrameTop + client.bottom, frame->Height});
+    const LONG left = std::max<LONG>({rect.Left, WindowFrameLeft, 0});
+    const LONG top = std::max<LONG>({rect.Top, WindowFrameTop, 0});
+    const LONG right = std::min<LONG>({rect.Right, WindowFrameLeft + client.right, frame->Width});
+    const LONG bottom = std::min<LONG>({rect.Bottom, WindowFrameTop + client.bottom, frame->Height});
     if (left >= right || top >= bottom) return;
     // The rows from top down, as a top-down bitmap as wide as the frame: its first row is the copy's first.
     BITMAPINFO info{};
@@ -205,21 +187,21 @@ static void WinCopyToWindow(const TCanvas* frame, TRect rect) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     const uint32_t* first = frame->Pixels + (size_t)top * (size_t)frame->Width;
-    const LONG x = origin.x - outer.left + left - FrameLeft;
-    const LONG y = origin.y - outer.top + top - FrameTop;
+    const LONG x = origin.x - outer.left + left - WindowFrameLeft;
+    const LONG y = origin.y - outer.top + top - WindowFrameTop;
     SetDIBitsToDevice(WindowDc, x, y, (DWORD)(right - left), (DWORD)(bottom - top), left, 0, 0,
                       (UINT)(bottom - top), first, &info, DIB_RGB_COLORS);
 }
 
 static void WinReleaseGameWindow() {
     ReportMessageQueueDrops(true);
-    WinDestroyGameWindow(WindowHandleValue);
+    WinDestroyGameWindow(BackendWindowHandle);
     if (ClassName != nullptr) UnregisterClassA(ClassName, Instance);
     ClassName = nullptr;
     if (PeriodRaised) timeEndPeriod(TimerPeriodMs);
     PeriodRaised = false;
     Watching = false;
-    CursorSampled = false;
+    ForgetCursorSample();
 }
 
 static int32_t WinContinueLoop() {

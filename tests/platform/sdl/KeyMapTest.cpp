@@ -1,8 +1,8 @@
 // The key table of the real window: physical keys (SDL scancode numbers) to the game's virtual-key codes.
 #include <gtest/gtest.h>
 
-#include "platform/sdl/KeyMap.h"
 #include "platform/Platform.h"
+#include "platform/sdl/KeyMap.h"
 #include "world/DatenStruktur.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
+#include "platform/Backend.h"
 #include "platform/Platform.h"
-#include "platform/sdl/SdlPlatform.h"
 #include "platform/sdl/SdlTestEvents.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"

@@ -12,8 +12,8 @@
 #include "platform/Platform.h"
 #include "platform/sdl/KeyMap.h"
 #include "platform/web/DomKeys.h"
+#include "replay/Trace.h"
 #include "shell/Shell.h"
-#include "sim/Trace.h"
 #include "world/DatenStruktur.h"
 
 namespace {

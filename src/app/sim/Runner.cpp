@@ -1,0 +1,523 @@
+// The runner's command line and main loop: it checks every option, the script and the output paths before
+// the first pass, then runs the game's own start-up and frame loop on the headless platform, feeding the
+// script's events before each poll and writing the trace and the frames after each copy. With --window the
+// game runs in the real window instead (or the script plays there, watched), and --record writes down what
+// the game took from outside as a script that replays it.
+#include "app/sim/Runner.h"
+
+#include <algorithm>
+#include <climits>
+#include <clocale>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/sim/Outputs.h"
+#include "app/sim/WindowModes.h"
+#include "draw/PngFile.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/Platform.h"
+#include "platform/Say.h"
+#include "platform/System.h"
+#include "replay/Feed.h"
+#include "replay/Recorder.h"
+#include "replay/Script.h"
+#include "replay/Trace.h"
+#include "shell/Shell.h"
+#include "world/DatenStruktur.h"
+
+constexpr int ExitBadInput = 2;
+constexpr uint64_t DefaultPasses = 1000;
+constexpr uint32_t DefaultStartTick = 100000;
+constexpr uint32_t DefaultPassMs = 10;
+// Far more than any script a person or the soak generator writes; reading /dev/zero stops here.
+constexpr size_t MostScriptBytes = 16u << 20;
+
+struct TPngRequest {
+    uint64_t Pass;
+    std::string Path;
+    TOutput* Output;
+};
+
+struct TSimOptions {
+    uint64_t Passes; // 0: no budget (a live window without --passes)
+    THeadlessPassMs PassMs;
+    uint32_t StartTick;
+    int32_t CursorX;
+    const char* Input;   // null: no script
+    const char* Trace;   // null: no trace
+    const char* Record;  // null: no recording
+    uint64_t TraceEvery; // trace every K-th pass (1: every pass)
+    std::vector<TPngRequest> Pngs;
+    // Every file the run writes: the recording, the trace, the frames. Made once the options are read;
+    // the pointers into it stay valid from then on.
+    std::vector<TOutput> Outputs;
+    TOutput* TraceOutput;
+    TOutput* RecordOutput;
+    bool Quiet;
+    bool Window;
+    // Options given on the command line, for the defaults that depend on them and the ones that do not
+    // apply to a live window.
+    const char* PassesGiven;
+    const char* ClockOption; // the first of --pass-ms, --start-tick, --cursor-x given
+};
+
+// What the hooks work with during a run.
+struct TSimRun {
+    TScriptFeed Feed;
+    TTraceWriter* Trace; // null: no trace
+    const char* TracePath;
+    uint64_t TraceEvery;
+    std::vector<TPngRequest>* Pngs;
+    size_t NextPng;
+    bool Failed;
+    char Failure[600];
+};
+
+static bool ParseNumberOption(const char* name, const char* text, int64_t low, int64_t high, int64_t* value,
+                              char* error, size_t errorSize) {
+    if (ParseWholeNumber(text, std::strlen(text), low, high, value)) return true;
+    std::snprintf(error, errorSize, "%s: '%s' is not a whole number from %lld to %lld", name, text,
+                  (long long)low, (long long)high);
+    return false;
+}
+
+static bool ParsePngOption(const char* text, TSimOptions* options, char* error, size_t errorSize) {
+    const char* colon = std::strchr(text, ':');
+    int64_t pass = 0;
+    if (colon == nullptr || colon[1] == '\0' ||
+        !ParseWholeNumber(text, (size_t)(colon - text), 1, MostPasses, &pass)) {
+        std::snprintf(error, errorSize, "--png: '%s' is not PASS:FILE with a pass from 1 to %lld", text,
+                      (long long)MostPasses);
+        return false;
+    }
+    options->Pngs.push_back(TPngRequest{(uint64_t)pass, std::string(colon + 1), nullptr});
+    return true;
+}
+
+// The options that take a value; the clock options set the virtual clock and cursor of a headless run.
+struct TValueOption {
+    const char* Name;
+    bool Clock;
+};
+constexpr TValueOption ValueOptions[] = {
+    {"--passes", false},      {"--pass-ms", true}, {"--start-tick", true},
+    {"--cursor-x", true},     {"--input", false},  {"--trace", false},
+    {"--trace-every", false}, {"--png", false},    {"--record", false},
+};
+
+static const TValueOption* FindValueOption(const char* name) {
+    for (const TValueOption& option : ValueOptions) {
+        if (std::strcmp(option.Name, name) == 0) return &option;
+    }
+    return nullptr;
+}
+
+// Stores the value of one option that takes one; false with the reason in error when it is malformed.
+static bool SetValueOption(const char* option, const char* value, TSimOptions* options, char* error,
+                           size_t errorSize) {
+    const auto is = [option](const char* name) { return std::strcmp(option, name) == 0; };
+    int64_t number = 0;
+    if (is("--passes")) {
+        if (!ParseNumberOption(option, value, 1, MostPasses, &number, error, errorSize)) return false;
+        options->Passes = (uint64_t)number;
+        options->PassesGiven = option;
+    } else if (is("--pass-ms")) {
+        if (!ParsePassMs(value, &options->PassMs)) {
+            std::snprintf(
+                error, errorSize,
+                "--pass-ms: '%s' is not a number of milliseconds from 0 to %u with at most %d decimals",
+                value, UINT32_MAX, MostPassMsDecimals);
+            return false;
+        }
+    } else if (is("--start-tick")) {
+        if (!ParseNumberOption(option, value, 0, UINT32_MAX, &number, error, errorSize)) return false;
+        options->StartTick = (uint32_t)number;
+    } else if (is("--cursor-x")) {
+        if (!ParseNumberOption(option, value, INT32_MIN, INT32_MAX, &number, error, errorSize)) return false;
+        options->CursorX = (int32_t)number;
+    } else if (is("--trace-every")) {
+        if (!ParseNumberOption(option, value, 1, MostPasses, &number, error, errorSize)) return false;
+        options->TraceEvery = (uint64_t)number;
+    } else if (is("--input")) {
+        options->Input = value;
+    } else if (is("--trace")) {
+        options->Trace = value;
+    } else if (is("--record")) {
+        options->Record = value;
+    } else {
+        return ParsePngOption(value, options, error, errorSize);
+    }
+    return true;
+}
+
+static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* error, size_t errorSize) {
+    for (int i = 1; i < argc; i++) {
+        const char* option = argv[i];
+        if (std::strcmp(option, "--quiet") == 0) {
+            options->Quiet = true;
+            continue;
+        }
+        if (std::strcmp(option, "--window") == 0) {
+            if (!WindowModesBuilt()) {
+                std::snprintf(error, errorSize, "--window: this runner was built without a window");
+                return false;
+            }
+            options->Window = true;
+            continue;
+        }
+        const TValueOption* known = FindValueOption(option);
+        if (known == nullptr) {
+            std::snprintf(error, errorSize, "unknown option '%s'", option);
+            return false;
+        }
+        if (i + 1 >= argc) {
+            std::snprintf(error, errorSize, "%s needs a value", option);
+            return false;
+        }
+        if (known->Clock && options->ClockOption == nullptr) options->ClockOption = option;
+        if (!SetValueOption(option, argv[++i], options, error, errorSize)) return false;
+    }
+    if (options->Window && options->Input == nullptr && options->ClockOption != nullptr) {
+        std::snprintf(error, errorSize,
+                      "%s: a live window reads the real clock and cursor; it applies to a headless run or a "
+                      "watched script (--input)",
+                      options->ClockOption);
+        return false;
+    }
+    std::stable_sort(options->Pngs.begin(), options->Pngs.end(),
+                     [](const TPngRequest& a, const TPngRequest& b) { return a.Pass < b.Pass; });
+    return true;
+}
+
+// The whole script file, or standard input for "-".
+static bool ReadInput(const char* path, std::string* text, char* error, size_t errorSize) {
+    const bool standardInput = std::strcmp(path, "-") == 0;
+    if (!standardInput && FileKindOf(path) == TFileKind::Directory) {
+        std::snprintf(error, errorSize, "--input: '%s' is a directory", path);
+        return false;
+    }
+    FILE* file = standardInput ? stdin : std::fopen(path, "rb");
+    if (file == nullptr) {
+        std::snprintf(error, errorSize, "--input: '%s' cannot be read", path);
+        return false;
+    }
+    char chunk[4096];
+    size_t got = 0;
+    while (text->size() <= MostScriptBytes && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        text->append(chunk, got);
+    const bool failed = std::ferror(file) != 0;
+    if (!standardInput) std::fclose(file);
+    if (failed) {
+        std::snprintf(error, errorSize, "--input: reading '%s' failed", path);
+        return false;
+    }
+    if (text->size() > MostScriptBytes) {
+        std::snprintf(error, errorSize, "--input: '%s' is longer than the %zu bytes a script may have", path,
+                      MostScriptBytes);
+        return false;
+    }
+    return true;
+}
+
+// One file the run reads or writes, by the option that names it.
+struct TNamedFile {
+    std::string Option; // "--input X", "--trace X", "--png P:X"
+    std::string Key;
+    bool Output;
+};
+
+// No output may be the script, another output or another output's part file.
+static bool CheckDistinctFiles(const TSimOptions& options, char* error, size_t errorSize) {
+    std::vector<TNamedFile> files;
+    if (options.Input != nullptr && std::strcmp(options.Input, "-") != 0)
+        files.push_back(TNamedFile{std::string("--input ") + options.Input, FileKey(options.Input), false});
+    for (const TOutput& output : options.Outputs) {
+        files.push_back(TNamedFile{output.Named, FileKey(output.Path.c_str()), true});
+        if (!output.Part.empty())
+            files.push_back(
+                TNamedFile{output.Named + " (its part file)", FileKey(output.Part.c_str()), true});
+    }
+    for (size_t i = 0; i < files.size(); i++) {
+        for (size_t j = i + 1; j < files.size(); j++) {
+            if ((files[i].Output || files[j].Output) && files[i].Key == files[j].Key) {
+                std::snprintf(error, errorSize, "%s and %s name the same file", files[i].Option.c_str(),
+                              files[j].Option.c_str());
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Before pass p polls: the script's events of that pass (pass 0: the start-up's cursor and ticks).
+static void FeedScript(uint64_t pass, void* context) {
+    FeedScriptPass(&((TSimRun*)context)->Feed, pass);
+}
+
+// Ends the frame loop before the next pass, whichever backend runs it.
+static void StopRun() {
+    HeadlessStop();
+    LiveStop();
+}
+
+// Ends the run at the first failure, before the next pass; a later one is not told.
+static void FailRun(TSimRun* run, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+static void FailRun(TSimRun* run, const char* format, ...) {
+    if (run->Failed) return;
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(run->Failure, sizeof run->Failure, format, arguments);
+    va_end(arguments);
+    run->Failed = true;
+    StopRun();
+}
+
+// One frame into its part file, made new now, never one that appeared there since the start.
+static void WritePng(TSimRun* run, const TPngRequest& png, const TCanvas* frame) {
+    char error[600];
+    if (!OpenOutput(png.Output, error, sizeof error)) {
+        FailRun(run, "%s", error);
+        return;
+    }
+    char reason[300];
+    const bool written = WriteCanvasPng(frame, png.Output->File, reason, sizeof reason);
+    const bool closed = CloseOutput(png.Output, error, sizeof error);
+    if (!written)
+        FailRun(run, "%s: writing '%s' failed (%s)", png.Output->Option.c_str(), png.Path.c_str(), reason);
+    if (!closed) FailRun(run, "%s", error);
+}
+
+// After pass p's copy: its trace line and the frames asked for it. A write that fails ends the run.
+static void RecordPass(uint64_t pass, const TCanvas* frame, void* context) {
+    TSimRun* run = (TSimRun*)context;
+    if (run->Failed) return;
+    if (run->Trace != nullptr && pass % run->TraceEvery == 0) {
+        TraceWritePass(run->Trace, pass);
+        if (run->Trace->Failed) FailRun(run, "--trace: writing '%s' failed", run->TracePath);
+    }
+    std::vector<TPngRequest>& pngs = *run->Pngs;
+    for (; run->NextPng < pngs.size() && pngs[run->NextPng].Pass <= pass && !run->Failed; run->NextPng++)
+        WritePng(run, pngs[run->NextPng], frame);
+}
+
+static int FailBadInput(const char* problem) {
+    SayLine(TStandardStream::Error, "%s", problem);
+    return ExitBadInput;
+}
+
+// The pass budget: --passes when given; else a recording (a script with tick lines) runs to its last pass,
+// a live window as long as the game, and anything else 1000 passes.
+static uint64_t PassBudget(const TSimOptions& options, const std::vector<TScriptEvent>& events) {
+    if (options.PassesGiven != nullptr) return options.Passes;
+    if (options.Window && options.Input == nullptr) return 0;
+    const bool recorded = std::any_of(events.begin(), events.end(),
+                                      [](const TScriptEvent& event) { return event.Verb == ScriptTick; });
+    if (recorded) return std::max<uint64_t>(1, events.back().Pass);
+    return DefaultPasses;
+}
+
+static bool CheckPngPasses(const TSimOptions& options, char* error, size_t errorSize) {
+    for (const TPngRequest& png : options.Pngs) {
+        if (options.Passes != 0 && png.Pass > options.Passes) {
+            std::snprintf(error, errorSize, "--png %llu:%s: the run has only %llu passes",
+                          (unsigned long long)png.Pass, png.Path.c_str(), (unsigned long long)options.Passes);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Runs the game's own start-up and loop on the backend the options ask for; returns its exit code and
+// leaves the passes run in passes.
+static int RunGame(const TSimOptions& options, TSimRun* run, uint64_t* passes) {
+    ClearGameState();
+    ResetPlatformState();
+    WatchConfigure();
+    const TPlatformBackend* backend = nullptr;
+    if (options.Window && options.Input == nullptr) {
+        LiveConfigure(options.Passes, RecordPass, run);
+        backend = LiveBackend();
+    } else {
+        HeadlessConfigure(options.StartTick, options.PassMs, options.CursorX, options.Passes);
+        FeedScript(0, run);
+        HeadlessSetHooks(FeedScript, RecordPass, run);
+        backend = options.Window ? WatchBackend() : HeadlessBackend();
+    }
+    if (options.RecordOutput != nullptr) backend = RecordingBackend(backend);
+    SelectPlatform(backend);
+    // Numbers in the head-up display use the decimal separator of the user's locale, as in the game; the
+    // caller's setting comes back afterwards, for runs inside a longer-lived process.
+    char previousLocale[256];
+    const char* current = std::setlocale(LC_NUMERIC, nullptr);
+    std::snprintf(previousLocale, sizeof previousLocale, "%s", current != nullptr ? current : "C");
+    std::setlocale(LC_NUMERIC, "");
+    const int exitCode = ProgramMain();
+    std::setlocale(LC_NUMERIC, previousLocale);
+    *passes = options.Window && options.Input == nullptr ? LivePassesRun() : HeadlessPassesRun();
+    HeadlessSetHooks(nullptr, nullptr, nullptr);
+    SelectPlatform(nullptr);
+    return exitCode;
+}
+
+// Every output as the options name it, the recording first, then the trace and the frames in pass order.
+static void MakeOutputs(TSimOptions* options) {
+    std::vector<TOutput>& outputs = options->Outputs;
+    if (options->Record != nullptr)
+        outputs.push_back(
+            MakeOutput("--record", std::string("--record ") + options->Record, options->Record, true));
+    if (options->Trace != nullptr)
+        outputs.push_back(
+            MakeOutput("--trace", std::string("--trace ") + options->Trace, options->Trace, false));
+    for (const TPngRequest& png : options->Pngs) {
+        const std::string option = "--png " + std::to_string(png.Pass);
+        outputs.push_back(MakeOutput(option, option + ":" + png.Path, png.Path, false));
+    }
+    size_t next = 0;
+    options->RecordOutput = options->Record != nullptr ? &outputs[next++] : nullptr;
+    options->TraceOutput = options->Trace != nullptr ? &outputs[next++] : nullptr;
+    for (TPngRequest& png : options->Pngs)
+        png.Output = &outputs[next++];
+}
+
+// Everything checked before the first pass: the options, the script, the pass budget and the output paths.
+static bool PrepareRun(int argc, char** argv, TSimOptions* options, std::vector<TScriptEvent>* events,
+                       char* error, size_t errorSize) {
+    options->Passes = DefaultPasses;
+    options->TraceEvery = 1;
+    options->PassMs = THeadlessPassMs{DefaultPassMs, 0};
+    options->StartTick = DefaultStartTick;
+    if (!ParseOptions(argc, argv, options, error, errorSize)) return false;
+    if (options->Input != nullptr) {
+        std::string script;
+        if (!ReadInput(options->Input, &script, error, errorSize)) return false;
+        char reason[400];
+        if (!ParseScript(script.data(), script.size(), *events, reason, sizeof reason)) {
+            std::snprintf(error, errorSize, "--input %s: %s", options->Input, reason);
+            return false;
+        }
+    }
+    options->Passes = PassBudget(*options, *events);
+    if (!CheckPngPasses(*options, error, errorSize)) return false;
+    MakeOutputs(options);
+    if (!CheckDistinctFiles(*options, error, errorSize)) return false;
+    for (const TOutput& output : options->Outputs) {
+        if (!CheckOutput(output, error, errorSize)) return false;
+    }
+    return true;
+}
+
+// Opens the recording and the trace, whose part files the run holds from now on; the frames are opened at
+// their passes.
+static bool OpenOutputs(TSimOptions* options, TTraceWriter* trace, char* error, size_t errorSize) {
+    TOutput* record = options->RecordOutput;
+    if (record != nullptr) {
+        if (!OpenOutput(record, error, errorSize)) return false;
+        RecorderStart(record->File, record->Path.c_str());
+    }
+    if (options->TraceOutput != nullptr) {
+        if (!OpenOutput(options->TraceOutput, error, errorSize)) return false;
+        TraceStart(trace, options->TraceOutput->File);
+    }
+    return true;
+}
+
+// The recording's closing comment and the trace's last lines written, every file closed; the first
+// failure is the run's.
+static void CompleteOutputs(TSimOptions* options, TTraceWriter* trace, uint64_t passes, int exitCode,
+                            TSimRun* run) {
+    char error[600];
+    if (options->RecordOutput != nullptr && !RecorderFinish(passes, exitCode, error, sizeof error))
+        FailRun(run, "%s", error);
+    if (options->TraceOutput != nullptr && !TraceFlush(trace))
+        FailRun(run, "--trace: writing '%s' failed", options->Trace);
+    for (TOutput& output : options->Outputs) {
+        if (!CloseOutput(&output, error, sizeof error)) FailRun(run, "%s", error);
+    }
+}
+
+static void DropOutputs(TSimOptions* options) {
+    for (TOutput& output : options->Outputs)
+        DropOutput(&output);
+}
+
+// Every part file renamed onto its output; false with the reason in error at the first that is not.
+static bool PlaceOutputs(TSimOptions* options, char* error, size_t errorSize) {
+    for (TOutput& output : options->Outputs) {
+        if (!PlaceOutput(&output, error, errorSize)) return false;
+    }
+    return true;
+}
+
+// What the person running it should know: dropped messages, frames the run ended before, the closing line.
+// Null when all of it was written, else the stream that failed.
+static const char* ReportRun(const TSimOptions& options, const TSimRun& run, uint64_t passes, int exitCode) {
+    bool toError = true;
+    const TMessageQueueDrops drops = MessageQueueDrops();
+    if (drops.Unchanging + drops.Presses + drops.Kept > 0) {
+        char line[256];
+        DescribeMessageQueueDrops(drops, line, sizeof line);
+        toError = SayLine(TStandardStream::Error, "%s", line) && toError;
+    }
+    for (size_t i = run.NextPng; i < options.Pngs.size(); i++) {
+        toError = SayLine(TStandardStream::Error, "the run ended after pass %llu, before --png %llu:%s",
+                          (unsigned long long)passes, (unsigned long long)options.Pngs[i].Pass,
+                          options.Pngs[i].Path.c_str()) &&
+                  toError;
+    }
+    if (!options.Quiet) {
+        const bool stopped = options.Window && WatchStoppedByViewer();
+        if (!SayLine(TStandardStream::Output, "%llu passes, %sexit code %d", (unsigned long long)passes,
+                     stopped ? "stopped by the viewer, " : "", exitCode))
+            return "standard output";
+    }
+    return toError ? nullptr : "standard error";
+}
+
+// Runs the game with its outputs open; the files are kept only when everything, the report included, was
+// written. A run that ends before its first pass (no window) keeps none either.
+static int RunWithOutputs(TSimOptions* options, const std::vector<TScriptEvent>& events) {
+    char error[600];
+    auto trace = std::make_unique<TTraceWriter>();
+    if (!OpenOutputs(options, trace.get(), error, sizeof error)) {
+        DropOutputs(options);
+        return FailBadInput(error);
+    }
+    TSimRun run{};
+    run.Feed = TScriptFeed{&events, 0};
+    run.Trace = options->TraceOutput != nullptr ? trace.get() : nullptr;
+    run.TracePath = options->Trace;
+    run.TraceEvery = options->TraceEvery;
+    run.Pngs = &options->Pngs;
+    uint64_t passes = 0;
+    const int exitCode = RunGame(*options, &run, &passes);
+    CompleteOutputs(options, trace.get(), passes, exitCode, &run);
+    if (run.Failed || passes == 0) DropOutputs(options);
+    if (run.Failed) return FailBadInput(run.Failure);
+    if (const char* failed = ReportRun(*options, run, passes, exitCode)) {
+        DropOutputs(options);
+        std::snprintf(error, sizeof error,
+                      "the run's report could not be written to %s; its files are not kept", failed);
+        return FailBadInput(error);
+    }
+    if (!PlaceOutputs(options, error, sizeof error)) {
+        DropOutputs(options);
+        return FailBadInput(error);
+    }
+    return exitCode;
+}
+
+int RunSimulator(int argc, char** argv) {
+    char error[600];
+    TSimOptions options{};
+    std::vector<TScriptEvent> events;
+    if (!PrepareRun(argc, argv, &options, &events, error, sizeof error)) return FailBadInput(error);
+    GuardOutputs(&options.Outputs);
+    const int exitCode = RunWithOutputs(&options, events);
+    UnguardOutputs();
+    return exitCode;
+}

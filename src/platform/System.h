@@ -1,0 +1,43 @@
+// The operating-system services the programs need beyond the window, in one place: what a name is and which
+// file it names, making a part file nobody else has, putting it in place or removing it, the signals that
+// end a run, and writing to standard output and error. posix/PosixSystem.cpp serves Linux and Emscripten,
+// windows/WinSystem.cpp Windows; no file outside those sees a system header.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+enum class TFileKind {
+    Missing,   // no file of that name, or one that cannot be looked at
+    Regular,   // written through a part file and renamed
+    Directory, // never written
+    Pipe,      // written straight; opening it waits for a reader
+    Device,    // written straight: a character device, a socket, a console
+};
+// What path names, following symbolic links.
+TFileKind FileKindOf(const char* path);
+
+// The same text for two names of one file: an existing file's device and index, or for a name not taken yet
+// the real path of its directory and the name itself (without case on Windows).
+std::string FileKey(const char* path);
+
+// Makes path as a new empty file and opens it for writing. It never opens what is already there, nor follows
+// a symbolic link in its place: null then, with *taken set. Null with the system's words in reason when the
+// file cannot be made at all.
+FILE* CreateNewFile(const char* path, bool* taken, char* reason, size_t reasonSize);
+// Opens a device or a pipe for writing, never making a file nor emptying one.
+FILE* OpenExistingFile(const char* path, char* reason, size_t reasonSize);
+// Renames from onto to, replacing a file of that name. reason may be null (in a signal handler).
+bool RenameOnto(const char* from, const char* to, char* reason, size_t reasonSize);
+void RemoveFile(const char* path);
+
+// Until ReleaseEndingSignals, SIGINT, SIGTERM and SIGHUP (on Windows the console's Ctrl+C, Ctrl+Break,
+// close, log-off and shut-down) first call onEnd, which may only remove and rename files, and then end the
+// process as they would have. A write to a pipe with no reader fails instead of ending the process.
+void CatchEndingSignals(void (*onEnd)());
+void ReleaseEndingSignals();
+
+enum class TStandardStream { Output, Error };
+// Writes all of text; false when the write failed (a full disk, a closed pipe).
+bool WriteStandard(TStandardStream stream, const char* text, size_t length);

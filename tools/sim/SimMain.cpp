@@ -1,6 +1,0 @@
-// tramolo-sim: the game's own start-up and frame loop on the headless platform.
-#include "sim/Runner.h"
-
-int main(int argc, char** argv) {
-    return RunSimulator(argc, argv);
-}
