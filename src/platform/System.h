@@ -28,6 +28,12 @@ std::string FileKey(const char* path);
 FILE* CreateNewFile(const char* path, bool* taken, char* reason, size_t reasonSize);
 // Opens a device or a pipe for writing, never making a file nor emptying one.
 FILE* OpenExistingFile(const char* path, char* reason, size_t reasonSize);
+// Makes the folder path unless a folder of that name is there already; false with the system's words in
+// reason. Its parent must exist.
+bool MakeFolder(const char* path, char* reason, size_t reasonSize);
+// The folder that holds the user's settings of every program: $XDG_CONFIG_HOME (when it is an absolute
+// path), else $HOME/.config on Linux; %APPDATA% on Windows. Empty when the environment names none.
+std::string UserConfigFolder();
 // Renames from onto to, replacing a file of that name. reason may be null (in a signal handler).
 bool RenameOnto(const char* from, const char* to, char* reason, size_t reasonSize);
 void RemoveFile(const char* path);

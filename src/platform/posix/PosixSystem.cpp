@@ -63,6 +63,20 @@ FILE* OpenExistingFile(const char* path, char* reason, size_t reasonSize) {
     return StreamOf(open(path, O_WRONLY | O_NOCTTY | O_CLOEXEC), reason, reasonSize);
 }
 
+bool MakeFolder(const char* path, char* reason, size_t reasonSize) {
+    if (mkdir(path, 0777) == 0 || (errno == EEXIST && FileKindOf(path) == TFileKind::Directory)) return true;
+    KeepReason(reason, reasonSize);
+    return false;
+}
+
+std::string UserConfigFolder() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && config[0] == '/') return config;
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0') return std::string(home) + "/.config";
+    return "";
+}
+
 bool RenameOnto(const char* from, const char* to, char* reason, size_t reasonSize) {
     if (rename(from, to) == 0) return true;
     KeepReason(reason, reasonSize);
