@@ -22,8 +22,13 @@ shows_scaled() {
     echo "$test_name: $why"
 }
 
-# The game itself opens at the whole multiple that suits each screen.
-for screen in "1920x1080 596 572" "2560x1440 1192 1144"; do
+# The game itself opens at the whole multiple that suits each screen. Under Wine the programs see the
+# monitor of the Wine desktop, whose size under-wine.sh chose: that screen alone.
+screens=("1920x1080 596 572" "2560x1440 1192 1144")
+if [[ -n ${WINEPREFIX:-} ]]; then
+    for screen in "${screens[@]}"; do [[ $screen == "${TRAMOLO_WINE_SCREEN:-} "* ]] && screens=("$screen"); done
+fi
+for screen in "${screens[@]}"; do
     read -r size width height <<<"$screen"
     start_xvfb "$size"
     client_size="$width $height"
