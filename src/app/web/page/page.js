@@ -1,5 +1,5 @@
-// tramolo in a web page: loads the game's module, runs its passes, shows its frames, brings it the keys
-// and the pointer, and saves and opens recordings.
+// tramolo in a web page: loads the game's module, runs its passes, shows its frames as large as the tab
+// allows (sharp), brings it the keys and the pointer, goes fullscreen, and saves and opens recordings.
 //
 // The address may ask for a script instead of a game to play, with the runner's options:
 //   ?script=TEXT[&pass-ms=10][&start-tick=100000][&cursor-x=0][&passes=N][&fast]
@@ -9,6 +9,11 @@
 
 (() => {
   const screen = document.getElementById('screen');
+  const stage = document.getElementById('stage');
+  const hint = document.getElementById('hint');
+  const fullscreen = document.getElementById('fullscreen');
+  const fullscreenNote = document.getElementById('fullscreen-note');
+  const oneToOne = document.getElementById('one-to-one');
   const status = document.getElementById('status');
   const newGame = document.getElementById('new-game');
   const save = document.getElementById('save');
@@ -18,6 +23,11 @@
   const params = new URLSearchParams(location.search);
   const tracing = params.has('trace');
   const context = screen.getContext('2d', { alpha: false });
+  // The game's window: its drawing area one to one, which the visible canvas shows scaled.
+  const frameCanvas = document.createElement('canvas');
+  frameCanvas.width = screen.width;
+  frameCanvas.height = screen.height;
+  const frameContext = frameCanvas.getContext('2d', { alpha: false });
 
   // What the page's tests and measurements read: the game's state, the passes run and the pass whose frame
   // was painted last, when the first frame was painted and when the last game began and ended (milliseconds
@@ -34,6 +44,9 @@
     return game.FS.readFile('/trace.jsonl', { encoding: 'utf8' });
   };
   page.now = () => JSON.parse(game.UTF8ToString(game._tramolo_state()));
+  // The frame as the game drew it, one to one, and how the visible canvas shows it.
+  page.frameCanvas = frameCanvas;
+  page.layout = null;
 
   let game = null;
   let image = null;
@@ -98,21 +111,99 @@
           frameView.length !== image.data.length)
         frameView = game.HEAPU8.subarray(pixels, pixels + image.data.length);
       image.data.set(frameView);
-      context.putImageData(image, 0, 0);
+      frameContext.putImageData(image, 0, 0);
+      show();
       page.paintedPass = game._tramolo_passes();
       if (page.firstFrameMs === null && page.paintedPass > 0) page.firstFrameMs = performance.now();
     }
     requestAnimationFrame(paint);
   }
 
-  // The canvas keeps its pixels one to one; a high-density screen scales it by the largest whole number
-  // its pixel ratio holds, as nearest pixels.
+  // The page's settings, in the settings file's own "key = value" lines: the scaling choice. A browser
+  // starts no page in fullscreen by itself, so that is not kept.
+  const settingsKey = 'tramolo-settings';
+  function readSettings() {
+    let text = '';
+    try {
+      text = localStorage.getItem(settingsKey) ?? '';
+    } catch {
+      // Storage may be switched off: the defaults.
+    }
+    const settings = { scaling: 'sharp' };
+    for (const line of text.split('\n')) {
+      const [key, value] = line.split('=').map((part) => part?.trim());
+      if (key === 'scaling' && (value === 'sharp' || value === 'one-to-one')) settings.scaling = value;
+    }
+    return settings;
+  }
+  function saveSettings(settings) {
+    try {
+      localStorage.setItem(settingsKey, `scaling = ${settings.scaling}\n`);
+    } catch {
+      // Not kept, as in a private window that forbids storage.
+    }
+  }
+  const settings = readSettings();
+  oneToOne.checked = settings.scaling === 'one-to-one';
+
+  // Where the drawing area goes in the stage, in device pixels: sharp, as large as the stage allows, its
+  // shape kept, centred, the whole-number step the largest that fits (the desktop window's rule); one to
+  // one, the largest whole multiple the pixel ratio holds, at the top left.
+  function layout(stageWidth, stageHeight, ratio, sharp) {
+    const width = frameCanvas.width;
+    const height = frameCanvas.height;
+    if (!sharp) {
+      const whole = Math.max(1, Math.floor(ratio));
+      return { whole, x: 0, y: 0, width: width * whole, height: height * whole };
+    }
+    let w = stageWidth;
+    let h = stageHeight;
+    if (stageWidth * height <= stageHeight * width) h = Math.floor((stageWidth * height * 2 + width) / (2 * width));
+    else w = Math.floor((stageHeight * width * 2 + height) / (2 * height));
+    w = Math.max(1, w);
+    h = Math.max(1, h);
+    const whole = Math.max(1, Math.min(Math.floor(w / width), Math.floor(h / height)));
+    return { whole, x: Math.floor((stageWidth - w) / 2), y: Math.floor((stageHeight - h) / 2), width: w, height: h };
+  }
+
+  // The visible canvas holds the whole-number step of the frame in its own pixels and is shown at the
+  // layout's size in device pixels: exactly its pixels at a whole multiple, else the browser's linear
+  // filter over the nearest-pixel picture ("sharp bilinear").
   function fit() {
     const ratio = window.devicePixelRatio || 1;
-    const scale = Math.max(1, Math.floor(ratio));
-    screen.style.width = `${(screen.width * scale) / ratio}px`;
-    screen.style.height = `${(screen.height * scale) / ratio}px`;
+    const box = stage.getBoundingClientRect();
+    const stageWidth = Math.floor(box.width * ratio);
+    const stageHeight = Math.floor(box.height * ratio);
+    const placed = layout(stageWidth, stageHeight, ratio, !oneToOne.checked);
+    page.layout = { ...placed, ratio, stageWidth, stageHeight };
+    screen.width = frameCanvas.width * placed.whole;
+    screen.height = frameCanvas.height * placed.whole;
+    const exact = placed.width === screen.width && placed.height === screen.height;
+    screen.classList.toggle('whole', exact);
+    // Whole CSS pixels, which the browser does not resample on a screen of a whole pixel ratio.
+    placed.x = Math.floor(placed.x / ratio) * ratio;
+    placed.y = Math.floor(placed.y / ratio) * ratio;
+    page.layout = { ...placed, ratio, stageWidth, stageHeight };
+    screen.style.left = `${placed.x / ratio}px`;
+    screen.style.top = `${placed.y / ratio}px`;
+    screen.style.width = `${placed.width / ratio}px`;
+    screen.style.height = `${placed.height / ratio}px`;
+    show();
   }
+
+  // The frame into the visible canvas, nearest pixels by the whole number.
+  function show() {
+    context.imageSmoothingEnabled = false;
+    context.drawImage(frameCanvas, 0, 0, screen.width, screen.height);
+  }
+
+  new ResizeObserver(fit).observe(stage);
+  oneToOne.addEventListener('change', () => {
+    settings.scaling = oneToOne.checked ? 'one-to-one' : 'sharp';
+    saveSettings(settings);
+    fit();
+    screen.focus();
+  });
 
   // Zooming or moving the window to another screen changes the ratio.
   function followRatio() {
@@ -123,11 +214,49 @@
   }
   followRatio();
 
+  // Fullscreen, a user's gesture as browsers require. Where the browser can lock the keyboard, ESC stays
+  // the game's key (it ends the game) and the browser leaves fullscreen when ESC is held; elsewhere the
+  // browser's ESC leaves fullscreen and the game goes on.
+  const keyboardLock = Boolean(navigator.keyboard?.lock);
+  fullscreen.disabled = !document.fullscreenEnabled;
+  fullscreenNote.textContent = !document.fullscreenEnabled
+    ? 'This browser offers no fullscreen here.'
+    : keyboardLock
+      ? 'In fullscreen ESC still ends the game; hold ESC to leave fullscreen.'
+      : 'In fullscreen ESC leaves fullscreen (the game goes on); ESC again ends the game.';
+  fullscreen.addEventListener('click', async () => {
+    try {
+      if (document.fullscreenElement) {
+        await document.exitFullscreen();
+      } else {
+        await stage.requestFullscreen();
+        if (keyboardLock) await navigator.keyboard.lock(['Escape']);
+      }
+    } catch (error) {
+      say(`Fullscreen was refused: ${error.message}`);
+    }
+    screen.focus();
+  });
+  document.addEventListener('fullscreenchange', () => {
+    fullscreen.textContent = document.fullscreenElement ? 'Leave fullscreen' : 'Fullscreen';
+    if (!document.fullscreenElement && keyboardLock) navigator.keyboard.unlock();
+    fit();
+  });
+
+  // "Click to play" until the game has the keyboard: the canvas focused in a focused tab.
+  function updateHint() {
+    hint.hidden = !(running && page.kind === 'play' && !(document.hasFocus() && document.activeElement === screen));
+  }
+  screen.addEventListener('focus', updateHint);
+  screen.addEventListener('blur', updateHint);
+  addEventListener('focus', updateHint);
+  addEventListener('blur', updateHint);
+
   // The game's window: the canvas of its drawing area, its title the page's.
   function onWindow(title, width, height) {
     document.title = title;
-    screen.width = width;
-    screen.height = height;
+    frameCanvas.width = width;
+    frameCanvas.height = height;
     image = new ImageData(width, height);
     fit();
   }
@@ -145,6 +274,7 @@
     save.disabled = kind !== 'play';
     say(text);
     screen.focus();
+    updateHint();
     if (fast) wake.port2.postMessage(generation);
     else startPass(generation);
   }
@@ -161,6 +291,7 @@
     else say(`The script ended after ${passes} passes with exit code ${code}.`);
     newGame.hidden = false;
     newGame.focus();
+    updateHint();
   }
 
   function failed(text) {
@@ -181,7 +312,7 @@
     stop();
     fast = false;
     if (!game._tramolo_play(tracing ? 1 : 0)) return failed(game.UTF8ToString(game._tramolo_error()));
-    begin('play', 'ENTER starts a race, the arrow keys or W and S drive, the mouse steers; ESC ends the game.');
+    begin('play', 'Playing.');
   }
 
   // options: the runner's pass-ms (text), start-tick, cursor-x, passes, fast.
