@@ -6,7 +6,7 @@
 // TRAMOLO_WEB_SHOTS=DIR keeps screenshots of the demonstration, a race, the line view and the end.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { createReadStream, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
@@ -41,13 +41,13 @@ after(async () => {
 });
 
 // The page at query, once its first frame is painted (or it failed); page errors fail the test.
-async function openPage(query = '', scale = 1, viewport = { width: 800, height: 700 }) {
+async function openPage(query = '', scale = 1, viewport = { width: 800, height: 700 }, mayFail = false) {
   const context = await browser.newContext({ viewport, deviceScaleFactor: scale });
   const page = await context.newPage();
   page.on('pageerror', (error) => assert.fail(`the page threw: ${error.message}`));
   await page.goto(address + query);
   await page.waitForFunction(() => window.tramolo.firstFrameMs !== null || window.tramolo.state === 'failed');
-  assert.equal(await page.evaluate(() => window.tramolo.error), '');
+  if (!mayFail) assert.equal(await page.evaluate(() => window.tramolo.error), '');
   return page;
 }
 
@@ -184,9 +184,8 @@ describe('a game played in the page', () => {
   });
 
   test('the recording opened in the page is watched at its pace to the same trace', async () => {
-    const text = readFileSync(recording, 'utf8');
     // The pace is kept from the first pass on (the start-up's tick comes before it).
-    const ticks = [...text.matchAll(/^[1-9]\d* tick (\d+)$/gm)].map((match) => Number(match[1]));
+    const ticks = pageTrace.trim().split('\n').map((line) => JSON.parse(line).TickNow);
     await page.setInputFiles('#open-file', recording);
     await until(page, () => window.tramolo.kind === 'script' && window.tramolo.state === 'ended');
     const shown = await page.evaluate(() => window.tramolo.endedMs - window.tramolo.startedMs);
@@ -291,6 +290,90 @@ describe('the page as a player finds it', () => {
     await page.evaluate(() => document.exitFullscreen());
     await page.waitForFunction(() => document.fullscreenElement === null);
     assert.equal((await state(page)).DemoMode, 1);
+    await page.context().close();
+  });
+});
+
+describe('what the page is given: scripts of any length and malformed ones, a far tick, a large save', () => {
+  // A script of about 1.5 MB: a mouse line for every pass and many more, ESC at the end.
+  const long = ['# a long script, a piece at a time'];
+  for (let pass = 1; pass <= 300; pass++)
+    for (let i = 0; i < 330; i++) long.push(`${pass} mouse ${(pass * 7 + i) % 400 - 200}`);
+  long.push('300 down 27');
+  const longText = long.join('\n') + '\n';
+
+  const rows = [
+    { name: 'a script of 1.5 MB opened as a file plays to the native trace', file: longText, trace: true, code: 27 },
+    { name: 'a byte order mark at the start is skipped', file: '\ufeff5 down 13\n40 down 27\n', trace: true, code: 27 },
+    { name: 'a NUL byte after line 2 is refused, naming it', file: '1 down 13\n2 up 13\n3 do\0wn 27\n',
+      error: /line 3: it holds a NUL byte/ },
+    { name: 'a NUL byte in the address is refused too', query: { script: '1 down 13\n2 up 13\n3 \0' },
+      error: /line 3: it holds a NUL byte/ },
+    { name: 'pass-ms that is no number is named', query: { script: '1 down 13', 'pass-ms': 'abc' },
+      error: /pass-ms: 'abc' is not/ },
+  ];
+  for (const row of rows) {
+    test(row.name, async () => {
+      const query = row.query ? `?${new URLSearchParams(row.query)}` : '?script=&passes=1';
+      const page = await openPage(`${query}&fast&trace`, 1, undefined, true);
+      if (row.file !== undefined) {
+        await until(page, () => window.tramolo.state === 'ended' || window.tramolo.state === 'failed');
+        const input = join(work, 'given.txt');
+        writeFileSync(input, row.file);
+        await page.evaluate(() => { window.tramolo.state = 'opening'; });
+        await page.setInputFiles('#open-file', input);
+        await until(page, () => window.tramolo.state === 'ended' || window.tramolo.state === 'failed');
+        if (row.trace) {
+          assert.equal(await page.evaluate(() => window.tramolo.exitCode), row.code);
+          const trace = join(work, 'given.jsonl');
+          runNative(['--input', input, '--trace', trace], row.code);
+          assert.equal(firstDifference(await page.evaluate(() => window.tramolo.trace()), readFileSync(trace, 'utf8')), null);
+        }
+      } else {
+        await until(page, () => window.tramolo.state === 'failed' || window.tramolo.state === 'ended');
+      }
+      if (row.error) {
+        assert.equal(await page.evaluate(() => window.tramolo.state), 'failed');
+        assert.match(await page.evaluate(() => window.tramolo.error), row.error);
+      }
+      await page.context().close();
+    });
+  }
+
+  for (const query of [{ script: '1 tick 0\n2 tick 2000000000\n' }, { script: '5 down 13', 'pass-ms': '60000' }]) {
+    test(`ESC stops a watched script at once while it waits for a far tick (${query['pass-ms'] ?? 'tick'})`, async () => {
+      const page = await openPage(`?${new URLSearchParams(query)}`);
+      await page.focus('#screen');
+      await until(page, () => window.tramolo.passes >= 1);
+      const pressed = Date.now();
+      await page.keyboard.press('Escape');
+      await until(page, () => window.tramolo.state === 'ended');
+      assert.ok(Date.now() - pressed < 1000, `stopped ${Date.now() - pressed} ms after ESC`);
+      assert.match(await page.textContent('#status'), /Stopped watching/);
+      await page.context().close();
+    });
+  }
+
+  test('the trace of 80,000 passes is saved whole', async () => {
+    const page = await openPage('?script=&fast&trace&passes=80000');
+    const started = Date.now();
+    await page.waitForFunction(() => window.tramolo.state === 'ended', null, { timeout: 600000, polling: 200 });
+    console.log(`# 80,000 passes with their trace in ${Date.now() - started} ms`);
+    const download = page.waitForEvent('download');
+    await page.click('#save-trace');
+    const saved = join(work, 'long.jsonl');
+    await (await download).saveAs(saved);
+    // Over 512 MB, more than one string of the browser's holds: counted a piece at a time.
+    let lines = 0;
+    let tail = Buffer.alloc(0);
+    for await (const piece of createReadStream(saved)) {
+      for (const byte of piece) if (byte === 10) lines++;
+      tail = Buffer.concat([tail, piece]).subarray(-20000);
+    }
+    assert.equal(lines, 80000);
+    const last = tail.toString('utf8').trimEnd();
+    assert.equal(JSON.parse(last.slice(last.lastIndexOf('\n') + 1)).pass, 80000);
+    rmSync(saved);
     await page.context().close();
   });
 });
