@@ -47,6 +47,8 @@ struct TPlatformBackend {
 // Makes backend the active one for every call above; null leaves none. A table with an empty slot is
 // refused with one line on standard error naming the slot, and false.
 bool SelectPlatform(const TPlatformBackend* backend);
+// The active backend; null when none is.
+const TPlatformBackend* SelectedPlatform();
 // The empty slot's name, or null when every slot is filled.
 const char* EmptyBackendSlot(const TPlatformBackend& backend);
 

@@ -62,6 +62,10 @@ bool SelectPlatform(const TPlatformBackend* backend) {
     return true;
 }
 
+const TPlatformBackend* SelectedPlatform() {
+    return Backend;
+}
+
 // ---- What the window backends share ----------------------------------------------------------------------
 
 static bool CursorSampled;
@@ -76,6 +80,22 @@ void SampleCursor(TPoint* point, void (*read)(TPoint* point)) {
 
 void ForgetCursorSample() {
     CursorSampled = false;
+}
+
+static bool RecordsView;
+
+bool RecordsViewOn() {
+    return RecordsView;
+}
+
+void SetRecordsView(bool on) {
+    RecordsView = on;
+}
+
+bool TakeRecordsViewKey(int32_t virtualKey, bool down, bool repeat) {
+    if (virtualKey != VkF7) return false;
+    if (down && !repeat) RecordsView = !RecordsView;
+    return true;
 }
 
 uint32_t KeyMessage(int32_t virtualKey, bool down, bool altHeld) {

@@ -153,6 +153,14 @@ void ForgetCursorSample();
 uint32_t KeyMessage(int32_t virtualKey, bool down, bool altHeld);
 int32_t KeyMessageFlags(bool down, bool repeat, uint32_t scancode);
 
+// The records view (F7): a choice of the player's that the game never sees as a key. Every backend hands
+// each key to TakeRecordsViewKey before it posts it: F7 going down switches the view, and all of F7's
+// messages (its repeats and its release too) are taken, so neither the game, its queue nor a recording
+// sees them. The runner's --records-view and the settings set it directly.
+bool RecordsViewOn();
+void SetRecordsView(bool on);
+bool TakeRecordsViewKey(int32_t virtualKey, bool down, bool repeat);
+
 // Posts the window's close request, once: a request that found no room in the queue can be made again, and
 // none goes to a window that is gone. The window's creation (Win::CreateWindowExA) allows the next one.
 void PostCloseRequest(uint32_t time, TPoint pt);

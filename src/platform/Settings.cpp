@@ -87,6 +87,9 @@ static const TSettingKey SettingKeys[] = {
      [](const TSettings& s) {
          return std::string(s.Presenting == TPresenting::EveryPass ? "every-pass" : "display-rate");
      }},
+    {"records-view",
+     [](const std::string& v, TSettings* s) { return ReadChoice(v, "off", "on", &s->RecordsView); },
+     [](const TSettings& s) { return std::string(s.RecordsView ? "on" : "off"); }},
 };
 
 static std::string Trimmed(const std::string& text) {

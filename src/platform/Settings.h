@@ -1,8 +1,8 @@
 // The player's settings kept between games: the window's size and place, fullscreen, how the picture is
-// scaled and how often it is shown. One small text file of "key = value" lines in the user's settings
-// folder, read when the game starts and written whole when it ends. The game itself reads none of it: only
-// the window backends do, so it lives on the platform's floor beside them; the folder comes from System.h.
-// A new setting is one member of TSettings and one row of the key table in Settings.cpp.
+// scaled and how often it is shown, and the records view. One small text file of "key = value" lines in the
+// user's settings folder, read when the game starts and written whole when it ends. The game itself reads
+// none of it: only the window backends do, so it lives on the platform's floor beside them; the folder comes
+// from System.h. A new setting is one member of TSettings and one row of the key table in Settings.cpp.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,8 @@ struct TSettings {
     bool Fullscreen = false;
     TScaling Scaling = TScaling::Sharp;
     TPresenting Presenting = TPresenting::DisplayRate;
+    // The records view (F7): lap times and the ghost; off by default, so the design's display stays as it is.
+    bool RecordsView = false;
 };
 
 // What reading a settings text found wrong: lines that are not "key = value" or whose value a known key

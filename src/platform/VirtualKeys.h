@@ -11,6 +11,8 @@ constexpr uint8_t VkS = 83, VkW = 87;
 constexpr uint8_t VkPad0 = 96, VkPad1 = 97, VkPad2 = 98, VkPad4 = 100;
 constexpr uint8_t VkPad6 = 102, VkPad7 = 103, VkPad8 = 104, VkPadPlus = 107, VkPadMinus = 109;
 constexpr uint8_t VkF1 = 112, VkF2 = 113, VkF3 = 114, VkF4 = 115, VkF5 = 116, VkF6 = 117;
+// F7 switches the records view; the backends take it before the game sees a key.
+constexpr uint8_t VkF7 = 118;
 constexpr uint8_t VkF10 = 121, VkF11 = 122;
 
 // Whether a key arrives as a system key (WmSysKeyDown/Up), which the game does not record: any key with Alt

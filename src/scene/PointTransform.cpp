@@ -61,9 +61,9 @@ void RotatePoint(float ax, float ay, float az) {
     RotatePointBy(Turns(ax, ay, az));
 }
 
-void RotatePointBy(const TTurn& t) {
-    if (t.None) return;
-    const double x = PointX, y = PointY, z = PointZ;
+TPoint3 TurnedBy(const TTurn& t, TPoint3 point) {
+    if (t.None) return point;
+    const double x = point.X, y = point.Y, z = point.Z;
     // About x: y turns toward z.
     const double y1 = F32(y * t.Cx - z * t.Sx);
     const double z1 = F32(y * t.Sx + z * t.Cx);
@@ -71,16 +71,29 @@ void RotatePointBy(const TTurn& t) {
     const double x2 = F32(x * t.Cy - z1 * t.Sy);
     const double z2 = F32(x * t.Sy + z1 * t.Cy);
     // About z: x turns toward y.
-    PointX = F32(x2 * t.Cz - y1 * t.Sz);
-    PointY = F32(x2 * t.Sz + y1 * t.Cz);
-    PointZ = (float)z2;
+    return {F32(x2 * t.Cz - y1 * t.Sz), F32(x2 * t.Sz + y1 * t.Cz), (float)z2};
+}
+
+void RotatePointBy(const TTurn& t) {
+    if (t.None) return;
+    const TPoint3 turned = TurnedBy(t, {PointX, PointY, PointZ});
+    PointX = turned.X;
+    PointY = turned.Y;
+    PointZ = turned.Z;
+}
+
+TPoint3 Projected(TPoint3 point) {
+    if (point.Z == 0.0f) point.Z = DepthEpsilon;
+    const double depth = point.Z, eye = EyeDistance;
+    return {(float)TruncToInt32((double)point.X * eye / depth + (double)ScreenCentreX),
+            (float)TruncToInt32((double)point.Y * eye / depth + (double)ScreenCentreY), point.Z};
 }
 
 void ProjectPoint() {
-    if (PointZ == 0.0f) PointZ = DepthEpsilon;
-    const double depth = PointZ, eye = EyeDistance;
-    PointX = (float)TruncToInt32((double)PointX * eye / depth + (double)ScreenCentreX);
-    PointY = (float)TruncToInt32((double)PointY * eye / depth + (double)ScreenCentreY);
+    const TPoint3 projected = Projected({PointX, PointY, PointZ});
+    PointX = projected.X;
+    PointY = projected.Y;
+    PointZ = projected.Z;
 }
 
 float AngleBetween(float ax, float ay, float bx, float by, float cx, float cy, float dx, float dy) {

@@ -16,6 +16,13 @@ TTurn TurnFor(float ax, float ay, float az);
 void RotatePointBy(const TTurn& turn);
 // Perspective division of the point register onto the screen.
 void ProjectPoint();
+// The same two on a point of the caller's own, the register untouched: for what draws over the scene
+// without changing the game's state (the ghost of the records view).
+struct TPoint3 {
+    float X, Y, Z;
+};
+TPoint3 TurnedBy(const TTurn& turn, TPoint3 point);
+TPoint3 Projected(TPoint3 point);
 // Unsigned angle in game degrees between the direction (bx,by)->(ax,ay) and (dx,dy)->(cx,cy).
 float AngleBetween(float ax, float ay, float bx, float by, float cx, float cy, float dx, float dy);
 // True when segment (x1,y1)-(x2,y2) meets segment (x3,y3)-(x4,y4), ends included; results in Intersect*.

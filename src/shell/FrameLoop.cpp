@@ -4,6 +4,7 @@
 
 #include "camera/Camera.h"
 #include "dynamics/Dynamics.h"
+#include "records/Records.h"
 #include "scene/Scene.h"
 #include "shell/Shell.h"
 #include "world/DatenStruktur.h"
@@ -79,8 +80,11 @@ void StartFramePass() {
 void FinishFramePass() {
     CanvasFillRect(&BackBuffer, ScreenRect);
     for (const TFrameStep& step : FrameSteps) {
-        if (step.SkippedInLineView && CheckLineMode != 0) continue;
-        step.Run();
+        // The records view draws over the scene and under the display, and only while it is on.
+        if (step.Run == DrawHud && RecordsViewOn()) DrawRecordsView();
+        if (!(step.SkippedInLineView && CheckLineMode != 0)) step.Run();
+        // The lap clock watches the state the game's logic leaves, before anything is drawn.
+        if (step.Run == HandleWallContacts) TimeLaps();
     }
     CopyFrameToWindow(&BackBuffer, ScreenRect);
 }
@@ -99,6 +103,7 @@ bool StartProgram(int32_t* exitCode) {
     DemoMode = 1;
     Message = TextWelcome;
     BuildWorld();
+    StartLapClock();
 
     WindowClass = TWindowClass{};
     WindowClass.style = RedrawOnResize;

@@ -66,3 +66,11 @@ inline constexpr char HudEyeDistance[] = "     AUGENABSTAND[1,7]=";
 inline constexpr char HudStayOnRoad[] = "A U F   F A H R B A H N   B L E I B E N!";
 inline constexpr char HudFinish[] = "F I N I S H !";
 inline constexpr char HudCheckpoint[] = "C H E C K P O I N T !";
+
+// The records view (F7): the line in the display's bottom-left corner, "Runde 3  1:02.37  Letzte 1:01.90
+// Beste 0:59.84 (+2.06)"; "Geist" names the time of someone else's ghost raced in place of one's best.
+inline constexpr char RecordsLap[] = "Runde ";
+inline constexpr char RecordsLast[] = "Letzte ";
+inline constexpr char RecordsBest[] = "Beste ";
+inline constexpr char RecordsGhost[] = "Geist ";
+inline constexpr char RecordsNoTime[] = "-:--.--";

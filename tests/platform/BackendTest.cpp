@@ -111,3 +111,33 @@ TEST(BackendShared, TheCursorStandsStillForAPass) {
 }
 
 } // namespace
+
+namespace {
+
+// F7 as every backend hands it over: its press switches the records view once, its repeats and its release
+// change nothing, and no message of it is left for the game; any other key is the game's.
+TEST(BackendShared, F7SwitchesTheRecordsViewAndIsNeverTheGames) {
+    const struct {
+        int32_t Key;
+        bool Down;
+        bool Repeat;
+        bool Taken;
+        bool ViewAfter;
+    } rows[] = {
+        {VkF7, true, false, true, true},   {VkF7, true, true, true, true},
+        {VkF7, true, true, true, true},    {VkF7, false, false, true, true},
+        {VkF6, true, false, false, true},  {VkF7, true, false, true, false},
+        {VkF7, false, false, true, false}, {VkF11, true, false, false, false},
+        {0, true, false, false, false},
+    };
+    SetRecordsView(false);
+    for (const auto& row : rows) {
+        EXPECT_EQ(TakeRecordsViewKey(row.Key, row.Down, row.Repeat), row.Taken) << row.Key;
+        EXPECT_EQ(RecordsViewOn(), row.ViewAfter) << row.Key;
+    }
+    SetRecordsView(true);
+    EXPECT_TRUE(RecordsViewOn());
+    SetRecordsView(false);
+}
+
+} // namespace

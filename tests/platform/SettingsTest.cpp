@@ -17,7 +17,8 @@ namespace {
 bool SameSettings(const TSettings& a, const TSettings& b) {
     return a.HasPlace == b.HasPlace && a.WindowX == b.WindowX && a.WindowY == b.WindowY &&
            a.WindowWidth == b.WindowWidth && a.WindowHeight == b.WindowHeight &&
-           a.Fullscreen == b.Fullscreen && a.Scaling == b.Scaling && a.Presenting == b.Presenting;
+           a.Fullscreen == b.Fullscreen && a.Scaling == b.Scaling && a.Presenting == b.Presenting &&
+           a.RecordsView == b.RecordsView;
 }
 
 TSettings Placed(int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -36,6 +37,8 @@ TEST(SettingsText, EachLineGivesItsValueAndABadOneKeepsTheDefault) {
     fullscreenOneToOne.Scaling = TScaling::OneToOne;
     TSettings everyPass;
     everyPass.Presenting = TPresenting::EveryPass;
+    TSettings recordsView;
+    recordsView.RecordsView = true;
     TSettings placedFullscreen = Placed(-1200, 40, 1192, 1144);
     placedFullscreen.Fullscreen = true;
     const struct {
@@ -49,12 +52,15 @@ TEST(SettingsText, EachLineGivesItsValueAndABadOneKeepsTheDefault) {
         {"fullscreen = yes\nscaling = one-to-one\n", fullscreenOneToOne, 0, 0},
         {"  fullscreen=yes\r\n\tscaling =one-to-one  \r\n", fullscreenOneToOne, 0, 0},
         {"presenting = every-pass\n", everyPass, 0, 0},
+        {"records-view = on\n", recordsView, 0, 0},
+        {"records-view = on\nrecords-view = off\n", TSettings{}, 0, 0},
+        {"records-view = yes\n", TSettings{}, 1, 1},
         {"window-x = 10\nwindow-y = 20\nwindow-width = 596\nwindow-height = 572\n", Placed(10, 20, 596, 572),
          0, 0},
         {"window-x=-1200\nwindow-y=40\nwindow-width=1192\nwindow-height=1144\nfullscreen=yes\n",
          placedFullscreen, 0, 0},
         // A later game's keys are no fault.
-        {"records-view = on\nfullscreen = yes\nscaling = one-to-one\n", fullscreenOneToOne, 0, 0},
+        {"ghost-colour = red\nfullscreen = yes\nscaling = one-to-one\n", fullscreenOneToOne, 0, 0},
         // Three of the four place keys give no place.
         {"window-x = 10\nwindow-y = 20\nwindow-width = 596\n", TSettings{}, 0, 0},
         // A bad place value leaves the place out, and is counted.
@@ -98,6 +104,7 @@ TEST(SettingsText, WhatIsWrittenReadsBackTheSame) {
     TSettings everything = Placed(-3840, -5, 2384, 2288);
     everything.Fullscreen = true;
     everything.Scaling = TScaling::OneToOne;
+    everything.RecordsView = true;
     for (const TSettings& settings : {TSettings{}, oneToOne, Placed(0, 0, 1, 1), everything}) {
         const std::string text = SettingsText(settings);
         TSettings read;

@@ -21,9 +21,11 @@ int main(int argc, char** argv) {
     const std::string settingsPath = SettingsFilePath();
     TSettings settings = LoadSettingsFile(settingsPath);
     TakeDisplayOptions(argc, argv, &settings);
+    SetRecordsView(settings.RecordsView);
     UseWindowSettings(&settings);
     const int32_t exitCode = ProgramMain();
     UseWindowSettings(nullptr);
+    settings.RecordsView = RecordsViewOn();
     if (exitCode != NoWindowExitCode) SaveSettingsFile(settingsPath, settings);
     return exitCode;
 }

@@ -22,6 +22,7 @@
 #include "platform/Platform.h"
 #include "platform/Say.h"
 #include "platform/System.h"
+#include "records/Records.h"
 #include "replay/Feed.h"
 #include "replay/Recorder.h"
 #include "replay/Script.h"
@@ -54,6 +55,7 @@ struct TSimOptions {
     const char* Input;   // null: no script
     const char* Trace;   // null: no trace
     const char* Record;  // null: no recording
+    bool RecordsView;    // --records-view: the records view on from the start
     uint64_t TraceEvery; // trace every K-th pass (1: every pass)
     std::vector<TPngRequest> Pngs;
     // Every file the run writes: the recording, the trace, the frames. Made once the options are read;
@@ -180,6 +182,10 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
         const char* option = argv[i];
         if (std::strcmp(option, "--quiet") == 0) {
             options->Quiet = true;
+            continue;
+        }
+        if (std::strcmp(option, "--records-view") == 0) {
+            options->RecordsView = true;
             continue;
         }
         if (std::strcmp(option, "--window") == 0) {
@@ -617,7 +623,11 @@ int RunSimulator(int argc, char** argv) {
     char error[600];
     TSimOptions options{};
     auto input = std::make_unique<TScriptInput>();
+    // Each run starts without a ghost: the fastest lap of the run becomes it.
+    SetGhost(TGhostKind::None, 0, nullptr, 0, 1);
+    SetLapHook(nullptr, nullptr);
     if (!PrepareRun(argc, argv, &options, input.get(), error, sizeof error)) return FailBadInput(error);
+    SetRecordsView(options.RecordsView);
     GuardOutputs(&options.Outputs);
     const int exitCode = RunWithOutputs(&options, input.get());
     UnguardOutputs();

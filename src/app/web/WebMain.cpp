@@ -314,13 +314,14 @@ WEB_EXPORT int32_t tramolo_key(int32_t down, int32_t repeat, int32_t alt, const 
     const int32_t virtualKey = VirtualKeyFromDomKey(code, key);
     if (virtualKey == 0 || Mode == TMode::None) return 0;
     if (Mode == TMode::Script) {
+        if (TakeRecordsViewKey(virtualKey, down != 0, repeat != 0)) return 1;
         if (down != 0 && virtualKey == VkEscape) {
             StoppedByViewer = true;
             HeadlessStop();
         }
         return GameReadsKey(virtualKey) ? 1 : 0;
     }
-    WebQueueKey(virtualKey, down != 0, repeat != 0, alt != 0);
+    if (WebQueueKey(virtualKey, down != 0, repeat != 0, alt != 0)) return 1;
     return GameReadsKey(virtualKey) ? 1 : 0;
 }
 

@@ -1,7 +1,7 @@
 // The SDL2 backend: the real window with the game's icon, its events as window messages, ticks, sleep and
 // the cursor. The window opens at the largest whole multiple of the drawing area that suits its display (or
 // where the settings say), shows the frames through the presenter (SdlPresenter.cpp), and takes Alt+Enter
-// and F11 for itself: they switch desktop fullscreen and never reach the game.
+// and F11 for itself: they switch desktop fullscreen and never reach the game; F7, the records view, neither.
 #include <SDL.h>
 
 #include <cstdio>
@@ -284,6 +284,7 @@ static void SdlPostKey(const SDL_KeyboardEvent& key) {
     const int32_t virtualKey = VirtualKeyFromKey(key.keysym.scancode, key.keysym.sym);
     if (virtualKey == 0) return;
     const bool down = key.type == SDL_KEYDOWN;
+    if (TakeRecordsViewKey(virtualKey, down, key.repeat != 0)) return;
     TPoint cursor;
     SdlReadCursor(&cursor);
     PostWindowMessage(KeyMessage(virtualKey, down, (key.keysym.mod & KMOD_ALT) != 0), (uint32_t)virtualKey,
@@ -383,6 +384,10 @@ int32_t TakeViewerEvents() {
     SdlPresenterCatchUp();
     while (SDL_PollEvent(&event) != 0) {
         if ((event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) && SdlTakeWindowKey(event.key)) continue;
+        if ((event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) &&
+            TakeRecordsViewKey(VirtualKeyFromKey(event.key.keysym.scancode, event.key.keysym.sym),
+                               event.type == SDL_KEYDOWN, event.key.repeat != 0))
+            continue;
         if (event.type == SDL_WINDOWEVENT) SdlFollowWindow(event.window);
         const bool escape = event.type == SDL_KEYDOWN &&
                             VirtualKeyFromKey(event.key.keysym.scancode, event.key.keysym.sym) == VkEscape;

@@ -56,10 +56,12 @@ double WebSleepEnd() {
     return SleepEnd;
 }
 
-void WebQueueKey(int32_t virtualKey, bool down, bool repeat, bool altHeld) {
-    if (InputLength >= InputCapacity) return;
+bool WebQueueKey(int32_t virtualKey, bool down, bool repeat, bool altHeld) {
+    if (TakeRecordsViewKey(virtualKey, down, repeat)) return true;
+    if (InputLength >= InputCapacity) return false;
     Input[InputLength++] = TWebInput{KeyMessage(virtualKey, down, altHeld), (uint32_t)virtualKey,
                                      KeyMessageFlags(down, repeat, 0)};
+    return false;
 }
 
 void WebSetPointerX(int32_t x) {

@@ -22,8 +22,9 @@ double WebNowMs();
 double WebSleepEnd();
 // Input from the page's event handlers. It waits until the next pass's poll posts it, as a desktop
 // window's events wait in the system's queue: so a recording names the pass that took it. A key comes as
-// its virtual-key code, whether it went down, auto-repeats and whether Alt is held.
-void WebQueueKey(int32_t virtualKey, bool down, bool repeat, bool altHeld);
+// its virtual-key code, whether it went down, auto-repeats and whether Alt is held. True when the key was
+// the records view's (F7), which never reaches the game.
+bool WebQueueKey(int32_t virtualKey, bool down, bool repeat, bool altHeld);
 // The pointer's x over the page, in device pixels; the game reads it once a pass.
 void WebSetPointerX(int32_t x);
 

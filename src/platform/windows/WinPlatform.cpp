@@ -4,8 +4,9 @@
 // device-independent bitmap (StretchDIBits, nearest pixels), any other size scaled sharp on the processor
 // first. The system's window procedure turns key and close messages into the game's messages in the shared
 // queue, so the game takes one of them per pass exactly as on the other systems, and a recording sees them
-// all; Alt+Enter and F11 it keeps for itself: they switch a borderless window over the whole monitor. The
-// program declares per-monitor DPI awareness in its manifest, so the window is in real pixels everywhere.
+// all; Alt+Enter and F11 it keeps for itself: they switch a borderless window over the whole monitor; F7,
+// the records view, never reaches the game either. The program declares per-monitor DPI awareness in its
+// manifest, so the window is in real pixels everywhere.
 #define NOMINMAX
 #include <windows.h>
 #include <mmsystem.h>
@@ -100,6 +101,9 @@ static LRESULT CALLBACK WinSystemWindowProc(HWND hwnd, UINT message, WPARAM wPar
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
         if (WinTakeWindowKey(message, wParam, lParam)) return 0;
+        if (TakeRecordsViewKey((int32_t)wParam, message == WM_KEYDOWN || message == WM_SYSKEYDOWN,
+                               (lParam & (1 << 30)) != 0))
+            return 0;
         if (Watching) {
             if (message == WM_KEYDOWN && wParam == VK_ESCAPE) WatcherEnded = true;
             return 0;

@@ -19,6 +19,7 @@ constexpr int32_t ScanF10 = 67, KeyF10 = 0x40000043;
 constexpr int32_t ScanKeypadEnter = 88, KeyKeypadEnter = 0x40000058;
 constexpr int32_t ScanUp = 82, KeyUp = 0x40000052;
 constexpr int32_t ScanA = 4, KeyA = 'a';
+constexpr int32_t ScanF7 = 64, KeyF7 = 0x40000040;
 
 class SdlEvents : public ::testing::Test {
   protected:
@@ -79,6 +80,22 @@ TEST_F(SdlEvents, AltKeysAndF10AreSystemKeysTheTableNeverSees) {
     EXPECT_EQ(KeyState[81], 0); // Q
     EXPECT_EQ(KeyState[121], 0);
     EXPECT_EQ(LastKey, 0);
+}
+
+TEST_F(SdlEvents, F7SwitchesTheRecordsViewAndNeverReachesTheQueue) {
+    SetRecordsView(false);
+    ASSERT_TRUE(SdlPushKeyEvent(ScanF7, KeyF7, true, false, false));
+    ASSERT_TRUE(SdlPushKeyEvent(ScanF7, KeyF7, true, true, false)); // held: its repeats switch nothing
+    ASSERT_TRUE(SdlPushKeyEvent(ScanF7, KeyF7, false, false, false));
+    ASSERT_TRUE(SdlPushKeyEvent(ScanA, KeyA, true, false, false));
+    TMsg msg{};
+    ASSERT_TRUE(Take(&msg));
+    EXPECT_EQ(msg.wParam, 65u); // the A behind it is the first message
+    EXPECT_FALSE(Take(&msg));
+    EXPECT_TRUE(RecordsViewOn());
+    ASSERT_TRUE(SdlPushKeyEvent(ScanF7, KeyF7, true, false, true)); // with Alt too
+    EXPECT_FALSE(Take(&msg));
+    EXPECT_FALSE(RecordsViewOn());
 }
 
 TEST_F(SdlEvents, AFloodOfUnreadEventsNeverDelaysAKey) {
