@@ -34,6 +34,13 @@ bool MakeFolder(const char* path, char* reason, size_t reasonSize);
 // The folder that holds the user's settings of every program: $XDG_CONFIG_HOME (when it is an absolute
 // path), else $HOME/.config on Linux; %APPDATA% on Windows. Empty when the environment names none.
 std::string UserConfigFolder();
+// The folder that holds the data every program keeps for the user: $XDG_DATA_HOME (when it is an absolute
+// path), else $HOME/.local/share on Linux; %APPDATA% on Windows. Empty when the environment names none.
+std::string UserDataFolder();
+// A file nobody else sees, open for writing and reading back, gone once it is closed or the process ends:
+// made in folder (the system's place for such files when folder is empty). Null with the system's words
+// in reason when it cannot be made.
+FILE* OpenScratchFile(const char* folder, char* reason, size_t reasonSize);
 // Renames from onto to, replacing a file of that name. reason may be null (in a signal handler).
 bool RenameOnto(const char* from, const char* to, char* reason, size_t reasonSize);
 void RemoveFile(const char* path);

@@ -9,8 +9,10 @@
 // as a letter when they are just that one tick, else in full.
 #include "replay/Recorder.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "platform/Say.h"
@@ -20,6 +22,11 @@
 constexpr size_t StepsPerLine = 100;
 
 static FILE* File;
+// Where RecorderCopySoFar reads the recording back: a scratch file that takes every byte File does (File
+// may be none), or File itself when it was opened for reading too.
+static FILE* ReadBack;
+static bool ReadBackIsFile;
+static bool ReadBackFailed;
 static std::string Name; // the recording as the command line named it, for the messages
 static const TPlatformBackend* Inner;
 static TPlatformBackend Recording;
@@ -40,16 +47,26 @@ static bool TickKnown;
 static uint32_t LastTick;
 static size_t StepsWritten;
 
+static bool Started; // between RecorderStart and RecorderFinish
+
+// Whether anything still takes the recording's lines: the read-back stream may come after the heading.
+static bool Taking() {
+    return Started && !(File != nullptr && Failed && (ReadBack == nullptr || ReadBackFailed));
+}
+
 static void Write(const char* text, size_t length) {
-    if (File == nullptr || Failed) return;
-    if (std::fwrite(text, 1, length, File) != length) Failed = true;
+    if (File != nullptr && !Failed && std::fwrite(text, 1, length, File) != length) Failed = true;
+    if (ReadBack != nullptr && !ReadBackIsFile && !ReadBackFailed &&
+        std::fwrite(text, 1, length, ReadBack) != length)
+        ReadBackFailed = true;
+    if (ReadBackIsFile && Failed) ReadBackFailed = true;
 }
 
 static void WriteLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // A line of the pass running, written with the pass.
 static void WriteLine(const char* format, ...) {
-    if (File == nullptr || Failed) return;
+    if (!Taking()) return;
     char line[160];
     va_list arguments;
     va_start(arguments, format);
@@ -190,7 +207,11 @@ static int32_t RecordingContinueLoop() {
 }
 
 void RecorderStart(FILE* file, const char* name) {
+    Started = true;
     File = file;
+    ReadBack = nullptr;
+    ReadBackIsFile = false;
+    ReadBackFailed = false;
     Name = name;
     Sleeps = 0;
     Pass = 0;
@@ -226,13 +247,43 @@ const TPlatformBackend* RecordingBackend(const TPlatformBackend* inner) {
     return &Recording;
 }
 
+void RecorderReadBackFrom(FILE* stream) {
+    ReadBack = stream;
+    ReadBackIsFile = stream != nullptr && stream == File;
+    ReadBackFailed = false;
+}
+
+bool RecorderCopySoFar(FILE* to, char* error, size_t errorSize) {
+    if (ReadBack == nullptr || ReadBackFailed) {
+        std::snprintf(error, errorSize, "the game's recording could not be kept");
+        return false;
+    }
+    // The passes written so far, read back from the start; the stream then goes on at its end.
+    bool good = std::fflush(ReadBack) == 0 && std::fseek(ReadBack, 0, SEEK_SET) == 0;
+    char piece[1 << 16];
+    size_t got = 0;
+    while (good && (got = std::fread(piece, 1, sizeof piece, ReadBack)) > 0)
+        good = std::fwrite(piece, 1, got, to) == got;
+    good = good && std::ferror(ReadBack) == 0;
+    if (std::fseek(ReadBack, 0, SEEK_END) != 0) ReadBackFailed = true;
+    // The steps line open in the file ends here, and the pass running is written in full.
+    if (StepsWritten > 0) good = good && std::fputc('\n', to) != EOF;
+    good = good && std::fwrite(PassLines.data(), 1, PassLines.size(), to) == PassLines.size();
+    if (!good) std::snprintf(error, errorSize, "%s", std::strerror(errno));
+    return good && !ReadBackFailed;
+}
+
 bool RecorderFailed() {
     return Failed;
 }
 
 bool RecorderFinish(uint64_t passes, int32_t exitCode, char* error, size_t errorSize) {
     SetMessageTap(nullptr, nullptr);
-    if (File == nullptr) return true;
+    ReadBack = nullptr;
+    if (File == nullptr) {
+        Started = false;
+        return true;
+    }
     WritePass();
     EndSteps();
     WriteLine("# the game ended after pass %llu with exit code %d\n", (unsigned long long)passes, exitCode);
@@ -240,6 +291,7 @@ bool RecorderFinish(uint64_t passes, int32_t exitCode, char* error, size_t error
     PassLines.clear();
     if (!Failed && std::fflush(File) != 0) Failed = true;
     File = nullptr;
+    Started = false;
     if (Failed) std::snprintf(error, errorSize, "--record: writing '%s' failed", Name.c_str());
     return !Failed;
 }

@@ -11,8 +11,15 @@
 #include "platform/Backend.h"
 
 // Starts a recording into file, which the caller opened and closes, with its heading; name is how the
-// messages call it.
+// messages call it. file may be null when only RecorderReadBackFrom's stream takes the recording.
 void RecorderStart(FILE* file, const char* name);
+// After RecorderStart: the stream RecorderCopySoFar reads the recording back from, which the caller made
+// and closes. A scratch file (OpenScratchFile) takes every byte the recording's file does; the recording's
+// own file may serve when it was opened for reading too.
+void RecorderReadBackFrom(FILE* stream);
+// The recording up to the pass running, whose lines are all taken once its steps have run, written to to:
+// a script that replays the game to the end of this pass. False with the reason in error.
+bool RecorderCopySoFar(FILE* to, char* error, size_t errorSize);
 // The backend that records while inner serves the game; it also sets the message tap. Pass 0 is the
 // start-up before the first pass. Each pass's lines reach the file when the next pass polls.
 const TPlatformBackend* RecordingBackend(const TPlatformBackend* inner);

@@ -20,9 +20,14 @@ constexpr char OptionLines[] =
     "  --one-to-one    the picture at its own size, 596 x 572, at the top left\n"
     "  --display-rate  at most one frame a refresh of the display (the default)\n"
     "  --every-pass    every frame the game draws shown, as fast as it draws them\n"
+    "  --ghost FILE    race the ghost of the record FILE, first checked by its replay\n"
     "Alt+Enter or F11 switches fullscreen, F7 the records view. The window's size\n"
     "and place, fullscreen, the records view and these choices are kept in\n  ";
 constexpr char VersionLine[] = "tramolo " TRAMOLO_VERSION "\n";
+
+const char* GameVersion() {
+    return TRAMOLO_VERSION;
+}
 
 int32_t AnswerInfoOption(int argc, const char* const* argv, std::FILE* out) {
     const char* answer = nullptr;

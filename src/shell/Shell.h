@@ -11,6 +11,8 @@
 // returns -1 when neither is asked and the game starts. Every other argument is ignored; "--" ends the
 // options.
 int32_t AnswerInfoOption(int argc, const char* const* argv, std::FILE* out);
+// The game's version, "13": what --version says and what a record keeps.
+const char* GameVersion();
 // The window's choices on the command line (--sharp, --one-to-one, --display-rate, --every-pass) over
 // settings, the last of each pair winning; they are kept with the settings for the next game.
 void TakeDisplayOptions(int argc, const char* const* argv, TSettings* settings);

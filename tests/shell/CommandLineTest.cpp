@@ -41,8 +41,8 @@ TEST(CommandLine, HelpPrintsTheUsageTheOptionsAndWhereTheSettingsAreKept) {
         unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(answer.Code, 0);
     EXPECT_EQ(answer.Text.rfind("Usage: tramolo ", 0), 0u) << answer.Text;
-    for (const char* said : {"--sharp", "--one-to-one", "--display-rate", "--every-pass", "F7", "Alt+Enter",
-                             "F11", "/somewhere/config/tramolo/settings.conf."})
+    for (const char* said : {"--sharp", "--one-to-one", "--display-rate", "--every-pass", "--ghost FILE",
+                             "F7", "Alt+Enter", "F11", "/somewhere/config/tramolo/settings.conf."})
         EXPECT_NE(answer.Text.find(said), std::string::npos) << said << " not in " << answer.Text;
     // Lines a terminal of 80 columns shows whole.
     size_t start = 0;

@@ -24,6 +24,8 @@
 #include "platform/System.h"
 #include "records/Records.h"
 #include "replay/Feed.h"
+#include "replay/Keeper.h"
+#include "replay/Proof.h"
 #include "replay/Recorder.h"
 #include "replay/Script.h"
 #include "replay/Trace.h"
@@ -55,6 +57,9 @@ struct TSimOptions {
     const char* Input;   // null: no script
     const char* Trace;   // null: no trace
     const char* Record;  // null: no recording
+    const char* Records; // null: no records kept
+    const char* Ghost;   // null: the own best is the ghost
+    const char* Verify;  // null: a game runs; else only this record is verified
     bool RecordsView;    // --records-view: the records view on from the start
     uint64_t TraceEvery; // trace every K-th pass (1: every pass)
     std::vector<TPngRequest> Pngs;
@@ -63,10 +68,12 @@ struct TSimOptions {
     std::vector<TOutput> Outputs;
     TOutput* TraceOutput;
     TOutput* RecordOutput;
+    std::FILE* RecordsScratch; // --records: the recording read back into each record written
     bool Quiet;
     bool Window;
     // Options given on the command line, for the defaults that depend on them and the ones that do not
-    // apply to a live window.
+    // apply to a live window or to --verify.
+    const char* GameOption; // the first option given that only a game takes
     const char* PassesGiven;
     const char* ClockOption; // the first of --pass-ms, --start-tick, --cursor-x given
 };
@@ -98,6 +105,7 @@ struct TSimRun {
     size_t NextPng;
     bool Failed;
     char Failure[600];
+    std::vector<std::string> RecordsKept; // --records: a line for each record written, for the report
 };
 
 static bool ParseNumberOption(const char* name, const char* text, int64_t low, int64_t high, int64_t* value,
@@ -127,9 +135,9 @@ struct TValueOption {
     bool Clock;
 };
 constexpr TValueOption ValueOptions[] = {
-    {"--passes", false},      {"--pass-ms", true}, {"--start-tick", true},
-    {"--cursor-x", true},     {"--input", false},  {"--trace", false},
-    {"--trace-every", false}, {"--png", false},    {"--record", false},
+    {"--passes", false}, {"--pass-ms", true},  {"--start-tick", true},   {"--cursor-x", true},
+    {"--input", false},  {"--trace", false},   {"--trace-every", false}, {"--png", false},
+    {"--record", false}, {"--records", false}, {"--ghost", false},       {"--verify", false},
 };
 
 static const TValueOption* FindValueOption(const char* name) {
@@ -171,6 +179,12 @@ static bool SetValueOption(const char* option, const char* value, TSimOptions* o
         options->Trace = value;
     } else if (is("--record")) {
         options->Record = value;
+    } else if (is("--records")) {
+        options->Records = value;
+    } else if (is("--ghost")) {
+        options->Ghost = value;
+    } else if (is("--verify")) {
+        options->Verify = value;
     } else {
         return ParsePngOption(value, options, error, errorSize);
     }
@@ -186,6 +200,7 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
         }
         if (std::strcmp(option, "--records-view") == 0) {
             options->RecordsView = true;
+            if (options->GameOption == nullptr) options->GameOption = option;
             continue;
         }
         if (std::strcmp(option, "--window") == 0) {
@@ -194,6 +209,7 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
                 return false;
             }
             options->Window = true;
+            if (options->GameOption == nullptr) options->GameOption = option;
             continue;
         }
         const TValueOption* known = FindValueOption(option);
@@ -206,7 +222,14 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
             return false;
         }
         if (known->Clock && options->ClockOption == nullptr) options->ClockOption = option;
+        if (std::strcmp(option, "--verify") != 0 && options->GameOption == nullptr)
+            options->GameOption = option;
         if (!SetValueOption(option, argv[++i], options, error, errorSize)) return false;
+    }
+    if (options->Verify != nullptr && options->GameOption != nullptr) {
+        std::snprintf(error, errorSize, "--verify runs no game of its own: %s does not go with it",
+                      options->GameOption);
+        return false;
     }
     if (options->Window && options->Input == nullptr && options->ClockOption != nullptr) {
         std::snprintf(error, errorSize,
@@ -369,6 +392,10 @@ static void StopRun() {
 // Ends the run at the first failure, before the next pass; a later one is not told.
 static void FailRun(TSimRun* run, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
+// The run whose records are being kept, for the keeper's news.
+static TSimRun* KeepingRun;
+static void KeeperNews(TKeeperNews news, const char* text);
+
 static void FailRun(TSimRun* run, const char* format, ...) {
     if (run->Failed) return;
     va_list arguments;
@@ -405,6 +432,15 @@ static void RecordPass(uint64_t pass, const TCanvas* frame, void* context) {
     std::vector<TPngRequest>& pngs = *run->Pngs;
     for (; run->NextPng < pngs.size() && pngs[run->NextPng].Pass <= pass && !run->Failed; run->NextPng++)
         WritePng(run, pngs[run->NextPng], frame);
+}
+
+// A record kept goes into the report; one left alone is told at once and the run goes on; a lap that
+// could not be kept is a failed write.
+static void KeeperNews(TKeeperNews news, const char* text) {
+    if (KeepingRun == nullptr) return;
+    if (news == TKeeperNews::Kept) KeepingRun->RecordsKept.push_back(text);
+    if (news == TKeeperNews::LeftAlone) SayLine(TStandardStream::Error, "--records: %s", text);
+    if (news == TKeeperNews::WriteFailed) FailRun(KeepingRun, "--records: %s", text);
 }
 
 static int FailBadInput(const char* problem) {
@@ -448,7 +484,7 @@ static int RunGame(const TSimOptions& options, TSimRun* run, uint64_t* passes) {
         HeadlessSetHooks(FeedScript, RecordPass, run);
         backend = options.Window ? WatchBackend() : HeadlessBackend();
     }
-    if (options.RecordOutput != nullptr) backend = RecordingBackend(backend);
+    if (options.RecordOutput != nullptr || options.Records != nullptr) backend = RecordingBackend(backend);
     SelectPlatform(backend);
     // Numbers in the head-up display use the decimal separator of the user's locale, as in the game; the
     // caller's setting comes back afterwards, for runs inside a longer-lived process.
@@ -497,6 +533,18 @@ static bool PrepareRun(int argc, char** argv, TSimOptions* options, TScriptInput
         input->Path = options->Input;
         if (!CheckScript(input, error, errorSize)) return false;
     }
+    if (options->Records != nullptr) {
+        char reason[256] = "";
+        if (FileKindOf(options->Records) == TFileKind::Missing &&
+            !MakeFolder(options->Records, reason, sizeof reason)) {
+            std::snprintf(error, errorSize, "--records: '%s' cannot be made: %s", options->Records, reason);
+            return false;
+        }
+        if (FileKindOf(options->Records) != TFileKind::Directory) {
+            std::snprintf(error, errorSize, "--records: '%s' is no folder", options->Records);
+            return false;
+        }
+    }
     options->Passes = PassBudget(*options, input->Survey);
     if (!CheckPngPasses(*options, error, errorSize)) return false;
     MakeOutputs(options);
@@ -515,6 +563,17 @@ static bool OpenOutputs(TSimOptions* options, TTraceWriter* trace, char* error, 
         if (!OpenOutput(record, error, errorSize)) return false;
         RecorderStart(record->File, record->Path.c_str());
     }
+    if (options->Records != nullptr) {
+        // The game is recorded for the records, into a file of its own that is read back.
+        char reason[256] = "";
+        options->RecordsScratch = OpenScratchFile("", reason, sizeof reason);
+        if (options->RecordsScratch == nullptr) {
+            std::snprintf(error, errorSize, "--records: no scratch file for the recording: %s", reason);
+            return false;
+        }
+        if (record == nullptr) RecorderStart(nullptr, "the recording of the records");
+        RecorderReadBackFrom(options->RecordsScratch);
+    }
     if (options->TraceOutput != nullptr) {
         if (!OpenOutput(options->TraceOutput, error, errorSize)) return false;
         TraceStart(trace, options->TraceOutput->File);
@@ -527,8 +586,11 @@ static bool OpenOutputs(TSimOptions* options, TTraceWriter* trace, char* error, 
 static void CompleteOutputs(TSimOptions* options, TTraceWriter* trace, uint64_t passes, int exitCode,
                             TSimRun* run) {
     char error[600];
-    if (options->RecordOutput != nullptr && !RecorderFinish(passes, exitCode, error, sizeof error))
+    if ((options->RecordOutput != nullptr || options->Records != nullptr) &&
+        !RecorderFinish(passes, exitCode, error, sizeof error))
         FailRun(run, "%s", error);
+    if (options->RecordsScratch != nullptr) std::fclose(options->RecordsScratch);
+    options->RecordsScratch = nullptr;
     if (options->TraceOutput != nullptr && !TraceFlush(trace))
         FailRun(run, "--trace: writing '%s' failed", options->Trace);
     for (TOutput& output : options->Outputs) {
@@ -539,6 +601,8 @@ static void CompleteOutputs(TSimOptions* options, TTraceWriter* trace, uint64_t 
 static void DropOutputs(TSimOptions* options) {
     for (TOutput& output : options->Outputs)
         DropOutput(&output);
+    if (options->RecordsScratch != nullptr) std::fclose(options->RecordsScratch);
+    options->RecordsScratch = nullptr;
 }
 
 // Every part file renamed onto its output; false with the reason in error at the first that is not.
@@ -566,6 +630,9 @@ static const char* ReportRun(const TSimOptions& options, const TSimRun& run, uin
                   toError;
     }
     if (!options.Quiet) {
+        for (const std::string& kept : run.RecordsKept) {
+            if (!SayLine(TStandardStream::Output, "%s", kept.c_str())) return "standard output";
+        }
         const bool stopped = options.Window && WatchStoppedByViewer();
         if (!SayLine(TStandardStream::Output, "%llu passes, %sexit code %d", (unsigned long long)passes,
                      stopped ? "stopped by the viewer, " : "", exitCode))
@@ -600,7 +667,11 @@ static int RunWithOutputs(TSimOptions* options, TScriptInput* input) {
     run.TraceEvery = options->TraceEvery;
     run.Pngs = &options->Pngs;
     uint64_t passes = 0;
+    KeepingRun = &run;
+    if (options->Records != nullptr) StartKeepingRecords(options->Records, KeeperNews);
     const int exitCode = RunGame(*options, &run, &passes);
+    StopKeepingRecords();
+    KeepingRun = nullptr;
     CloseScript(input);
     if (!run.Feed.Failure.empty()) FailRun(&run, "--input %s: %s", options->Input, run.Feed.Failure.c_str());
     CompleteOutputs(options, trace.get(), passes, exitCode, &run);
@@ -619,14 +690,50 @@ static int RunWithOutputs(TSimOptions* options, TScriptInput* input) {
     return exitCode;
 }
 
+// --verify: the record's laps as its replay counts them, and the verdict: 0 true, 1 false, 2 unreadable.
+static int RunVerify(const TSimOptions& options) {
+    const TProof proof = VerifyRecord(options.Verify);
+    bool written = true;
+    for (const TProofLap& lap : proof.Laps) {
+        char time[24];
+        FormatProofTime(lap.Ms, time, sizeof time);
+        if (!options.Quiet)
+            written = SayLine(TStandardStream::Output, "lap %d  %s", (int)lap.Lap, time) && written;
+    }
+    if (proof.Verdict == ProofTrue) {
+        if (!options.Quiet) written = SayLine(TStandardStream::Output, "%s", proof.Line.c_str()) && written;
+    } else {
+        written = SayLine(TStandardStream::Error, "%s", proof.Line.c_str()) && written;
+    }
+    return written ? proof.Verdict : ExitBadInput;
+}
+
+// --ghost: the record is verified first, and raced only when it is true.
+static int TakeGhost(const char* path) {
+    TProof proof = VerifyRecord(path);
+    if (proof.Verdict != ProofTrue) {
+        SayLine(TStandardStream::Error, "--ghost: %s", proof.Line.c_str());
+        return proof.Verdict;
+    }
+    SetGhost(TGhostKind::Foreign, proof.Head.Ms, proof.Head.Ghost.data(), (int32_t)proof.Head.Ghost.size(),
+             proof.Head.Stride);
+    return ProofTrue;
+}
+
 int RunSimulator(int argc, char** argv) {
     char error[600];
     TSimOptions options{};
     auto input = std::make_unique<TScriptInput>();
-    // Each run starts without a ghost: the fastest lap of the run becomes it.
+    // The track's name is worked out before any game runs; each run starts without a ghost.
+    TrackDigest();
     SetGhost(TGhostKind::None, 0, nullptr, 0, 1);
     SetLapHook(nullptr, nullptr);
     if (!PrepareRun(argc, argv, &options, input.get(), error, sizeof error)) return FailBadInput(error);
+    if (options.Verify != nullptr) return RunVerify(options);
+    if (options.Ghost != nullptr) {
+        const int verdict = TakeGhost(options.Ghost);
+        if (verdict != ProofTrue) return verdict;
+    }
     SetRecordsView(options.RecordsView);
     GuardOutputs(&options.Outputs);
     const int exitCode = RunWithOutputs(&options, input.get());

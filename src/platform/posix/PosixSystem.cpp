@@ -77,6 +77,36 @@ std::string UserConfigFolder() {
     return "";
 }
 
+std::string UserDataFolder() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data != nullptr && data[0] == '/') return data;
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0') return std::string(home) + "/.local/share";
+    return "";
+}
+
+FILE* OpenScratchFile(const char* folder, char* reason, size_t reasonSize) {
+    if (folder == nullptr || folder[0] == '\0') {
+        FILE* file = std::tmpfile();
+        if (file == nullptr) KeepReason(reason, reasonSize);
+        return file;
+    }
+    std::string name = std::string(folder) + "/.tramolo-scratch-XXXXXX";
+    const int descriptor = mkstemp(name.data());
+    if (descriptor < 0) {
+        KeepReason(reason, reasonSize);
+        return nullptr;
+    }
+    // Its name goes at once: the open file is all there is of it.
+    unlink(name.c_str());
+    FILE* file = fdopen(descriptor, "w+b");
+    if (file == nullptr) {
+        KeepReason(reason, reasonSize);
+        close(descriptor);
+    }
+    return file;
+}
+
 bool RenameOnto(const char* from, const char* to, char* reason, size_t reasonSize) {
     if (rename(from, to) == 0) return true;
     KeepReason(reason, reasonSize);

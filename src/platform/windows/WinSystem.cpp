@@ -198,3 +198,43 @@ std::string UserConfigFolder() {
     if (length == 0 || length >= sizeof folder) return "";
     return std::string(folder, length);
 }
+
+std::string UserDataFolder() {
+    return UserConfigFolder();
+}
+
+FILE* OpenScratchFile(const char* folder, char* reason, size_t reasonSize) {
+    char place[MAX_PATH];
+    if (folder == nullptr || folder[0] == '\0') {
+        const DWORD length = GetTempPathA(sizeof place, place);
+        if (length == 0 || length >= sizeof place) {
+            KeepReason(GetLastError(), reason, reasonSize);
+            return nullptr;
+        }
+        folder = place;
+    }
+    // A name of its own; the system deletes the file when its last handle closes, a crash included.
+    static unsigned serial;
+    char name[4 * MAX_PATH];
+    std::snprintf(name, sizeof name, "%s\\tramolo-scratch-%lu-%u.tmp", folder,
+                  (unsigned long)GetCurrentProcessId(), ++serial);
+    const HANDLE handle =
+        CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                    CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        KeepReason(GetLastError(), reason, reasonSize);
+        return nullptr;
+    }
+    const int descriptor = _open_osfhandle((intptr_t)handle, _O_RDWR | _O_BINARY);
+    if (descriptor < 0) {
+        std::snprintf(reason, reasonSize, "no file descriptor is left");
+        CloseHandle(handle);
+        return nullptr;
+    }
+    FILE* file = _fdopen(descriptor, "w+b");
+    if (file == nullptr) {
+        std::snprintf(reason, reasonSize, "no stream is left");
+        _close(descriptor);
+    }
+    return file;
+}
