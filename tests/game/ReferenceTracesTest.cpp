@@ -271,6 +271,92 @@ TEST(CrossTarget, FramesArePixelIdenticalToThisBuilds) {
     }
 }
 
+// Another target's runner times the reference race's laps as this build's does: it keeps the same record,
+// byte for byte but for its date, verifies this build's record as true with the same laps, and draws the
+// records view and its ghost in the same pixels, in the 3D view and in the line view. Run only against a
+// runner under test.
+TEST(CrossTarget, LapTimesRecordsAndTheGhostAreThisBuilds) {
+    const std::string stem = ::testing::TempDir() + "cross-records-" + std::to_string(getpid());
+    const std::string runners[2] = {TRAMOLO_SIM_PATH, RunnerUnderTest()};
+    const std::string race = " --quiet --pass-ms 40 --input '" + GoldenDir + "race-laps.txt'";
+    std::string records[2];
+    for (int k = 0; k < 2; k++) {
+        const std::string folder = stem + (k == 0 ? "-ours" : "-theirs");
+        ASSERT_EQ(std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "'").c_str()), 0);
+        const std::string command =
+            "'" + runners[k] + "'" + race + " --passes 8800 --records '" + folder + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        const std::string list = "ls '" + folder + "'";
+        FILE* names = popen(list.c_str(), "r");
+        char name[256] = "";
+        ASSERT_NE(std::fgets(name, sizeof name, names), nullptr) << "no record in " << folder;
+        pclose(names);
+        records[k] = folder + "/" + std::string(name, std::strcspn(name, "\n"));
+    }
+    // The records, their dates left out.
+    std::string texts[2];
+    for (int k = 0; k < 2; k++) {
+        std::ifstream in(records[k], std::ios::binary);
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("#: date ", 0) != 0) texts[k] += line + "\n";
+    }
+    EXPECT_EQ(records[0].substr(records[0].rfind('/')), records[1].substr(records[1].rfind('/')));
+    EXPECT_NE(texts[0].find("\n#: lap 4 75360\n"), std::string::npos);
+    EXPECT_TRUE(texts[0] == texts[1]) << "the records differ";
+    // Each runner verifies this build's record: the same laps, the same verdict.
+    std::string said[2];
+    for (int k = 0; k < 2; k++) {
+        const std::string command = "'" + runners[k] + "' --verify '" + records[0] + "' 2>&1; echo exit $?";
+        FILE* out = popen(command.c_str(), "r");
+        char line[1024];
+        while (std::fgets(line, sizeof line, out) != nullptr)
+            if (std::strncmp(line, "tramolo-sim: lap ", 17) == 0 || std::strncmp(line, "exit ", 5) == 0)
+                said[k] += line;
+        pclose(out);
+    }
+    EXPECT_NE(said[0].find("lap 3  1:39.440\ntramolo-sim: lap 4  1:15.360\nexit 0\n"), std::string::npos)
+        << said[0];
+    EXPECT_EQ(said[0], said[1]);
+
+    // The race again with the record's ghost, the line view from pass 2400 to 2600.
+    const std::string script = stem + "-script.txt";
+    ASSERT_EQ(std::system(("cp '" + GoldenDir + "race-laps.txt' '" + script +
+                           "' && printf '2400 down 116\\n2401 up 116\\n2600 down 116\\n2601 up 116\\n' >> '" +
+                           script + "'")
+                              .c_str()),
+              0);
+    const int passes[] = {1500, 2500, 2650};
+    std::vector<std::pair<std::string, std::string>> frames;
+    std::string commands[2];
+    for (int k = 0; k < 2; k++) {
+        commands[k] = "'" + runners[k] + "' --quiet --pass-ms 40 --passes 2700 --input '" + script +
+                      "' --records '" + stem + "-ours' --records-view";
+    }
+    for (int pass : passes) {
+        const std::string frame = stem + "-" + std::to_string(pass);
+        frames.emplace_back(frame + "-ours.png", frame + "-theirs.png");
+        commands[0] += " --png " + std::to_string(pass) + ":'" + frames.back().first + "'";
+        commands[1] += " --png " + std::to_string(pass) + ":'" + frames.back().second + "'";
+    }
+    for (const std::string& command : commands)
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    for (size_t i = 0; i < frames.size(); i++) {
+        std::vector<uint32_t> pixels[2];
+        int32_t width[2] = {}, height[2] = {};
+        const std::string* files[2] = {&frames[i].first, &frames[i].second};
+        for (int k = 0; k < 2; k++) {
+            std::ifstream in(*files[k], std::ios::binary);
+            const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            EXPECT_TRUE(ReadPngPixels((const uint8_t*)data.data(), data.size(), 4096, &pixels[k], &width[k],
+                                      &height[k]))
+                << *files[k];
+            std::remove(files[k]->c_str());
+        }
+        EXPECT_TRUE(pixels[0] == pixels[1]) << "the records view's frame of pass " << passes[i] << " differs";
+    }
+    std::system(("rm -rf '" + stem + "-ours' '" + stem + "-theirs' '" + script + "'").c_str());
+}
+
 // The reader that reports differences must itself see them: a changed float inside an actor record and
 // an extra field are both named.
 TEST(ReferenceTraceCompare, NamesTheFieldsThatDiffer) {
