@@ -49,24 +49,8 @@ std::string ProofTime(uint32_t ms) {
     return text;
 }
 
-// The last lap's path as the replay drove it.
-struct TProofRun {
-    TProof* Proof;
-    std::vector<TGhostPose> Path;
-    uint32_t Stride;
-    TScriptFeed Feed;
-};
-
 void FeedHook(uint64_t pass, void* context) {
-    FeedScriptPass(&((TProofRun*)context)->Feed, pass);
-}
-
-bool CollectWithPath(const TLapDone& lap, void* context) {
-    TProofRun* run = (TProofRun*)context;
-    ProofCollect(lap, run->Proof);
-    run->Path.assign(lap.Path->Poses.begin(), lap.Path->Poses.begin() + lap.Path->Count);
-    run->Stride = lap.Path->Stride;
-    return false;
+    FeedScriptPass((TScriptFeed*)context, pass);
 }
 
 bool SamePath(const std::vector<TGhostPose>& a, const std::vector<TGhostPose>& b) {
@@ -77,14 +61,24 @@ bool SamePath(const std::vector<TGhostPose>& a, const std::vector<TGhostPose>& b
 } // namespace
 
 bool ProofCollect(const TLapDone& lap, void* context) {
-    ((TProof*)context)->Laps.push_back(TProofLap{lap.Lap, lap.Ms});
+    TProofReplay* replay = (TProofReplay*)context;
+    replay->Proof.Laps.push_back(TProofLap{lap.Lap, lap.Ms});
+    replay->Path.assign(lap.Path->Poses.begin(), lap.Path->Poses.begin() + lap.Path->Count);
+    replay->Stride = lap.Path->Stride;
     return false;
 }
 
-void ProofJudge(TProof* proof, const char* name) {
+void ProofJudge(TProofReplay* replay, const char* name) {
+    TProof* proof = &replay->Proof;
     const TRecordHead& head = proof->Head;
     const std::string claim = "lap " + std::to_string(head.Lap) + " in " + ProofTime(head.Ms);
     const std::string shown = PrintableText(name);
+    if (head.Track != TrackDigest()) {
+        proof->Verdict = ProofFalse;
+        proof->Line = shown + " is false for this game: it is a record of another track (" +
+                      TrackName(head.Track) + ", this game's is " + TrackName(TrackDigest()) + ")";
+        return;
+    }
     if (proof->Laps.empty()) {
         proof->Verdict = ProofFalse;
         proof->Line = shown + " is false: its replay counts no lap, where the record claims " + claim +
@@ -98,12 +92,19 @@ void ProofJudge(TProof* proof, const char* name) {
                       ProofTime(last.Ms) + ", where the record claims " + claim;
         return;
     }
+    if (!SamePath(replay->Path, head.Ghost) || replay->Stride != head.Stride) {
+        proof->Verdict = ProofFalse;
+        proof->Line = shown + " is false: its ghost does not drive the path of the replay's lap " +
+                      std::to_string(head.Lap);
+        return;
+    }
     proof->Verdict = ProofTrue;
     proof->Line = shown + " is true: " + claim + " is what its replay gives";
 }
 
 TProof VerifyRecord(const char* path) {
-    TProof proof{};
+    TProofReplay replay;
+    TProof& proof = replay.Proof;
     const std::string shown = PrintableText(path);
     proof.Verdict = ProofUnreadable;
     if (FileKindOf(path) != TFileKind::Regular) {
@@ -141,26 +142,24 @@ TProof VerifyRecord(const char* path) {
     }
     if (proof.Head.Track != TrackDigest()) {
         std::fclose(stream->File);
-        proof.Verdict = ProofFalse;
-        proof.Line = shown + " is false for this game: it is a record of another track (" +
-                     TrackName(proof.Head.Track) + ", this game's is " + TrackName(TrackDigest()) + ")";
+        ProofJudge(&replay, path);
         return proof;
     }
 
     // The replay, on a game of its own; what the caller had comes back afterwards.
     std::rewind(stream->File);
     ScriptReaderStart(&reader);
-    TProofRun run{&proof, {}, 1, {}};
-    StartStreamFeed(&run.Feed, &reader, Refill, stream.get());
+    TScriptFeed feed;
+    StartStreamFeed(&feed, &reader, Refill, stream.get());
     const TPlatformBackend* before = SelectedPlatform();
     const bool view = RecordsViewOn();
     SetRecordsView(false);
     ClearGameState();
     ResetPlatformState();
     HeadlessConfigure(100000, THeadlessPassMs{10, 0}, 0, survey.LastPass > 0 ? survey.LastPass : 1);
-    FeedScriptPass(&run.Feed, 0);
-    HeadlessSetHooks(FeedHook, nullptr, &run);
-    SetLapHook(CollectWithPath, &run);
+    FeedScriptPass(&feed, 0);
+    HeadlessSetHooks(FeedHook, nullptr, &feed);
+    SetLapHook(ProofCollect, &replay);
     SelectPlatform(HeadlessBackend());
     ProgramMain();
     SetLapHook(nullptr, nullptr);
@@ -169,21 +168,14 @@ TProof VerifyRecord(const char* path) {
     SetRecordsView(view);
     ClearGameState();
     ResetPlatformState();
-    const bool failed = stream->Failed || !run.Feed.Failure.empty();
+    const bool failed = stream->Failed || !feed.Failure.empty();
     std::fclose(stream->File);
     if (failed) {
         proof.Verdict = ProofUnreadable;
         proof.Line = shown + " cannot be read: " +
-                     (run.Feed.Failure.empty() ? std::string("reading it failed") : run.Feed.Failure);
+                     (feed.Failure.empty() ? std::string("reading it failed") : feed.Failure);
         return proof;
     }
-
-    ProofJudge(&proof, path);
-    if (proof.Verdict == ProofTrue &&
-        (!SamePath(run.Path, proof.Head.Ghost) || run.Stride != proof.Head.Stride)) {
-        proof.Verdict = ProofFalse;
-        proof.Line = shown + " is false: its ghost does not drive the path of the replay's lap " +
-                     std::to_string(proof.Head.Lap);
-    }
+    ProofJudge(&replay, path);
     return proof;
 }

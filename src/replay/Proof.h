@@ -30,8 +30,13 @@ struct TProof {
 TProof VerifyRecord(const char* path);
 
 // The same for a record the caller streams itself (the page): the head read from the text before the
-// recording, then the script played by the caller on the headless game with the hook below, then the
-// verdict. ProofCollect is a lap hook (context: the TProof).
-bool ProofCollect(const TLapDone& lap, void* context);
-// The verdict of a proof whose head was read and whose replay ran: fills Verdict and Line.
-void ProofJudge(TProof* proof, const char* name);
+// recording, the script then played by the caller on the headless game with ProofCollect as the lap hook
+// (context: the TProofReplay), and the verdict judged at its end.
+struct TProofReplay {
+    TProof Proof;
+    std::vector<TGhostPose> Path; // the last lap's path as the replay drove it
+    uint32_t Stride = 1;
+};
+bool ProofCollect(const TLapDone& lap, void* replay);
+// The verdict of a replay whose record's head was read: the track, the last lap and its ghost compared.
+void ProofJudge(TProofReplay* replay, const char* name);

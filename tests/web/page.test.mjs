@@ -6,7 +6,7 @@
 // TRAMOLO_WEB_SHOTS=DIR keeps screenshots of the demonstration, a race, the line view and the end.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { createReadStream, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { createReadStream, mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
@@ -374,6 +374,85 @@ describe('what the page is given: scripts of any length and malformed ones, a fa
     const last = tail.toString('utf8').trimEnd();
     assert.equal(JSON.parse(last.slice(last.lastIndexOf('\n') + 1)).pass, 80000);
     rmSync(saved);
+    await page.context().close();
+  });
+});
+
+describe('records in the page: kept in the browser, saved, checked and raced', () => {
+  // The reference race round the ring, natively: the record the runner keeps of it.
+  let native;
+  before(() => {
+    const folder = join(work, 'native-records');
+    mkdirSync(folder);
+    runNative(['--pass-ms', '40', '--passes', '8800', '--input', join(golden, 'race-laps.txt'), '--records', folder]);
+    const [name] = readdirSync(folder);
+    native = { path: join(folder, name), name, text: readFileSync(join(folder, name), 'utf8') };
+  });
+  const withoutDate = (text) => text.replace(/^#: date .*\n/m, '');
+  const long = { timeout: 180000, polling: 100 };
+
+  test('a scripted race keeps its best lap across a reload; F7 shows it, is kept, and the save button exports it', async () => {
+    // The race as a recording, which runs to its last pass on its own ticks, opened in a page that keeps records.
+    const recording = join(work, 'laps-recording.txt');
+    runNative(['--pass-ms', '40', '--passes', '8800', '--input', join(golden, 'race-laps.txt'), '--record', recording]);
+    const page = await openPage('?script=&passes=1&fast&records');
+    await until(page, () => window.tramolo.state === 'ended');
+    await page.setInputFiles('#open-file', recording);
+    // Laps 1, 2 and 4 each beat the record before them.
+    await page.waitForFunction(() => window.tramolo.state === 'ended' && window.tramolo.recordsStored === 3, null, long);
+    await page.goto(address);
+    await page.waitForFunction(() => window.tramolo.firstFrameMs !== null && window.tramolo.state === 'running');
+    assert.equal(await page.evaluate(() => window.tramolo.recordsLine()), 'Beste 1:15.36');
+    await page.evaluate(() => {
+      window.prevented = {};
+      addEventListener('keydown', (event) => { window.prevented[event.key] = event.defaultPrevented; });
+    });
+    const before = (await state(page)).LastKey;
+    await page.keyboard.press('F7');
+    await until(page, () => localStorage.getItem('tramolo-settings')?.includes('records-view = on'));
+    assert.equal((await state(page)).LastKey, before, 'the game saw F7');
+    assert.deepEqual(await page.evaluate(() => window.prevented), { F7: true });
+    assert.equal(await page.textContent('#save'), 'Save record');
+    const download = page.waitForEvent('download');
+    await page.click('#save');
+    const saved = join(work, 'saved-record.txt');
+    await (await download).saveAs(saved);
+    assert.equal(withoutDate(readFileSync(saved, 'utf8')), withoutDate(native.text));
+    runNative(['--verify', saved]);
+    // The view stays on in the next game.
+    await page.reload();
+    await page.waitForFunction(() => window.tramolo.state === 'running');
+    assert.equal(await page.evaluate(() => window.tramolo.now() && document.getElementById('save').textContent), 'Save record');
+    await page.context().close();
+  });
+
+  test('a record opened in the page is checked by its replay, then its ghost is raced; a false one is refused', async () => {
+    const page = await openPage('');
+    await page.setInputFiles('#open-file', native.path);
+    await page.waitForFunction(() => window.tramolo.ghostRaced || window.tramolo.state === 'failed', null, long);
+    assert.equal(await page.evaluate(() => window.tramolo.error), '');
+    assert.equal(await page.evaluate(() => window.tramolo.ghostRaced), native.name);
+    await until(page, () => window.tramolo.kind === 'play' && window.tramolo.state === 'running');
+    assert.equal(await page.evaluate(() => window.tramolo.recordsLine()), 'Geist 1:15.36');
+    assert.match(await page.textContent('#status'), /is true: lap 4 in 1:15\.360 is what its replay gives: racing its ghost/);
+
+    const rows = [
+      { name: 'changed-time.txt', text: native.text.replace('#: lap 4 75360', '#: lap 4 75000'),
+        says: /changed-time\.txt is false: its replay's last lap is lap 4 in 1:15\.360, where the record claims lap 4 in 1:15\.000/ },
+      { name: 'cut-short.txt', text: native.text.slice(0, native.text.lastIndexOf('\n', native.text.length - 300) + 1),
+        says: /cut-short\.txt is false: its replay's last lap is lap 3/ },
+      { name: 'garbled.txt', text: '#: record 1\n#: track nonsense\n',
+        says: /garbled\.txt was refused: it cannot be read as a record: line 2: the track is not 16 hexadecimal digits/ },
+    ];
+    for (const row of rows) {
+      const path = join(work, row.name);
+      writeFileSync(path, row.text);
+      await page.evaluate(() => { window.tramolo.state = 'opening'; });
+      await page.setInputFiles('#open-file', path);
+      await page.waitForFunction(() => window.tramolo.state === 'failed', null, long);
+      assert.match(await page.evaluate(() => window.tramolo.error), row.says);
+      assert.match(await page.textContent('#status'), /was refused/);
+    }
     await page.context().close();
   });
 });

@@ -2,9 +2,12 @@
 // played, with the browser's keys and pointer on the page's clock, and then always recorded in the runner's
 // script format; or a script (a recording opened in the page, or one the page's address gives) played on
 // the headless backend, watched at the pace of its clock as `tramolo-sim --window --input` does, or run as
-// fast as the page can. Either may write the runner's trace.
+// fast as the page can. Either may write the runner's trace. A played game keeps its best lap in /records
+// (the page keeps that file in the browser's storage), as a script run may when asked; a record opened in
+// the page is a script run too, its recording replayed fast to check the record before its ghost is raced.
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -14,8 +17,12 @@
 #include "platform/VirtualKeys.h"
 #include "platform/web/DomKeys.h"
 #include "platform/web/WebPlatform.h"
+#include "platform/System.h"
+#include "records/Records.h"
 #include "replay/Feed.h"
+#include "replay/Keeper.h"
 #include "replay/Pacer.h"
+#include "replay/Proof.h"
 #include "replay/Recorder.h"
 #include "replay/Script.h"
 #include "replay/Trace.h"
@@ -28,6 +35,7 @@ enum class TMode { None, Play, Script };
 
 // The page reads the recording from the module's file system; the trace goes to the page as it is written.
 constexpr char RecordingPath[] = "/recording.txt";
+constexpr char RecordsFolder[] = "/records";
 constexpr int32_t TracePageFile = 1;
 // A script without tick lines and without a pass budget runs as long as the runner would run it.
 constexpr uint64_t DefaultPasses = 1000;
@@ -65,6 +73,37 @@ bool StoppedByViewer;
 TPacer Pace;
 double DueMs;
 bool TraceCut;
+// Records: a script run that keeps them records into a scratch file read back; a proof replays a record.
+bool ScriptRecords;
+FILE* RecordsScratch;
+bool Proving;
+TRecordReader Head;
+std::string HeadLine; // the line of the record's head being read from the pieces
+std::unique_ptr<TProofReplay> Proof;
+
+// The keeper's news go to the page, which keeps a record in the browser's storage once it is written.
+void RecordNews(TKeeperNews news, const char* text) {
+    WebTellPage("record", (int32_t)news, text);
+    if (news != TKeeperNews::Kept) std::snprintf(Error, sizeof Error, "%s", text);
+}
+
+// The lines of a record's head, taken from the pieces of the script as they come; false once one is bad.
+bool ReadHeadFrom(const char* bytes, size_t length) {
+    for (size_t i = 0; i < length && !Head.Done; i++) {
+        if (bytes[i] != '\n') {
+            HeadLine += bytes[i];
+            if (HeadLine.size() > MostScriptLineBytes) {
+                Head.Line++;
+                Head.Error = "line " + std::to_string(Head.Line) + ": a line longer than 4096 bytes";
+                return false;
+            }
+            continue;
+        }
+        if (!RecordReaderLine(&Head, HeadLine.data(), HeadLine.size())) return false;
+        HeadLine.clear();
+    }
+    return true;
+}
 
 void FeedHook(uint64_t pass, void*) {
     FeedScriptPass(&Feed, pass);
@@ -113,9 +152,15 @@ void TracePass() {
 }
 
 void CloseFiles() {
-    if (RecordFile != nullptr) {
+    StopKeepingRecords();
+    SetLapHook(nullptr, nullptr);
+    if (RecordFile != nullptr || RecordsScratch != nullptr) {
         char error[256];
         RecorderFinish(Passes, ExitCode, error, sizeof error);
+    }
+    if (RecordsScratch != nullptr) std::fclose(RecordsScratch);
+    RecordsScratch = nullptr;
+    if (RecordFile != nullptr) {
         std::fclose(RecordFile);
         RecordFile = nullptr;
     }
@@ -131,6 +176,8 @@ void EndRunningGame();
 
 void PrepareGame() {
     EndRunningGame();
+    // The track's name is worked out once, before any game has run.
+    TrackDigest();
     ClearGameState();
     ResetPlatformState();
     Passes = 0;
@@ -139,6 +186,8 @@ void PrepareGame() {
     StoppedByViewer = false;
     PacerRestart(&Pace);
     Phase = TScriptPhase::None;
+    ScriptRecords = false;
+    Proving = false;
 }
 
 // Starts the game on the backend selected; false when it ended at once (no window).
@@ -176,17 +225,24 @@ extern "C" {
 // The game played in the page, recorded; with trace, its trace too. 1 once it runs.
 WEB_EXPORT int32_t tramolo_play(int32_t trace) {
     PrepareGame();
-    RecordFile = std::fopen(RecordingPath, "wb");
-    if (RecordFile != nullptr) RecorderStart(RecordFile, "recording.txt");
+    // Opened for reading too: the records read the recording back from it.
+    RecordFile = std::fopen(RecordingPath, "w+b");
+    if (RecordFile != nullptr) {
+        RecorderStart(RecordFile, "recording.txt");
+        RecorderReadBackFrom(RecordFile);
+        StartKeepingRecords(RecordsFolder, RecordNews);
+    }
     SelectPlatform(RecordFile != nullptr ? RecordingBackend(WebBackend()) : WebBackend());
     return StartGame(TMode::Play, trace != 0) ? 1 : 0;
 }
 
 // Begins a script run with the runner's clock options (passes 0: a recording runs to its last pass, any
 // other script 1000 passes): the page then pushes the whole script to be checked, and calls
-// tramolo_script_start. 0 with the reason in tramolo_error when an option is malformed.
+// tramolo_script_start. With records the run keeps records as `tramolo-sim --records` does; with proof the
+// script is a record whose recording is replayed to check it (tramolo_proof_verdict at its end). 0 with the
+// reason in tramolo_error when an option is malformed.
 WEB_EXPORT int32_t tramolo_script_begin(const char* passMs, double startTick, double cursorX, double passes,
-                                        int32_t fast, int32_t trace) {
+                                        int32_t fast, int32_t trace, int32_t records, int32_t proof) {
     PrepareGame();
     if (!ParsePassMs(passMs, &ScriptPassMs)) {
         std::snprintf(Error, sizeof Error,
@@ -203,6 +259,11 @@ WEB_EXPORT int32_t tramolo_script_begin(const char* passMs, double startTick, do
     ScriptPasses = (uint64_t)passes;
     Fast = fast != 0;
     ScriptTrace = trace != 0;
+    ScriptRecords = records != 0;
+    Proving = proof != 0;
+    RecordReaderStart(&Head);
+    HeadLine.clear();
+    Proof = std::make_unique<TProofReplay>();
     ScriptReaderStart(&Reader);
     Survey = TScriptSurvey{true, 0, false, 0};
     Held.clear();
@@ -227,6 +288,11 @@ WEB_EXPORT int32_t tramolo_script_push(int32_t length) {
         ScriptReaderPush(&Reader, Piece.data(),
                          (size_t)length < Piece.size() ? (size_t)length : Piece.size());
     if (Phase == TScriptPhase::Play) return 1;
+    if (Proving && length > 0 && !ReadHeadFrom(Piece.data(), std::min((size_t)length, Piece.size()))) {
+        std::snprintf(Error, sizeof Error, "it cannot be read as a record: %s", Head.Error.c_str());
+        Phase = TScriptPhase::None;
+        return 0;
+    }
     if (length > 0 && Held.size() <= MostSortedScriptBytes) Held.append(Piece.data(), (size_t)length);
     if (SurveyScript(&Reader, &Survey) != TScriptRead::Fault) return 1;
     std::snprintf(Error, sizeof Error, "the script is not one the runner reads: %s", Reader.Fault.c_str());
@@ -240,6 +306,20 @@ WEB_EXPORT int32_t tramolo_script_push(int32_t length) {
 // tramolo_script_run starts the game.
 WEB_EXPORT int32_t tramolo_script_start() {
     if (Phase != TScriptPhase::Check) return 0;
+    if (Proving) {
+        if (!Head.Done && !HeadLine.empty()) ReadHeadFrom("\n", 1);
+        const char* wrong = !Head.Done         ? "the file ends before the record's head is whole"
+                            : !Survey.Sorted   ? "its recording does not stand in pass order"
+                            : !Survey.HasTicks ? "its recording holds no tick: it is no recording"
+                                               : nullptr;
+        if (!Head.Error.empty() || wrong != nullptr) {
+            std::snprintf(Error, sizeof Error, "it cannot be read as a record: %s",
+                          !Head.Error.empty() ? Head.Error.c_str() : wrong);
+            Phase = TScriptPhase::None;
+            return 0;
+        }
+        Proof->Proof.Head = std::move(Head.Head);
+    }
     if (!Survey.Sorted) {
         char reason[400];
         if (Held.size() > MostSortedScriptBytes) {
@@ -282,7 +362,16 @@ WEB_EXPORT int32_t tramolo_script_run() {
     HeadlessConfigure(ScriptStartTick, ScriptPassMs, ScriptCursorX, budget);
     FeedScriptPass(&Feed, 0);
     HeadlessSetHooks(FeedHook, nullptr, nullptr);
-    SelectPlatform(ScriptedBackend());
+    const TPlatformBackend* backend = ScriptedBackend();
+    if (Proving) SetLapHook(ProofCollect, Proof.get());
+    char reason[256] = "";
+    if (ScriptRecords && (RecordsScratch = OpenScratchFile("", reason, sizeof reason)) != nullptr) {
+        RecorderStart(nullptr, "the recording of the records");
+        RecorderReadBackFrom(RecordsScratch);
+        StartKeepingRecords(RecordsFolder, RecordNews);
+        backend = RecordingBackend(backend);
+    }
+    SelectPlatform(backend);
     return StartGame(TMode::Script, ScriptTrace) ? 1 : 0;
 }
 
@@ -350,6 +439,52 @@ WEB_EXPORT int32_t tramolo_stopped_by_viewer() {
 
 WEB_EXPORT const char* tramolo_error() {
     return Error;
+}
+
+// The file the record of this track is kept in (its folder made first); the page keeps it in the
+// browser's storage and puts it back here before a game.
+WEB_EXPORT const char* tramolo_record_path() {
+    static std::string path;
+    char reason[256];
+    MakeFolder(RecordsFolder, reason, sizeof reason);
+    path = RecordPathIn(RecordsFolder);
+    return path.c_str();
+}
+
+WEB_EXPORT int32_t tramolo_records_view() {
+    return RecordsViewOn() ? 1 : 0;
+}
+
+WEB_EXPORT void tramolo_set_records_view(int32_t on) {
+    SetRecordsView(on != 0);
+}
+
+// The records line as the view shows it now.
+WEB_EXPORT const char* tramolo_records_line() {
+    return RecordsLine();
+}
+
+// After a proof's replay: 0 when the record is true, 1 when false, 2 when it could not be read to its end,
+// the line saying which in tramolo_error.
+WEB_EXPORT int32_t tramolo_proof_verdict(const char* name) {
+    if (Proof == nullptr || !Proving) return ProofUnreadable;
+    if (StoppedByViewer || !Feed.Failure.empty()) {
+        Proof->Proof.Verdict = ProofUnreadable;
+        Proof->Proof.Line = std::string(name) + " was not checked to its end";
+    } else {
+        ProofJudge(Proof.get(), name);
+    }
+    std::snprintf(Error, sizeof Error, "%s", Proof->Proof.Line.c_str());
+    return Proof->Proof.Verdict;
+}
+
+// A true record's ghost, raced in place of one's own best from the next game on, the records view on.
+WEB_EXPORT int32_t tramolo_race_ghost() {
+    if (Proof == nullptr || Proof->Proof.Verdict != ProofTrue) return 0;
+    const TRecordHead& head = Proof->Proof.Head;
+    SetGhost(TGhostKind::Foreign, head.Ms, head.Ghost.data(), (int32_t)head.Ghost.size(), head.Stride);
+    SetRecordsView(true);
+    return 1;
 }
 
 // The game's state now as a trace line (the one the pass just run would write), for the page's tests.

@@ -48,6 +48,14 @@ FILE* WebOpenPageFile(int32_t id) {
     return fopencookie((void*)(intptr_t)id, "w", calls);
 }
 
+EM_JS(void, SendNewsToPage, (const char* kind, int32_t value, const char* text), {
+    if (Module.onNews) Module.onNews(UTF8ToString(kind), value, UTF8ToString(text));
+});
+
+void WebTellPage(const char* kind, int32_t value, const char* text) {
+    SendNewsToPage(kind, value, text);
+}
+
 double WebNowMs() {
     return emscripten_get_now();
 }

@@ -44,3 +44,6 @@ void WebKeepLastFrame();
 // bytes), which keeps the pieces and saves them as one Blob. So a file the page saves never has to fit in
 // the game's memory, nor be copied as it grows. Null when no such file can be made.
 FILE* WebOpenPageFile(int32_t id);
+
+// Tells the page's script what it should know of the game (a record kept): Module.onNews(kind, value, text).
+void WebTellPage(const char* kind, int32_t value, const char* text);

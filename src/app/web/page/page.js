@@ -1,10 +1,13 @@
 // tramolo in a web page: loads the game's module, runs its passes, shows its frames as large as the tab
-// allows (sharp), brings it the keys and the pointer, goes fullscreen, and saves and opens recordings.
+// allows (sharp), brings it the keys and the pointer, goes fullscreen, and saves and opens recordings. The
+// best lap's record is kept in the browser's storage (IndexedDB); a record opened or dropped on the page is
+// checked by replaying it, then its ghost is raced.
 //
 // The address may ask for a script instead of a game to play, with the runner's options:
 //   ?script=TEXT[&pass-ms=10][&start-tick=100000][&cursor-x=0][&passes=N][&fast]
 // plays TEXT on the virtual clock, watched at the pace of that clock, or with &fast as fast as the page can;
-// &trace writes the runner's trace of any game (a button saves it).
+// &trace writes the runner's trace of any game (a button saves it); &records keeps the records of a script's
+// race, as tramolo-sim --records does.
 'use strict';
 
 (() => {
@@ -34,7 +37,7 @@
   // since the page was opened), and the time spent inside the game's passes.
   const page = (window.tramolo = {
     state: 'loading', kind: '', exitCode: null, passes: 0, paintedPass: 0, firstFrameMs: null, startedMs: 0,
-    endedMs: 0, busyMs: 0, error: '',
+    endedMs: 0, busyMs: 0, error: '', recordsStored: 0,
   });
 
   // A file of the game's memory as pieces, none larger than a piece: a Blob made of them holds what one
@@ -69,6 +72,7 @@
   page.recording = () => text(page.recordingParts());
   page.trace = () => text(page.traceParts());
   page.now = () => JSON.parse(game.UTF8ToString(game._tramolo_state()));
+  page.recordsLine = () => game.UTF8ToString(game._tramolo_records_line());
   // The frame as the game drew it, one to one, and how the visible canvas shows it.
   page.frameCanvas = frameCanvas;
   page.layout = null;
@@ -159,22 +163,74 @@
     } catch {
       // Storage may be switched off: the defaults.
     }
-    const settings = { scaling: 'sharp' };
+    const settings = { scaling: 'sharp', recordsView: false };
     for (const line of text.split('\n')) {
       const [key, value] = line.split('=').map((part) => part?.trim());
       if (key === 'scaling' && (value === 'sharp' || value === 'one-to-one')) settings.scaling = value;
+      if (key === 'records-view' && (value === 'on' || value === 'off')) settings.recordsView = value === 'on';
     }
     return settings;
   }
   function saveSettings(settings) {
     try {
-      localStorage.setItem(settingsKey, `scaling = ${settings.scaling}\n`);
+      localStorage.setItem(settingsKey,
+        `scaling = ${settings.scaling}\n${settings.recordsView ? 'records-view = on\n' : ''}`);
     } catch {
       // Not kept, as in a private window that forbids storage.
     }
   }
   const settings = readSettings();
   oneToOne.checked = settings.scaling === 'one-to-one';
+
+  // The record of this track in the browser's storage, one entry a track and version by the record's file
+  // name; a browser that keeps nothing (a private window) keeps no record.
+  const recordStore = new Promise((resolve) => {
+    try {
+      const request = indexedDB.open('tramolo', 1);
+      request.onupgradeneeded = () => request.result.createObjectStore('records');
+      request.onsuccess = () => resolve(request.result);
+      request.onerror = () => resolve(null);
+    } catch {
+      resolve(null);
+    }
+  });
+  async function storedRecord(name) {
+    const db = await recordStore;
+    if (!db) return null;
+    return new Promise((resolve) => {
+      const request = db.transaction('records').objectStore('records').get(name);
+      request.onsuccess = () => resolve(request.result ?? null);
+      request.onerror = () => resolve(null);
+    });
+  }
+  async function storeRecord(name, bytes) {
+    const db = await recordStore;
+    if (!db) return false;
+    return new Promise((resolve) => {
+      const transaction = db.transaction('records', 'readwrite');
+      transaction.objectStore('records').put(bytes, name);
+      transaction.oncomplete = () => resolve(true);
+      transaction.onerror = () => resolve(false);
+    });
+  }
+  // Where the game keeps the record in its own files, and the name it is stored by.
+  let recordPath = '';
+  let recordName = '';
+  const hasRecord = () => recordPath !== '' && game.FS.analyzePath(recordPath).exists;
+  // The save button saves the record while the records view is on and there is one, else the recording.
+  const savesRecord = () => game !== null && game._tramolo_records_view() === 1 && hasRecord();
+  function updateSave() {
+    save.textContent = savesRecord() ? 'Save record' : 'Save recording';
+  }
+  // F7 is the game's choice to make; the page keeps it with its settings.
+  function followRecordsView() {
+    const on = game._tramolo_records_view() === 1;
+    if (on !== settings.recordsView) {
+      settings.recordsView = on;
+      saveSettings(settings);
+    }
+    updateSave();
+  }
 
   // Where the drawing area goes in the stage, in device pixels: sharp, as large as the stage allows, its
   // shape kept, centred, the whole-number step the largest that fits (the desktop window's rule); one to
@@ -302,6 +358,7 @@
     page.startedMs = performance.now();
     newGame.hidden = true;
     save.disabled = kind !== 'play';
+    updateSave();
     say(text);
     screen.focus();
     updateHint();
@@ -312,6 +369,7 @@
   function ended() {
     running = false;
     const code = game._tramolo_end();
+    if (proving) return judgeRecord();
     page.endedMs = performance.now();
     page.exitCode = code;
     page.state = 'ended';
@@ -328,6 +386,8 @@
   }
 
   function failed(text) {
+    if (proving) text = `The record ${proofName} was refused: ${text}`;
+    proving = false;
     running = false;
     page.state = 'failed';
     page.error = text;
@@ -348,6 +408,7 @@
   function play() {
     stop();
     fast = false;
+    game._tramolo_set_records_view(settings.recordsView ? 1 : 0);
     if (!game._tramolo_play(tracing ? 1 : 0)) return failed(game.UTF8ToString(game._tramolo_error()));
     begin('play', 'Playing.');
   }
@@ -408,8 +469,10 @@
     const token = loading;
     fast = options.fast;
     const begun = game.ccall(
-      'tramolo_script_begin', 'number', ['string', 'number', 'number', 'number', 'number', 'number'],
-      [options.passMs, options.startTick, options.cursorX, options.passes, fast ? 1 : 0, tracing ? 1 : 0]);
+      'tramolo_script_begin', 'number',
+      ['string', 'number', 'number', 'number', 'number', 'number', 'number', 'number'],
+      [options.passMs, options.startTick, options.cursorX, options.passes, fast ? 1 : 0, tracing ? 1 : 0,
+        options.records ? 1 : 0, proving ? 1 : 0]);
     if (!begun) return failed(game.UTF8ToString(game._tramolo_error()));
     script = { source, at: 0 };
     say('Reading the script.');
@@ -439,16 +502,54 @@
       watch(textSource(params.get('script')), {
         passMs: params.get('pass-ms') ?? '10', startTick: wholeParam('start-tick', 100000),
         cursorX: wholeParam('cursor-x', 0), passes: wholeParam('passes', 0), fast: params.has('fast'),
+        records: params.has('records'),
       });
     } catch (error) {
       failed(error.message);
     }
   }
 
+  // A script opened in the page: at its own pace, or as fast as the page can and keeping records when the
+  // address asks so (&fast, &records).
   function watchFile(file) {
     if (!file) return;
-    watch(fileSource(file), { passMs: '10', startTick: 100000, cursorX: 0, passes: 0, fast: false },
-      `Watching ${file.name} at its own pace; ESC stops it.`);
+    const fastToo = params.has('fast');
+    watch(fileSource(file),
+      { passMs: '10', startTick: 100000, cursorX: 0, passes: 0, fast: fastToo, records: params.has('records') },
+      fastToo ? `Running ${file.name}.` : `Watching ${file.name} at its own pace; ESC stops it.`);
+  }
+
+  // A record (its head's "#: record" line near its start) is checked by replaying its recording as fast as
+  // the page can; a true one's ghost is then raced, anything else is refused with its reason.
+  let proving = false;
+  let proofName = '';
+  async function openGiven(file) {
+    if (!file) return;
+    let head = '';
+    try {
+      head = new TextDecoder().decode(await file.slice(0, 4096).arrayBuffer());
+    } catch {
+      // Unreadable: watching it says why.
+    }
+    if (!/^#: record /m.test(head)) return watchFile(file);
+    stop();
+    proving = true;
+    proofName = file.name;
+    watch(fileSource(file), { passMs: '10', startTick: 100000, cursorX: 0, passes: 0, fast: true },
+      `Checking the record ${file.name} by replaying it.`);
+  }
+
+  function judgeRecord() {
+    proving = false;
+    const verdict = game.ccall('tramolo_proof_verdict', 'number', ['string'], [proofName]);
+    const line = game.UTF8ToString(game._tramolo_error());
+    if (verdict !== 0) return failed(`The record ${proofName} was refused: ${line}.`);
+    game._tramolo_race_ghost();
+    settings.recordsView = true;
+    saveSettings(settings);
+    play();
+    page.ghostRaced = proofName;
+    say(`${line}: racing its ghost (F7 hides it).`);
   }
 
   // Saves pieces of bytes as one file, a Blob made of them; where the browser cannot make it, says so.
@@ -479,6 +580,7 @@
       [down, event.repeat ? 1 : 0, event.altKey ? 1 : 0, event.code, event.key]);
     // The browser keeps its shortcuts with Ctrl or Meta.
     if (gameKey && !event.ctrlKey && !event.metaKey) event.preventDefault();
+    followRecordsView();
     // ESC stops a watched script at once, even while a pass waits for a far tick.
     if (running && page.kind === 'script' && game._tramolo_stopped_by_viewer()) ended();
   }
@@ -497,7 +599,8 @@
 
   newGame.addEventListener('click', play);
   save.addEventListener('click', () => {
-    download('tramolo-recording.txt', page.recordingParts());
+    if (savesRecord()) download('tramolo-record.txt', [game.FS.readFile(recordPath)]);
+    else download('tramolo-recording.txt', page.recordingParts());
     screen.focus();
   });
   saveTrace.hidden = !tracing;
@@ -507,7 +610,7 @@
   });
   open.addEventListener('click', () => openFile.click());
   openFile.addEventListener('change', () => {
-    watchFile(openFile.files[0]);
+    openGiven(openFile.files[0]);
     openFile.value = '';
   });
   addEventListener('dragover', (event) => {
@@ -518,13 +621,30 @@
   addEventListener('drop', (event) => {
     event.preventDefault();
     document.body.classList.remove('dragging');
-    watchFile(event.dataTransfer.files[0]);
+    openGiven(event.dataTransfer.files[0]);
   });
 
   const onPageFile = (id, bytes) => traceParts.push(bytes);
-  createTramolo({ onWindow, onPageFile, onAbort: (what) => failed(`The game stopped: ${what}`) }).then(
-    (module) => {
+  // A record kept goes into the browser's storage; one that could not be read or written is said.
+  const RecordKept = 0;
+  function onNews(kind, value, text) {
+    if (kind !== 'record') return;
+    if (value !== RecordKept) return say(`Records: ${text}.`);
+    const lap = text.replace(/: \/records\/.*$/, '');
+    storeRecord(recordName, game.FS.readFile(recordPath)).then((stored) => {
+      if (stored) page.recordsStored++;
+      say(stored ? `${lap[0].toUpperCase()}${lap.slice(1)}, kept in this browser.`
+        : `${lap}; this browser keeps no record.`);
+    });
+    updateSave();
+  }
+  createTramolo({ onWindow, onPageFile, onNews, onAbort: (what) => failed(`The game stopped: ${what}`) }).then(
+    async (module) => {
       game = module;
+      recordPath = game.UTF8ToString(game._tramolo_record_path());
+      recordName = recordPath.slice(recordPath.lastIndexOf('/') + 1);
+      const kept = await storedRecord(recordName);
+      if (kept) game.FS.writeFile(recordPath, kept);
       requestAnimationFrame(paint);
       if (params.has('script')) watchParams();
       else play();
