@@ -18,6 +18,7 @@ namespace {
 
 struct TKeeper {
     bool Active;
+    std::string Folder;
     std::string Path;
     TKeeperSay Say;
     bool Blocked; // the record there cannot be read: it is left alone
@@ -84,8 +85,9 @@ bool KeepLap(const TLapDone& lap, void*) {
     const bool fasterThanGhost = GhostKind() == TGhostKind::None || lap.Ms < GhostLapMs();
     if (Keeper.Blocked || (Keeper.HasBest && lap.Ms >= Keeper.BestMs) || DiskHoldsBetter(lap.Ms))
         return fasterThanGhost;
+    // The folder is made with the first record, so that a game that keeps none leaves nothing behind.
     std::string reason;
-    if (!WriteRecordFile(Keeper.Path, lap, &reason)) {
+    if (!MakeRecordsFolder(Keeper.Folder, &reason) || !WriteRecordFile(Keeper.Path, lap, &reason)) {
         Tell(TKeeperNews::WriteFailed,
              "cannot keep lap " + std::to_string(lap.Lap) + " (" + ProofTime(lap.Ms) + ") in " +
                  Shown(Keeper.Path) + ": " + reason +
@@ -136,7 +138,7 @@ bool MakeRecordsFolder(const std::string& folder, std::string* reason) {
 }
 
 void StartKeepingRecords(const std::string& folder, TKeeperSay say) {
-    Keeper = TKeeper{true, RecordPathIn(folder), say, false, false, 0};
+    Keeper = TKeeper{true, folder, RecordPathIn(folder), say, false, false, 0};
     SetLapHook(KeepLap, nullptr);
     if (FileKindOf(Keeper.Path.c_str()) == TFileKind::Missing) return;
     TRecordHead head;

@@ -19,12 +19,13 @@ using TKeeperSay = void (*)(TKeeperNews news, const char* text);
 std::string UserRecordsFolder();
 // The record file of this track and version in folder.
 std::string RecordPathIn(const std::string& folder);
-// Makes folder and the folder above it when they are missing; false with the reason.
+// Makes folder and the folder above it when they are missing; false with the reason. Keeping records makes
+// the folder with the first record it writes.
 bool MakeRecordsFolder(const std::string& folder, std::string* reason);
 
-// Starts keeping records in folder (which must exist) through the lap clock's hook: its record, if any,
-// becomes the own ghost unless someone else's is raced. A record there that cannot be read is told and
-// left as it is, and this game keeps none. The game must be recorded with a read-back stream
+// Starts keeping records in folder (made when the first record is written) through the lap clock's hook: its
+// record, if any, becomes the own ghost unless someone else's is raced. A record there that cannot be read is
+// told and left as it is, and this game keeps none. The game must be recorded with a read-back stream
 // (RecorderReadBackFrom).
 void StartKeepingRecords(const std::string& folder, TKeeperSay say);
 void StopKeepingRecords();

@@ -19,6 +19,8 @@ sent_keys=()
 # The client area the game's window shows at first, "W H": the drawing area once on the 1024 x 768 screen.
 client_size="596 572"
 export XDG_CONFIG_HOME=$work/config
+# The records too are the test's own.
+export XDG_DATA_HOME=$work/data
 if [[ -n ${WINEPREFIX:-} ]]; then
     settings_file=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/tramolo/settings.conf
 else

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The settings file as a player meets it. The window's size and place are kept when the game ends and the
-# next game opens there. A garbled file, a place on a display that is gone and a folder the game cannot
+# next game opens there; so is the records view, which F7 switches. A garbled file, a place on a display that is gone and a folder the game cannot
 # write each give the defaults and one line on standard error, and the game runs; a game that is killed
 # leaves the old file whole.
 test_name=settings.sh
@@ -70,6 +70,18 @@ run_and_end
     fail "a garbled file: $(cat "$work/game.err")"
 grep -q '^scaling = sharp$' "$settings_file" || fail "no good file after a garbled one: $(cat "$settings_file")"
 echo "$test_name: a garbled file: $(cat "$work/game.err")"
+
+# F7: the records view switched in the window is kept for the next game, which says nothing of it.
+for view in on off; do
+    start_game
+    press F7
+    press Escape
+    wait_for_exit
+    [[ $game_rc -eq 27 ]] || fail "exit code after F7 and ESC was $game_rc, not 27"
+    grep -q "^records-view = $view\$" "$settings_file" || fail "the records view is not $view: $(cat "$settings_file")"
+    [[ ! -s $work/game.err ]] || fail "F7 made the game say: $(cat "$work/game.err")"
+done
+echo "$test_name: the records view switched by F7 and kept"
 
 # Unwritable: the settings folder belongs to someone else. Run as root, the game runs as nobody here, who
 # may read the folder but not write it; run as anyone else, the folder loses its write bits. Wine runs

@@ -35,17 +35,17 @@ void Say(TKeeperNews news, const char* text) {
     if (news != TKeeperNews::Kept) std::fprintf(stderr, "tramolo: %s\n", text);
 }
 
-// The records folder made, the game recorded for it: false (told) when records cannot be kept.
+// The game recorded for its records, into a scratch file: false (told) when records cannot be kept. The
+// records folder is made when the first record is written.
 bool PrepareRecords(const std::string& folder, std::FILE** scratch) {
     if (folder.empty()) {
         std::fprintf(stderr, "tramolo: no records are kept: the environment names no folder for them\n");
         return false;
     }
-    std::string reason;
     char why[256] = "";
-    if (!MakeRecordsFolder(folder, &reason) || (*scratch = OpenScratchFile("", why, sizeof why)) == nullptr) {
-        std::fprintf(stderr, "tramolo: no records are kept: %s: %s\n", PrintableText(folder.c_str()).c_str(),
-                     PrintableText(reason.empty() ? why : reason.c_str()).c_str());
+    if ((*scratch = OpenScratchFile("", why, sizeof why)) == nullptr) {
+        std::fprintf(stderr, "tramolo: no records are kept: no scratch file for the game's recording: %s\n",
+                     PrintableText(why).c_str());
         return false;
     }
     RecorderStart(nullptr, "the game's recording");
@@ -75,7 +75,8 @@ int main(int argc, char** argv) {
     const std::string settingsPath = SettingsFilePath();
     TSettings settings = LoadSettingsFile(settingsPath);
     TakeDisplayOptions(argc, argv, &settings);
-    SetRecordsView(settings.RecordsView);
+    // A ghost asked for is a ghost to see.
+    SetRecordsView(settings.RecordsView || GhostKind() == TGhostKind::Foreign);
 
     const std::string folder = UserRecordsFolder();
     std::FILE* scratch = nullptr;
