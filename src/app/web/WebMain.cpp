@@ -328,6 +328,14 @@ WEB_EXPORT void tramolo_pointer(int32_t x) {
     WebSetPointerX(x);
 }
 
+// The page's settings text ("key = value" lines, as the desktop's file): the pad settings of the games
+// played from now on.
+WEB_EXPORT void tramolo_settings(const char* text) {
+    TSettings settings;
+    ParseSettings(text, &settings);
+    WebUsePadSettings(settings.Pad);
+}
+
 // The frame to show, as RGBA rows of tramolo_frame_width x tramolo_frame_height; 0 when no new one.
 WEB_EXPORT const uint8_t* tramolo_frame() {
     return WebTakeFrame();
