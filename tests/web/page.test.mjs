@@ -450,6 +450,37 @@ describe('every player\'s hands: a gamepad and the touch controls', () => {
     await page.context().close();
   });
 
+  test('with analogue steering in the settings the stick moves the cursor the mouse steering reads', async () => {
+    const analogue = () => localStorage.setItem('tramolo-settings', 'pad-analogue-steering = yes\npad-dead-zone = 10\n');
+    const page = await openPage('?trace', 1, undefined, false, { initScripts: [scriptedPad, analogue] });
+    await setPad(page, { pressed: [9] });
+    await until(page, () => window.tramolo.now().DemoMode === 0);
+    await setPad(page, { right: 1 });
+    const before = await state(page);
+    await setPad(page, { right: 1, x: 1 });
+    await until(page, (x) => window.tramolo.now().MouseX > x + 200, before.MouseX);
+    const steered = await state(page);
+    assert.equal(steered.MouseSteering, -1);
+    assert.ok(current(steered).Steering > 0, `steering ${current(steered).Steering}`);
+    // Let go, the stick leaves the cursor and the steering where they are, as the mouse does.
+    await setPad(page, { right: 1 });
+    await until(page, (from) => window.tramolo.passes > from + 20, await page.evaluate(() => window.tramolo.passes));
+    const held = await state(page);
+    await until(page, (from) => window.tramolo.passes > from + 20, await page.evaluate(() => window.tramolo.passes));
+    assert.equal((await state(page)).MouseX, held.MouseX);
+    assert.ok(current(held).Steering > 0);
+    await setPad(page, { pressed: [8, 9] });
+    await until(page, () => window.tramolo.state === 'ended');
+    const recording = await replaysNatively(page, 'analogue', 27);
+    assert.ok(recording.match(/^\d+ mouse \d+$/gm).length > 10, 'the cursor\'s moves are not recorded');
+    assert.doesNotMatch(recording, /^\d+ down 39$/m, 'the stick held the right arrow');
+    // The settings keep the pad's lines when the page writes its own.
+    await page.check('#one-to-one');
+    assert.equal(await page.evaluate(() => localStorage.getItem('tramolo-settings')),
+      'scaling = one-to-one\npad-analogue-steering = yes\npad-dead-zone = 10\n');
+    await page.context().close();
+  });
+
   test('two fingers hold the gas and the left arrow together: the car turns while it speeds up', async () => {
     const page = await openPage('?trace', 3, { width: 390, height: 844 }, false, { hasTouch: true, isMobile: true });
     assert.equal(await page.evaluate(() => window.tramolo.touchShown()), true);
