@@ -477,6 +477,51 @@ TEST_F(RunnerTest, BinaryThatFailsOrIsCutLeavesTheUsersFilesAsTheyWereAndNoneOfI
     }
 }
 
+TEST_F(RunnerTest, BinaryAnswersHelpWithEveryOptionOnStandardOutput) {
+    struct TOutputCase {
+        const char* Before; // shell, in the case's folder: the user's files
+        const char* Args;
+        int Code;
+        const char* Out;   // what standard output holds, pieces apart by '|' ("" for nothing)
+        const char* Err;   // the one line on standard error ("" for none)
+        const char* After; // the folder's files afterwards, as FolderFiles gives them
+    };
+    const TOutputCase cases[] = {
+        // Every option, on standard output.
+        {"", "--help", 0,
+         "Usage: tramolo-sim [OPTION]...\n|--passes N|--pass-ms M|--start-tick T|--cursor-x X|--input FILE|"
+         "--trace FILE|--trace-every K|--png PASS:FILE|--record FILE|--window|--quiet|--help|Exit codes:",
+         "", ""},
+        // As with the game: --help anywhere but as an option's value answers, whatever else is there.
+        {"", "--passes 0 --input missing.txt --help", 0, "Usage: tramolo-sim ", "", ""},
+    };
+    int number = 0;
+    for (const TOutputCase& c : cases) {
+        const std::string folder = prefix + "outputs-" + std::to_string(++number);
+        EXPECT_EQ(RunBinary(folder, c.Before, c.Args, ""), c.Code) << "case " << number << ": " << c.Args;
+        const std::string out = ReadFile(folder + ".out");
+        const std::string err = ReadFile(folder + ".err");
+        std::istringstream pieces(c.Out);
+        for (std::string piece; std::getline(pieces, piece, '|');)
+            EXPECT_NE(out.find(piece), std::string::npos)
+                << "case " << number << ": " << piece << " in " << out;
+        if (*c.Out == '\0') {
+            EXPECT_EQ(out, "") << "case " << number;
+        }
+        if (*c.Err == '\0') {
+            EXPECT_EQ(err, "") << "case " << number;
+        } else {
+            EXPECT_EQ(err.rfind(std::string("tramolo-sim: ") + c.Err, 0), 0u)
+                << "case " << number << ": " << err;
+            EXPECT_EQ(err.find('\n'), err.size() - 1) << "case " << number << ": " << err;
+        }
+        EXPECT_EQ(FolderFiles(folder), c.After) << "case " << number;
+        std::filesystem::remove_all(folder);
+        std::remove((folder + ".out").c_str());
+        std::remove((folder + ".err").c_str());
+    }
+}
+
 TEST_F(RunnerTest, BinarySaysWhatUserInputHoldsWithoutLettingItSteerTheTerminal) {
     struct TMessageCase {
         const char* Script; // the --input file, or null
