@@ -12,11 +12,17 @@ enum class TFileKind {
     Missing,   // no file of that name, or one that cannot be looked at
     Regular,   // written through a part file and renamed
     Directory, // never written
-    Pipe,      // written straight; opening it waits for a reader
+    Pipe,      // written straight, once a reader has it open
     Device,    // written straight: a character device, a socket, a console
 };
 // What path names, following symbolic links.
 TFileKind FileKindOf(const char* path);
+
+// Whether an existing regular file forbids this process to write it. On POSIX by the write bit of the class
+// the process falls in: the owner's when its effective user owns the file, else the group's when one of its
+// groups does, else the others' (root included, whom the system would let write anyway). On Windows the
+// read-only attribute.
+bool WriteProtected(const char* path);
 
 // The same text for two names of one file: an existing file's device and index, or for a name not taken yet
 // the real path of its directory and the name itself (without case on Windows).
@@ -26,7 +32,8 @@ std::string FileKey(const char* path);
 // a symbolic link in its place: null then, with *taken set. Null with the system's words in reason when the
 // file cannot be made at all.
 FILE* CreateNewFile(const char* path, bool* taken, char* reason, size_t reasonSize);
-// Opens a device or a pipe for writing, never making a file nor emptying one.
+// Opens a device or a pipe for writing, never making a file nor emptying one. A pipe nobody reads is refused
+// at once, with "the pipe has no reader", instead of waiting for a reader (not under node, which waits).
 FILE* OpenExistingFile(const char* path, char* reason, size_t reasonSize);
 // Renames from onto to, replacing a file of that name. reason may be null (in a signal handler).
 bool RenameOnto(const char* from, const char* to, char* reason, size_t reasonSize);

@@ -10,6 +10,12 @@
 #include <fcntl.h>
 #include <io.h>
 
+bool WriteProtected(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+           (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 static void KeepReason(DWORD error, char* reason, size_t reasonSize) {
     if (reason == nullptr) return;
     const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
