@@ -1,12 +1,17 @@
-// The operating-system services the programs need beyond the window, in one place: what a name is and which
-// file it names, making a part file nobody else has, putting it in place or removing it, the signals that
-// end a run, and writing to standard output and error. posix/PosixSystem.cpp serves Linux and Emscripten,
-// windows/WinSystem.cpp Windows; no file outside those sees a system header.
+// The operating-system services the programs need beyond the window, in one place: the command line, what a
+// name is and which file it names, making a part file nobody else has, putting it in place or removing it,
+// the signals that end a run, and writing to standard output and error. posix/PosixSystem.cpp serves Linux
+// and Emscripten, windows/WinSystem.cpp Windows; no file outside those sees a system header.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <vector>
+
+// The program's arguments as UTF-8: on POSIX argv as it is; on Windows taken from the wide command line,
+// since the narrow argv has lost every character beyond the system's code page.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 enum class TFileKind {
     Missing,   // no file of that name, or one that cannot be looked at
@@ -18,11 +23,19 @@ enum class TFileKind {
 // What path names, following symbolic links.
 TFileKind FileKindOf(const char* path);
 
+// The device a name opens instead of a file on this system, whatever its folder and extension, or "" for a
+// file's name: on Windows CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9 and their kin (WindowsNames.h); on
+// POSIX always "", as these are names like any other.
+std::string ReservedDeviceName(const char* path);
+
 // Whether an existing regular file forbids this process to write it. On POSIX by the write bit of the class
 // the process falls in: the owner's when its effective user owns the file, else the group's when one of its
 // groups does, else the others' (root included, whom the system would let write anyway). On Windows the
 // read-only attribute.
 bool WriteProtected(const char* path);
+
+// Opens an existing file for reading, in binary; null when it cannot be read.
+FILE* OpenFileToRead(const char* path);
 
 // The same text for two names of one file: an existing file's device and index, or for a name not taken yet
 // the real path of its directory and the name itself (without case on Windows).

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/sim/Outputs.h"
@@ -154,6 +155,27 @@ static bool SetValueOption(const char* option, const char* value, TSimOptions* o
     return true;
 }
 
+// A device's name (nul.jsonl, COM1 on Windows) opens the device: a script read from it waits for ever, a
+// trace written to it is lost.
+static bool CheckDeviceNames(const TSimOptions& options, char* error, size_t errorSize) {
+    std::vector<std::pair<std::string, std::string>> named; // the option, the file
+    if (options.Input != nullptr && std::strcmp(options.Input, "-") != 0)
+        named.push_back({"--input", options.Input});
+    if (options.Trace != nullptr) named.push_back({"--trace", options.Trace});
+    if (options.Record != nullptr) named.push_back({"--record", options.Record});
+    for (const TPngRequest& png : options.Pngs)
+        named.push_back({"--png " + std::to_string(png.Pass), png.Path});
+    for (const auto& [option, path] : named) {
+        const std::string device = ReservedDeviceName(path.c_str());
+        if (device.empty()) continue;
+        std::snprintf(error, errorSize,
+                      "%s: '%s' names the device %s, whatever its folder and extension: name another file",
+                      option.c_str(), path.c_str(), device.c_str());
+        return false;
+    }
+    return true;
+}
+
 static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* error, size_t errorSize) {
     for (int i = 1; i < argc; i++) {
         const char* option = argv[i];
@@ -181,6 +203,7 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
         if (known->Clock && options->ClockOption == nullptr) options->ClockOption = option;
         if (!SetValueOption(option, argv[++i], options, error, errorSize)) return false;
     }
+    if (!CheckDeviceNames(*options, error, errorSize)) return false;
     if (options->Window && options->Input == nullptr && options->ClockOption != nullptr) {
         std::snprintf(error, errorSize,
                       "%s: a live window reads the real clock and cursor; it applies to a headless run or a "
@@ -200,7 +223,7 @@ static bool ReadInput(const char* path, std::string* text, char* error, size_t e
         std::snprintf(error, errorSize, "--input: '%s' is a directory", path);
         return false;
     }
-    FILE* file = standardInput ? stdin : std::fopen(path, "rb");
+    FILE* file = standardInput ? stdin : OpenFileToRead(path);
     if (file == nullptr) {
         std::snprintf(error, errorSize, "--input: '%s' cannot be read", path);
         return false;

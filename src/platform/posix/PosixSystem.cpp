@@ -19,6 +19,14 @@ static void KeepReason(char* reason, size_t reasonSize) {
     std::snprintf(reason, reasonSize, "%s", std::strerror(errno));
 }
 
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+std::string ReservedDeviceName(const char*) {
+    return "";
+}
+
 #ifndef __EMSCRIPTEN__
 // Whether the process has group among its own, the effective one or a supplementary one.
 static bool InGroup(gid_t group) {
@@ -42,6 +50,10 @@ bool WriteProtected(const char* path) {
     if (InGroup(status.st_gid)) return (status.st_mode & S_IWGRP) == 0;
     return (status.st_mode & S_IWOTH) == 0;
 #endif
+}
+
+FILE* OpenFileToRead(const char* path) {
+    return std::fopen(path, "rb");
 }
 
 TFileKind FileKindOf(const char* path) {

@@ -46,7 +46,7 @@ def imports_and_subsystem(image):
         at += 20
     return dlls, subsystem
 
-system = {"kernel32.dll", "user32.dll", "gdi32.dll", "winmm.dll", "msvcrt.dll", "advapi32.dll"}
+system = {"kernel32.dll", "user32.dll", "gdi32.dll", "winmm.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll"}
 icon = open(icon_path, "rb").read()
 images = [icon[o:o + n] for n, o in (struct.unpack_from("<II", icon, 6 + 16 * i + 8)
                                       for i in range(struct.unpack_from("<H", icon, 4)[0]))]
