@@ -9,7 +9,7 @@ if [ "${1:-play}" = test ]; then
     # the PNG files the game writes; MPFR checks our own mathematics.
     want+=(libsdl2-ttf-dev fonts-wine libpng-dev libgtest-dev zlib1g-dev libbenchmark-dev xvfb xdotool
            x11-utils imagemagick python3 clang libclang-rt-14-dev man-db groff-base appstream
-           desktop-file-utils lintian locales libmpfr-dev chromium)
+           desktop-file-utils lintian locales libmpfr-dev chromium openbox)
 fi
 if [ "${1:-play}" = packages ]; then
     shift

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "draw/Canvas.h"
+#include "platform/Settings.h"
 
 struct TPoint {
     int32_t x;
@@ -155,3 +156,43 @@ int32_t KeyMessageFlags(bool down, bool repeat, uint32_t scancode);
 // Posts the window's close request, once: a request that found no room in the queue can be made again, and
 // none goes to a window that is gone. The window's creation (Win::CreateWindowExA) allows the next one.
 void PostCloseRequest(uint32_t time, TPoint pt);
+
+// ---- Showing the drawing area in a client area of any size (Presenting.cpp)
+// --------------------------------
+
+// The drawing area, the client area of the design's window.
+constexpr int32_t DrawingAreaWidth = 596;
+constexpr int32_t DrawingAreaHeight = 572;
+// Where the drawing area goes in a client area: scaled by Whole with nearest pixels, then linearly to
+// Width x Height at (X, Y) of the client area (sharp); or one to one at its top-left (Whole 1).
+struct TPresentLayout {
+    int32_t Whole;
+    int32_t X;
+    int32_t Y;
+    int32_t Width;
+    int32_t Height;
+};
+// Sharp: as large as the client area allows, the shape kept, centred; the whole-number step the largest
+// that fits (at least 1). Sides of at least 1 pixel.
+TPresentLayout PresentLayout(int32_t clientWidth, int32_t clientHeight, TScaling scaling);
+// The whole multiple of the drawing area a new window opens at: the largest that fits within 90 % of the
+// display's usable area, at least 1.
+int32_t OpeningMultiple(int32_t usableWidth, int32_t usableHeight);
+// True when a window whose client area is place can be seen and taken by its title on one of the displays
+// (their usable areas): a piece of 64 x 32 pixels at its top lies on one of them.
+bool PlaceOnDisplays(const TRect& place, const TRect* displays, int32_t count);
+// One target pixel's source pixels along a side of the sharp scale: the linear sample of the whole-number
+// step between First and Second, Weight/256 of the way to Second (0 when they are the same pixel).
+struct TScaleTap {
+    int32_t First;
+    int32_t Second;
+    int32_t Weight;
+};
+// The taps of target pixels along a side of source pixels scaled by whole with nearest pixels, then to
+// target linearly, sampled at the pixels' centres with the edges held: what a graphics card's bilinear
+// copy of the whole-number picture gives, its weights in 256ths.
+void SharpScaleTaps(int32_t source, int32_t whole, int32_t target, TScaleTap* taps);
+// Scales source (0xAARRGGBB, stride pixels a row) into target (targetWidth pixels a row) through the taps
+// of its columns and rows; a tap of weight 0 copies, so a whole multiple is exact nearest pixels.
+void SharpScale(const uint32_t* source, int32_t stride, uint32_t* target, int32_t targetWidth,
+                int32_t targetHeight, const TScaleTap* columns, const TScaleTap* rows);

@@ -36,6 +36,9 @@ bool WriteProtected(const char* path);
 
 // Opens an existing file for reading, in binary; null when it cannot be read.
 FILE* OpenFileToRead(const char* path);
+// Standard input as bytes, as a file is read: on Windows out of its text mode, which would drop the CR of
+// every line end and end the input at the first ^Z.
+FILE* StandardInputBytes();
 
 // The same text for two names of one file: an existing file's device and index, or for a name not taken yet
 // the real path of its directory and the name itself (without case on Windows).
@@ -48,6 +51,12 @@ FILE* CreateNewFile(const char* path, bool* taken, char* reason, size_t reasonSi
 // Opens a device or a pipe for writing, never making a file nor emptying one. A pipe nobody reads is refused
 // at once, with "the pipe has no reader", instead of waiting for a reader (not under node, which waits).
 FILE* OpenExistingFile(const char* path, char* reason, size_t reasonSize);
+// Makes the folder path unless a folder of that name is there already; false with the system's words in
+// reason. Its parent must exist.
+bool MakeFolder(const char* path, char* reason, size_t reasonSize);
+// The folder that holds the user's settings of every program: $XDG_CONFIG_HOME (when it is an absolute
+// path), else $HOME/.config on Linux; %APPDATA% on Windows. Empty when the environment names none.
+std::string UserConfigFolder();
 // Renames from onto to, replacing a file of that name. reason may be null (in a signal handler).
 bool RenameOnto(const char* from, const char* to, char* reason, size_t reasonSize);
 void RemoveFile(const char* path);

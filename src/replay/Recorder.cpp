@@ -3,6 +3,10 @@
 // game takes each one in the pass it took it, and what the game posts itself (the quit message after the
 // window is destroyed) falls into the same place among them. Every tick read is recorded in the order of
 // the reads; the cursor only when it has moved, since a script's cursor stays where it was put.
+//
+// Most passes take nothing but one read of a tick a few milliseconds after the last: such a pass is one
+// letter of a steps line. A pass's lines are gathered while it runs and written when the next one polls,
+// as a letter when they are just that one tick, else in full.
 #include "replay/Recorder.h"
 
 #include <cstdarg>
@@ -10,9 +14,10 @@
 #include <string>
 
 #include "platform/Say.h"
+#include "replay/Script.h"
 
-// Past this size the runner's --input no longer reads a recording; the recorder says so once.
-constexpr uint64_t ScriptLimitBytes = 16u << 20;
+// Letters a steps line takes before the next one starts, so that the lines stay easy to read.
+constexpr size_t StepsPerLine = 100;
 
 static FILE* File;
 static std::string Name; // the recording as the command line named it, for the messages
@@ -23,13 +28,26 @@ static uint64_t Pass; // the pass whose poll came last; 0 at start-up
 static bool CursorKnown;
 static int32_t CursorX;
 static uint64_t CursorReadPass;
-static uint64_t Bytes;
 static bool Failed;
 static bool WarnedCursor;
-static bool WarnedSize;
+// The pass running: its lines so far, its tick reads and whether anything but a tick read came.
+static std::string PassLines;
+static int32_t PassTickReads;
+static uint32_t PassTick;
+static bool PassHasOther;
+// The tick read last in the passes written, and the steps line open in the file with its letters.
+static bool TickKnown;
+static uint32_t LastTick;
+static size_t StepsWritten;
+
+static void Write(const char* text, size_t length) {
+    if (File == nullptr || Failed) return;
+    if (std::fwrite(text, 1, length, File) != length) Failed = true;
+}
 
 static void WriteLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// A line of the pass running, written with the pass.
 static void WriteLine(const char* format, ...) {
     if (File == nullptr || Failed) return;
     char line[160];
@@ -38,21 +56,45 @@ static void WriteLine(const char* format, ...) {
     const int length = std::vsnprintf(line, sizeof line, format, arguments);
     va_end(arguments);
     if (length <= 0) return;
-    const size_t size = (size_t)length < sizeof line ? (size_t)length : sizeof line - 1;
-    if (std::fwrite(line, 1, size, File) != size) Failed = true;
-    Bytes += size;
-    if (Bytes > ScriptLimitBytes && !WarnedSize) {
-        WarnedSize = true;
-        SayLine(TStandardStream::Error,
-                "the recording '%s' has grown past %llu bytes, more than --input reads; it goes on, and its "
-                "start can be replayed once the rest is cut off",
-                Name.c_str(), (unsigned long long)ScriptLimitBytes);
+    PassLines.append(line, (size_t)length < sizeof line ? (size_t)length : sizeof line - 1);
+}
+
+static void EndSteps() {
+    if (StepsWritten > 0) Write("\n", 1);
+    StepsWritten = 0;
+}
+
+// The pass that ran is complete: a letter of the steps line when it only read the tick once, a few
+// milliseconds after the tick before, else its lines in full.
+static void WritePass() {
+    const int32_t step = (int32_t)(PassTick - LastTick);
+    if (Pass > 0 && PassTickReads == 1 && !PassHasOther && TickKnown && step >= 0 && step <= MostStep) {
+        if (StepsWritten == StepsPerLine) EndSteps();
+        if (StepsWritten == 0) {
+            char head[40];
+            const int length = std::snprintf(head, sizeof head, "%llu steps ", (unsigned long long)Pass);
+            Write(head, (size_t)length);
+        }
+        const char letter = LetterOfStep(step);
+        Write(&letter, 1);
+        StepsWritten++;
+    } else {
+        EndSteps();
+        Write(PassLines.data(), PassLines.size());
     }
+    if (PassTickReads > 0) {
+        TickKnown = true;
+        LastTick = PassTick;
+    }
+    PassLines.clear();
+    PassTickReads = 0;
+    PassHasOther = false;
 }
 
 // The line of one posted message; a message no script line describes is noted as a comment.
 static void RecordMessage(const TMsg& msg, void*) {
     const unsigned long long pass = (unsigned long long)Pass;
+    PassHasOther = true;
     const char* verb = nullptr;
     switch (msg.message) {
     case WmKeyDown:
@@ -86,6 +128,7 @@ static void RecordingPump() {
     if (pass != Pass) {
         // The pass before is complete: it reaches the file now, so that a run ended by force leaves whole
         // passes behind.
+        WritePass();
         if (File != nullptr && !Failed && std::fflush(File) != 0) Failed = true;
         Pass = pass;
     }
@@ -95,6 +138,8 @@ static void RecordingPump() {
 static uint32_t RecordingTickCount() {
     const uint32_t tick = Inner->GetTickCount();
     WriteLine("%llu tick %u\n", (unsigned long long)Pass, tick);
+    PassTickReads++;
+    PassTick = tick;
     return tick;
 }
 
@@ -114,6 +159,7 @@ static void RecordingCursorPos(TPoint* point) {
                 (unsigned long long)Pass, Name.c_str());
     }
     WriteLine("%llu mouse %d\n", (unsigned long long)Pass, point->x);
+    PassHasOther = true;
     CursorKnown = true;
     CursorX = point->x;
     CursorReadPass = Pass;
@@ -151,12 +197,20 @@ void RecorderStart(FILE* file, const char* name) {
     CursorKnown = false;
     CursorX = 0;
     CursorReadPass = 0;
-    Bytes = 0;
     Failed = false;
     WarnedCursor = false;
-    WarnedSize = false;
+    PassLines.clear();
+    PassLines.reserve(4096);
+    PassTickReads = 0;
+    PassHasOther = false;
+    TickKnown = false;
+    LastTick = 0;
+    StepsWritten = 0;
     WriteLine("# tramolo-sim recording: what the game took from outside, pass by pass (0: the start-up).\n");
-    WriteLine("# Each message as it was posted, each tick count read, the cursor x when it moved.\n");
+    WriteLine(
+        "# Each message as it was posted, each tick count read, the cursor x when it moved; \"P steps\n");
+    WriteLine("# LETTERS\": from pass P on one tick read a pass, each the last plus 0-9, a-z (10-35), A-Z "
+              "(36-61) ms.\n");
     WriteLine(
         "# Replay: tramolo-sim --input FILE --trace T.jsonl   Watch: tramolo-sim --window --input FILE\n");
 }
@@ -179,7 +233,11 @@ bool RecorderFailed() {
 bool RecorderFinish(uint64_t passes, int32_t exitCode, char* error, size_t errorSize) {
     SetMessageTap(nullptr, nullptr);
     if (File == nullptr) return true;
+    WritePass();
+    EndSteps();
     WriteLine("# the game ended after pass %llu with exit code %d\n", (unsigned long long)passes, exitCode);
+    Write(PassLines.data(), PassLines.size());
+    PassLines.clear();
     if (!Failed && std::fflush(File) != 0) Failed = true;
     File = nullptr;
     if (Failed) std::snprintf(error, errorSize, "--record: writing '%s' failed", Name.c_str());

@@ -140,6 +140,7 @@ static void FlushBuffer(TTraceWriter* trace) {
     if (trace->Length == 0) return;
     if (trace->File == nullptr || std::fwrite(trace->Buffer, 1, trace->Length, trace->File) != trace->Length)
         trace->Failed = true;
+    trace->Flushed += trace->Length;
     trace->Length = 0;
 }
 
@@ -293,6 +294,7 @@ void TraceWritePass(TTraceWriter* trace, uint64_t pass) {
 void TraceStart(TTraceWriter* trace, FILE* file) {
     trace->File = file;
     trace->Length = 0;
+    trace->Flushed = 0;
     trace->Failed = false;
 }
 

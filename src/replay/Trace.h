@@ -11,8 +11,9 @@ constexpr size_t TraceBufferSize = 1 << 16;
 struct TTraceWriter {
     FILE* File; // opened and closed by the caller
     char Buffer[TraceBufferSize];
-    size_t Length; // bytes in Buffer not yet written
-    bool Failed;   // a write went wrong; the trace will not be kept
+    size_t Length;    // bytes in Buffer not yet written
+    uint64_t Flushed; // bytes written before them
+    bool Failed;      // a write went wrong; the trace will not be kept
 };
 
 // Starts a trace into file.

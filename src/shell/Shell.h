@@ -5,10 +5,15 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/Settings.h"
+
 // Answers --help or --version on out and returns the exit code (1 when the answer cannot be written), or
 // returns -1 when neither is asked and the game starts. Every other argument is ignored; "--" ends the
 // options.
 int32_t AnswerInfoOption(int argc, const char* const* argv, std::FILE* out);
+// The window's choices on the command line (--sharp, --one-to-one, --display-rate, --every-pass) over
+// settings, the last of each pair winning; they are kept with the settings for the next game.
+void TakeDisplayOptions(int argc, const char* const* argv, TSettings* settings);
 // Sets up one whole game: its world (BuildWorldState) and its starting camera. DemoMode selects the
 // demonstration or the race.
 void BuildWorld();

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Shared helpers of the window tests: a virtual X server on a free display, the game started on it, its
-# window found by title, and everything ended again when the script exits.
+# window found by title, and everything ended again when the script exits. The game's settings live in a
+# folder of the test's own (XDG_CONFIG_HOME; under Wine the test prefix's application data, emptied first),
+# never in the user's.
 # A test script sources this file after setting test_name, then calls start_xvfb and start_game.
 #
 # Nothing here sleeps a fixed time and hopes: every step waits for the condition it needs, polling, until a
@@ -14,6 +16,22 @@ xvfb_pid=
 game_pid=
 game_rc=
 sent_keys=()
+# The client area the game's window shows at first, "W H": the drawing area once on the 1024 x 768 screen.
+client_size="596 572"
+export XDG_CONFIG_HOME=$work/config
+if [[ -n ${WINEPREFIX:-} ]]; then
+    settings_file=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/tramolo/settings.conf
+else
+    settings_file=$XDG_CONFIG_HOME/tramolo/settings.conf
+fi
+# A settings file that sets nothing: the defaults, and no line about a missing file in the game's stderr.
+# A test that starts the game again as if for the first time calls it again.
+forget_settings() {
+    rm -rf "$(dirname "$settings_file")"
+    mkdir -p "$(dirname "$settings_file")"
+    echo "# the window tests' own settings" >"$settings_file"
+}
+forget_settings
 
 cleanup() {
     if [[ -n $game_pid ]] && kill -0 "$game_pid" 2>/dev/null; then kill "$game_pid" 2>/dev/null || true; fi
@@ -33,13 +51,14 @@ fail() {
     exit 1
 }
 
-# Starts Xvfb; it picks a free display number itself and writes it to the descriptor once it is ready. It
-# does not reset when its last client leaves, so that the helpers' own connections never close it under the
-# game.
+# start_xvfb [WxH]: starts Xvfb with a screen of that size (1024x768 unless given); it picks a free display
+# number itself and writes it to the descriptor once it is ready. It does not reset when its last client
+# leaves, so that the helpers' own connections never close it under the game. Under Wine the display is the
+# one under-wine.sh started, at the size the Wine desktop was made for.
 start_xvfb() {
     command -v Xvfb >/dev/null || fail "Xvfb not found"
     command -v xdotool >/dev/null || fail "xdotool not found"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     xvfb_ready() {
         kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
@@ -51,6 +70,16 @@ start_xvfb() {
     # The number comes once the server listens; on a busy machine a client may still find it not answering.
     xvfb_answers() { xdotool getdisplaygeometry >/dev/null 2>&1; }
     wait_for "$deadline" "the virtual display $DISPLAY answering" xvfb_answers
+}
+
+# Ends the virtual display, so that a test can start another of a different size.
+stop_xvfb() {
+    if [[ -n $xvfb_pid ]]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    xvfb_pid=
+    rm -f "$work/display"
 }
 
 # wait_for SECONDS WHAT COMMAND...: runs COMMAND every 0.2 s until it succeeds; fails at the deadline with
@@ -74,14 +103,17 @@ find_window() {
     [[ -n $window ]]
 }
 
-# True once the window shows the game's frames: a client area of the drawing area's size, mostly white.
+# True once the window shows the game's frames: a client area of client_size, mostly white.
 frames_shown() {
     find_window || return 1
     timeout "$shot_seconds" /usr/bin/import -window "$window" "png:$work/first.png" 2>/dev/null || return 1
-    [[ $(image_size "$work/first.png") == "596 572" ]] || return 1
-    local white
+    why="a client area of $client_size, not $(image_size "$work/first.png")"
+    [[ $(image_size "$work/first.png") == "$client_size" ]] || return 1
+    local white width height
+    read -r width height <<<"$client_size"
     white=$(count_colour "$work/first.png" 255,255,255)
-    ((white * 2 > 596 * 572))
+    why="mostly white"
+    ((white * 2 > width * height))
 }
 
 # start_program COMMAND...: starts the command (the game, or the runner with a window) on the virtual display,
@@ -128,6 +160,29 @@ wait_for_exit() {
 release_keys() {
     if ((${#sent_keys[@]} > 0)); then xdotool keyup "${sent_keys[@]}" 2>/dev/null || true; fi
     sent_keys=()
+}
+
+# Ends the game or runner that still runs (a watched script held at its last pass), without a key.
+stop_program() {
+    if [[ -n $game_pid ]]; then
+        kill "$game_pid" 2>/dev/null || true
+        wait "$game_pid" 2>/dev/null || true
+    fi
+    game_pid=
+    release_keys
+}
+
+# The window's client area, "W H", as X sees it.
+window_size() {
+    xdotool getwindowgeometry "$window" | sed -n 's/^ *Geometry: \([0-9]*\)x\([0-9]*\)$/\1 \2/p'
+}
+
+# resize_to W H: the window's client area made W x H, and waited for.
+resize_to() {
+    local size="$1 $2"
+    xdotool windowsize "$window" "$1" "$2"
+    resized_to() { why="a client area of $(window_size)" && [[ $(window_size) == "$size" ]]; }
+    wait_for "$deadline" "the window resized to $size" resized_to
 }
 
 # Takes a screenshot of the window into the given file.

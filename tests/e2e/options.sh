@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# --help and --version: one line on standard output, nothing on standard error, exit code 0, and no window:
+# --help and --version: their answer on standard output (--version one line, --help the usage line first and
+# the settings file's place last), nothing on standard error, exit code 0, and no window:
 # the game runs without any display, where opening a window would fail with exit code 1. Every other argument
 # is ignored, so the game then tries its window as before.
 # Usage: bash options.sh <tramolo> <tramolo-sim> <build-dir>
@@ -16,15 +17,21 @@ run_without_display() {
         >"$work/game.out" 2>"$work/game.err" || rc=$?
 }
 
-# Expects exit code 0, exactly the given line on stdout and nothing on stderr.
+# Expects exit code 0, the given first line on stdout (and, for --help, the settings file last) and nothing
+# on stderr.
 expect_answer() {
     local want=$1
     shift
     run_without_display "$@"
     [[ $rc -eq 0 ]] || fail "tramolo $* exited with $rc: $(cat "$work/game.err")"
     [[ ! -s $work/game.err ]] || fail "tramolo $* wrote to stderr: $(cat "$work/game.err")"
-    [[ $(wc -l <"$work/game.out") -eq 1 ]] || fail "tramolo $* did not print one line: $(cat "$work/game.out")"
-    [[ $(cat "$work/game.out") =~ $want ]] || fail "tramolo $* printed: $(cat "$work/game.out")"
+    [[ $(head -n 1 "$work/game.out") =~ $want ]] || fail "tramolo $* printed: $(cat "$work/game.out")"
+    if [[ $want == *Usage* ]]; then
+        [[ $(tail -n 1 "$work/game.out") == "  $settings_file." ]] ||
+            fail "tramolo $* does not end naming $settings_file: $(cat "$work/game.out")"
+    else
+        [[ $(wc -l <"$work/game.out") -eq 1 ]] || fail "tramolo $* did not print one line: $(cat "$work/game.out")"
+    fi
 }
 
 expect_answer "^tramolo $version\$" --version

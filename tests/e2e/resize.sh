@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# A larger window changes nothing in the game: the drawing area stays 596 x 572 at the top left, and the
-# rest of the window shows the light grey background.
+# With the design's one-to-one picture (--one-to-one) a larger window changes nothing in the game: the
+# drawing area stays 596 x 572 at the top left, and the rest of the window shows the light grey background.
+# (By default the picture grows with the window: scale.sh.)
 test_name=resize.sh
 source "$(dirname "$0")/common.sh"
 
 start_xvfb
-start_game
+start_program "$game" --one-to-one
 xdotool windowmove "$window" 0 0
 xdotool windowsize "$window" 800 700
 # The larger window counts once the game has copied a frame into it and the rest is painted grey. A system

@@ -118,7 +118,7 @@ TEST_F(RecorderTest, EachPassGetsItsPostedMessagesItsTickReadsAndTheCursorWhenIt
     const std::string text = ReadFile(recordPath);
     EXPECT_EQ(EventLines(text), "0 mouse 33\n"
                                 "0 tick 1000\n"
-                                "1 tick 1010\n"
+                                "1 steps a\n"
                                 "2 down 38\n"
                                 "2 sysup 18\n"
                                 "2 close\n"
@@ -144,10 +144,11 @@ TEST_F(RecorderTest, APassReachesTheFileWhenTheNextOnePolls) {
     Win::GetTickCount();
     BeginPass();
     Win::GetTickCount();
-    // A run killed now leaves the start-up and pass 1 whole, and nothing of pass 2.
-    EXPECT_EQ(EventLines(ReadFile(recordPath)), "0 tick 1000\n1 tick 1010\n");
+    // A run killed now leaves the start-up and pass 1 whole (pass 1 a step of 10 ms), and nothing of
+    // pass 2.
+    EXPECT_EQ(EventLines(ReadFile(recordPath)), "0 tick 1000\n1 steps a\n");
     ASSERT_TRUE(RecorderFinish(2, 0, error, sizeof error)) << error;
-    EXPECT_EQ(EventLines(ReadFile(recordPath)), "0 tick 1000\n1 tick 1010\n2 tick 1020\n");
+    EXPECT_EQ(EventLines(ReadFile(recordPath)), "0 tick 1000\n1 steps aa\n");
 }
 
 TEST_F(RecorderTest, AFailedWriteEndsTheLoopAndIsReported) {
@@ -219,6 +220,13 @@ TEST_F(RecorderTest, ARaceOnAClockThatMovesBetweenReadsReplaysToTheSameTrace) {
     EXPECT_NE(recording.find("\n3 down 13\n3 tick 89\n3 mouse 200\n3 tick 90\n"), std::string::npos)
         << recording.substr(0, 400);
     EXPECT_NE(recording.find("301 mouse 500\n"), std::string::npos);
+    // Written with a tick line for every read, it would be over four times as long.
+    std::vector<TScriptEvent> events;
+    ASSERT_TRUE(ParseScript(recording.data(), recording.size(), events, error, sizeof error)) << error;
+    size_t tickLineBytes = 0;
+    for (const TScriptEvent& event : events)
+        tickLineBytes += std::to_string(event.Pass).size() + std::to_string(event.Value).size() + 7;
+    EXPECT_LT(EventLines(recording).size() * 4, tickLineBytes);
 
     std::string args[] = {"tramolo-sim", "--quiet", "--input", recordPath, "--trace", replayPath};
     char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data(),

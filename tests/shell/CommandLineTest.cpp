@@ -1,8 +1,10 @@
-// The command line: --help and --version answered with one line and exit code 0, every other argument
+// The command line: --help (the usage line, the window's options and where the settings are kept) and
+// --version answered with exit code 0, the window's options taken into the settings, every other argument
 // ignored so that the game starts, and an answer that cannot be written reported as a failure.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -28,12 +30,58 @@ TAnswer Ask(std::vector<const char*> args) {
     return answer;
 }
 
-TEST(CommandLine, HelpPrintsOneUsageLine) {
+TEST(CommandLine, HelpPrintsTheUsageTheOptionsAndWhereTheSettingsAreKept) {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const std::string kept = config != nullptr ? config : "";
+    setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
     const TAnswer answer = Ask({"--help"});
+    if (config != nullptr)
+        setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(answer.Code, 0);
     EXPECT_EQ(answer.Text.rfind("Usage: tramolo ", 0), 0u) << answer.Text;
-    EXPECT_EQ(answer.Text.find('\n'), answer.Text.size() - 1) << "not exactly one line: " << answer.Text;
-    EXPECT_LE(answer.Text.size(), 80u);
+    for (const char* said : {"--sharp", "--one-to-one", "--display-rate", "--every-pass", "Alt+Enter", "F11",
+                             "/somewhere/config/tramolo/settings.conf."})
+        EXPECT_NE(answer.Text.find(said), std::string::npos) << said << " not in " << answer.Text;
+    // Lines a terminal of 80 columns shows whole.
+    size_t start = 0;
+    for (size_t end = answer.Text.find('\n'); end != std::string::npos; end = answer.Text.find('\n', start)) {
+        EXPECT_LE(end - start, 80u) << answer.Text.substr(start, end - start);
+        start = end + 1;
+    }
+    EXPECT_EQ(start, answer.Text.size()) << "the last line has no line end";
+}
+
+TEST(CommandLine, TheWindowsOptionsGoIntoTheSettingsTheLastOfEachPairWinning) {
+    const struct {
+        std::vector<const char*> Args;
+        TScaling Scaling;
+        TPresenting Presenting;
+    } rows[] = {
+        {{}, TScaling::Sharp, TPresenting::DisplayRate},
+        {{"--one-to-one"}, TScaling::OneToOne, TPresenting::DisplayRate},
+        {{"--every-pass", "x"}, TScaling::Sharp, TPresenting::EveryPass},
+        {{"--one-to-one", "--every-pass", "--sharp"}, TScaling::Sharp, TPresenting::EveryPass},
+        {{"--every-pass", "--display-rate"}, TScaling::Sharp, TPresenting::DisplayRate},
+        {{"--", "--one-to-one"}, TScaling::Sharp, TPresenting::DisplayRate},
+        {{"-one-to-one", "--one-to-one=yes", "--EVERY-PASS"}, TScaling::Sharp, TPresenting::DisplayRate},
+    };
+    for (const auto& row : rows) {
+        std::vector<const char*> args = row.Args;
+        args.insert(args.begin(), "tramolo");
+        TSettings settings;
+        TakeDisplayOptions((int)args.size(), args.data(), &settings);
+        EXPECT_EQ(settings.Scaling, row.Scaling) << args.size();
+        EXPECT_EQ(settings.Presenting, row.Presenting) << args.size();
+    }
+    // What the file said stays unless an option changes it.
+    TSettings saved;
+    saved.Scaling = TScaling::OneToOne;
+    const char* args[] = {"tramolo", "--every-pass"};
+    TakeDisplayOptions(2, args, &saved);
+    EXPECT_EQ(saved.Scaling, TScaling::OneToOne);
+    EXPECT_EQ(saved.Presenting, TPresenting::EveryPass);
 }
 
 TEST(CommandLine, VersionPrintsNameAndVersion) {

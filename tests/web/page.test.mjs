@@ -6,7 +6,7 @@
 // TRAMOLO_WEB_SHOTS=DIR keeps screenshots of the demonstration, a race, the line view and the end.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { createReadStream, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, test } from 'node:test';
@@ -41,13 +41,13 @@ after(async () => {
 });
 
 // The page at query, once its first frame is painted (or it failed); page errors fail the test.
-async function openPage(query = '', scale = 1) {
-  const context = await browser.newContext({ viewport: { width: 800, height: 700 }, deviceScaleFactor: scale });
+async function openPage(query = '', scale = 1, viewport = { width: 800, height: 700 }, mayFail = false) {
+  const context = await browser.newContext({ viewport, deviceScaleFactor: scale });
   const page = await context.newPage();
   page.on('pageerror', (error) => assert.fail(`the page threw: ${error.message}`));
   await page.goto(address + query);
   await page.waitForFunction(() => window.tramolo.firstFrameMs !== null || window.tramolo.state === 'failed');
-  assert.equal(await page.evaluate(() => window.tramolo.error), '');
+  if (!mayFail) assert.equal(await page.evaluate(() => window.tramolo.error), '');
   return page;
 }
 
@@ -75,10 +75,11 @@ function firstDifference(ours, theirs) {
   return null;
 }
 
-// Pixels of the page's canvas that differ from the PNG's drawing area (the canvas shows it from (2, 26));
-// with scale, the PNG is a screenshot of the canvas in which each pixel must be a scale x scale block.
-function differingPixels(page, png, scale = 0) {
-  return page.evaluate(async ({ base64, scale }) => {
+// Pixels of the page's frame (the game's drawing area one to one) that differ from the PNG's drawing area
+// (the frame shows it from (2, 26)); with scale, the PNG is a screenshot of the visible canvas in which
+// each pixel of the frame must be a scale x scale block, the canvas's top-left at (left, top) of the PNG.
+function differingPixels(page, png, scale = 0, left = 0, top = 0) {
+  return page.evaluate(async ({ base64, scale, left, top }) => {
     const image = new Image();
     image.src = `data:image/png;base64,${base64}`;
     await image.decode();
@@ -86,22 +87,22 @@ function differingPixels(page, png, scale = 0) {
     scratch.width = image.width;
     scratch.height = image.height;
     scratch.getContext('2d').drawImage(image, 0, 0);
-    const screen = document.getElementById('screen');
+    const screen = window.tramolo.frameCanvas;
     const { width, height } = screen;
     const want = scratch.getContext('2d').getImageData(0, 0, image.width, image.height);
     const got = screen.getContext('2d').getImageData(0, 0, width, height).data;
-    if (scale > 0 && (want.width !== width * scale || want.height !== height * scale)) return -1;
+    if (scale > 0 && (want.width < left + width * scale || want.height < top + height * scale)) return -1;
     let differing = 0;
     for (let y = 0; y < height * Math.max(scale, 1); y++) {
       for (let x = 0; x < width * Math.max(scale, 1); x++) {
         const at = scale > 0 ? (Math.floor(y / scale) * width + Math.floor(x / scale)) * 4 : (y * width + x) * 4;
-        const from = scale > 0 ? (y * want.width + x) * 4 : ((y + 26) * want.width + x + 2) * 4;
+        const from = scale > 0 ? ((y + top) * want.width + x + left) * 4 : ((y + 26) * want.width + x + 2) * 4;
         if (got[at] !== want.data[from] || got[at + 1] !== want.data[from + 1] || got[at + 2] !== want.data[from + 2])
           differing++;
       }
     }
     return differing;
-  }, { base64: png.toString('base64'), scale });
+  }, { base64: png.toString('base64'), scale, left, top });
 }
 
 describe('a game played in the page', () => {
@@ -115,7 +116,7 @@ describe('a game played in the page', () => {
 
   test('the demonstration runs under the game title, in a canvas of the drawing area', async () => {
     assert.equal(await page.title(), title);
-    const size = await page.evaluate(() => [document.getElementById('screen').width, document.getElementById('screen').height]);
+    const size = await page.evaluate(() => [window.tramolo.frameCanvas.width, window.tramolo.frameCanvas.height]);
     assert.deepEqual(size, [596, 572]);
     const before = await page.locator('#screen').screenshot();
     await until(page, (from) => window.tramolo.paintedPass > from + 100, await page.evaluate(() => window.tramolo.paintedPass));
@@ -183,9 +184,8 @@ describe('a game played in the page', () => {
   });
 
   test('the recording opened in the page is watched at its pace to the same trace', async () => {
-    const text = readFileSync(recording, 'utf8');
     // The pace is kept from the first pass on (the start-up's tick comes before it).
-    const ticks = [...text.matchAll(/^[1-9]\d* tick (\d+)$/gm)].map((match) => Number(match[1]));
+    const ticks = pageTrace.trim().split('\n').map((line) => JSON.parse(line).TickNow);
     await page.setInputFiles('#open-file', recording);
     await until(page, () => window.tramolo.kind === 'script' && window.tramolo.state === 'ended');
     const shown = await page.evaluate(() => window.tramolo.endedMs - window.tramolo.startedMs);
@@ -220,10 +220,160 @@ describe('scripted runs on the virtual clock show the native runner\'s frames', 
   }
 
   test('on a high-density screen each pixel is a sharp 2 x 2 block', async () => {
-    const page = await openPage('?script=&passes=60&fast', 2);
+    // The tab as wide as the drawing area: twice its width in device pixels, a whole multiple.
+    const page = await openPage('?script=&passes=60&fast', 2, { width: 596, height: 900 });
+    const layout = await page.evaluate(() => window.tramolo.layout);
+    assert.equal(layout.whole, 2);
     await until(page, () => window.tramolo.state === 'ended' && window.tramolo.paintedPass === 60);
-    const png = await page.locator('#screen').screenshot();
-    assert.equal(await differingPixels(page, png, 2), 0);
+    // The whole tab, so that the canvas's place in device pixels is the page's own, not a rounded box.
+    const png = await page.screenshot();
+    assert.equal(await differingPixels(page, png, 2, layout.x, layout.y), 0);
+    await page.context().close();
+  });
+});
+
+describe('the page as a player finds it', () => {
+  const tabs = [
+    { width: 1280, height: 720, scale: 1 },
+    { width: 1920, height: 1080, scale: 1 },
+    { width: 390, height: 844, scale: 3 },
+    { width: 844, height: 390, scale: 3 },
+  ];
+  for (const { width, height, scale } of tabs) {
+    test(`a tab of ${width} x ${height} at pixel ratio ${scale}: the game fits, centred, with its help below`, async () => {
+      const page = await openPage('', scale, { width, height });
+      const box = await page.locator('#screen').boundingBox();
+      const bar = await page.locator('#bar').boundingBox();
+      const layout = await page.evaluate(() => window.tramolo.layout);
+      // Within the tab and above the help, its shape kept, as large as the room allows in one direction.
+      assert.ok(box.x >= 0 && box.y >= 0 && box.x + box.width <= width + 0.01, JSON.stringify(box));
+      assert.ok(box.y + box.height <= bar.y + 0.01, `the canvas ${JSON.stringify(box)} reaches into the help ${JSON.stringify(bar)}`);
+      assert.ok(bar.y + bar.height <= height + 0.01, `the help ${JSON.stringify(bar)} is cut off`);
+      assert.ok(Math.abs(layout.width / layout.height - 596 / 572) < 2 / layout.height, JSON.stringify(layout));
+      assert.ok(layout.width === layout.stageWidth || layout.height === layout.stageHeight, JSON.stringify(layout));
+      // Centred to the whole CSS pixel the page places it on.
+      assert.ok(Math.abs(box.x - (width - box.x - box.width)) <= 2, `not centred: ${JSON.stringify(box)}`);
+      // The canvas holds the whole-number step, shown in whole device pixels.
+      const canvas = await page.evaluate(() => [document.getElementById('screen').width, document.getElementById('screen').height]);
+      assert.deepEqual(canvas, [596 * layout.whole, 572 * layout.whole]);
+      assert.equal(Math.round(box.width * scale), layout.width);
+      assert.equal(Math.round(box.height * scale), layout.height);
+      assert.ok(await page.isVisible('#fullscreen'));
+      assert.match(await page.textContent('#fullscreen-note'), /ESC/);
+      await page.context().close();
+    });
+  }
+
+  test('until the game has the keys the page says to click, and the choice of size is kept', async () => {
+    const page = await openPage('');
+    await page.evaluate(() => document.getElementById('save').focus());
+    assert.equal(await page.isVisible('#hint'), true);
+    assert.match(await page.textContent('#hint'), /[Cc]lick to play/);
+    await page.click('#screen');
+    assert.equal(await page.isVisible('#hint'), false);
+    await page.check('#one-to-one');
+    assert.deepEqual(await page.evaluate(() => window.tramolo.layout.width), 596);
+    await page.reload();
+    await page.waitForFunction(() => window.tramolo.firstFrameMs !== null);
+    assert.equal(await page.isChecked('#one-to-one'), true);
+    assert.equal(await page.evaluate(() => localStorage.getItem('tramolo-settings')), 'scaling = one-to-one\n');
+    await page.context().close();
+  });
+
+  test('the fullscreen button shows the game over the whole screen where the browser allows it', async () => {
+    const page = await openPage('');
+    const allowed = await page.evaluate(() => document.fullscreenEnabled);
+    if (!allowed) return assert.equal(await page.isDisabled('#fullscreen'), true);
+    await page.click('#fullscreen');
+    await page.waitForFunction(() => document.fullscreenElement?.id === 'stage', null, { timeout: 10000 });
+    assert.equal(await page.textContent('#fullscreen'), 'Leave fullscreen');
+    await page.evaluate(() => document.exitFullscreen());
+    await page.waitForFunction(() => document.fullscreenElement === null);
+    assert.equal((await state(page)).DemoMode, 1);
+    await page.context().close();
+  });
+});
+
+describe('what the page is given: scripts of any length and malformed ones, a far tick, a large save', () => {
+  // A script of about 1.5 MB: a mouse line for every pass and many more, ESC at the end.
+  const long = ['# a long script, a piece at a time'];
+  for (let pass = 1; pass <= 300; pass++)
+    for (let i = 0; i < 330; i++) long.push(`${pass} mouse ${(pass * 7 + i) % 400 - 200}`);
+  long.push('300 down 27');
+  const longText = long.join('\n') + '\n';
+
+  const rows = [
+    { name: 'a script of 1.5 MB opened as a file plays to the native trace', file: longText, trace: true, code: 27 },
+    { name: 'a byte order mark at the start is skipped', file: '\ufeff5 down 13\n40 down 27\n', trace: true, code: 27 },
+    { name: 'a NUL byte after line 2 is refused, naming it', file: '1 down 13\n2 up 13\n3 do\0wn 27\n',
+      error: /line 3: it holds a NUL byte/ },
+    { name: 'a NUL byte in the address is refused too', query: { script: '1 down 13\n2 up 13\n3 \0' },
+      error: /line 3: it holds a NUL byte/ },
+    { name: 'pass-ms that is no number is named', query: { script: '1 down 13', 'pass-ms': 'abc' },
+      error: /pass-ms: 'abc' is not/ },
+  ];
+  for (const row of rows) {
+    test(row.name, async () => {
+      const query = row.query ? `?${new URLSearchParams(row.query)}` : '?script=&passes=1';
+      const page = await openPage(`${query}&fast&trace`, 1, undefined, true);
+      if (row.file !== undefined) {
+        await until(page, () => window.tramolo.state === 'ended' || window.tramolo.state === 'failed');
+        const input = join(work, 'given.txt');
+        writeFileSync(input, row.file);
+        await page.evaluate(() => { window.tramolo.state = 'opening'; });
+        await page.setInputFiles('#open-file', input);
+        await until(page, () => window.tramolo.state === 'ended' || window.tramolo.state === 'failed');
+        if (row.trace) {
+          assert.equal(await page.evaluate(() => window.tramolo.exitCode), row.code);
+          const trace = join(work, 'given.jsonl');
+          runNative(['--input', input, '--trace', trace], row.code);
+          assert.equal(firstDifference(await page.evaluate(() => window.tramolo.trace()), readFileSync(trace, 'utf8')), null);
+        }
+      } else {
+        await until(page, () => window.tramolo.state === 'failed' || window.tramolo.state === 'ended');
+      }
+      if (row.error) {
+        assert.equal(await page.evaluate(() => window.tramolo.state), 'failed');
+        assert.match(await page.evaluate(() => window.tramolo.error), row.error);
+      }
+      await page.context().close();
+    });
+  }
+
+  for (const query of [{ script: '1 tick 0\n2 tick 2000000000\n' }, { script: '5 down 13', 'pass-ms': '60000' }]) {
+    test(`ESC stops a watched script at once while it waits for a far tick (${query['pass-ms'] ?? 'tick'})`, async () => {
+      const page = await openPage(`?${new URLSearchParams(query)}`);
+      await page.focus('#screen');
+      await until(page, () => window.tramolo.passes >= 1);
+      const pressed = Date.now();
+      await page.keyboard.press('Escape');
+      await until(page, () => window.tramolo.state === 'ended');
+      assert.ok(Date.now() - pressed < 1000, `stopped ${Date.now() - pressed} ms after ESC`);
+      assert.match(await page.textContent('#status'), /Stopped watching/);
+      await page.context().close();
+    });
+  }
+
+  test('the trace of 80,000 passes is saved whole', async () => {
+    const page = await openPage('?script=&fast&trace&passes=80000');
+    const started = Date.now();
+    await page.waitForFunction(() => window.tramolo.state === 'ended', null, { timeout: 600000, polling: 200 });
+    console.log(`# 80,000 passes with their trace in ${Date.now() - started} ms`);
+    const download = page.waitForEvent('download');
+    await page.click('#save-trace');
+    const saved = join(work, 'long.jsonl');
+    await (await download).saveAs(saved);
+    // Over 512 MB, more than one string of the browser's holds: counted a piece at a time.
+    let lines = 0;
+    let tail = Buffer.alloc(0);
+    for await (const piece of createReadStream(saved)) {
+      for (const byte of piece) if (byte === 10) lines++;
+      tail = Buffer.concat([tail, piece]).subarray(-20000);
+    }
+    assert.equal(lines, 80000);
+    const last = tail.toString('utf8').trimEnd();
+    assert.equal(JSON.parse(last.slice(last.lastIndexOf('\n') + 1)).pass, 80000);
+    rmSync(saved);
     await page.context().close();
   });
 });

@@ -1,9 +1,10 @@
 // tramolo-soak-script: writes a random but reproducible input script for tramolo-sim. Keys from the whole
 // 0..255 range (but ESC, which would end the run) go down and up at random, with storms of ENTER and of
 // the function keys, system keys, mouse jumps of up to a million pixels either way, and a window close at
-// the end.
+// the end. With "recording" it writes what a recording of such a game holds instead: a tick for every
+// pass, 8 to 12 ms after the last, mostly as steps lines, with the keys and the mouse between them.
 //
-//     tramolo-soak-script SEED PASSES > script
+//     tramolo-soak-script SEED PASSES [recording] > script
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -42,21 +43,57 @@ bool ParseCount(const char* text, uint64_t low, uint64_t high, uint64_t* value) 
 // The runner runs at most this many passes.
 constexpr uint64_t MostPasses = 1000000000;
 
+// A recording's passes: one tick read each, 8 to 12 ms apart; now and then a key or a mouse move, which
+// the pass writes in full, and otherwise a letter of a steps line.
+void WriteRecording(uint64_t passes) {
+    uint32_t tick = 100000;
+    std::printf("0 tick %u\n", tick);
+    int32_t letters = 0;
+    for (uint64_t pass = 1; pass < passes && std::ferror(stdout) == 0; pass++) {
+        const uint32_t step = 8 + Below(5);
+        tick += step;
+        const uint32_t roll = Below(1000);
+        if (roll >= 20) {
+            if (letters == 100) {
+                std::printf("\n");
+                letters = 0;
+            }
+            if (letters++ == 0) std::printf("%llu steps ", (unsigned long long)pass);
+            std::printf("%c", "0123456789abc"[step]);
+            continue;
+        }
+        if (letters > 0) std::printf("\n");
+        letters = 0;
+        if (roll < 5) {
+            std::printf("%llu mouse %d\n", (unsigned long long)pass, (int32_t)Below(2001) - 1000);
+        } else {
+            uint32_t vk = Below(256);
+            if (vk == 27) vk = 38;
+            std::printf("%llu %s %u\n", (unsigned long long)pass, Below(3) ? "down" : "up", vk);
+        }
+        std::printf("%llu tick %u\n", (unsigned long long)pass, tick);
+    }
+    if (letters > 0) std::printf("\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     uint64_t seed = 0, passes = 0;
-    if (argc != 3 || !ParseCount(argv[1], 0, UINT64_MAX, &seed) ||
+    const bool recording = argc == 4 && std::strcmp(argv[3], "recording") == 0;
+    if ((argc != 3 && !recording) || !ParseCount(argv[1], 0, UINT64_MAX, &seed) ||
         !ParseCount(argv[2], 2, MostPasses, &passes)) {
         std::fprintf(stderr,
-                     "usage: tramolo-soak-script SEED PASSES (SEED from 0 to %llu, PASSES from 2 to %llu)\n",
+                     "usage: tramolo-soak-script SEED PASSES [recording] (SEED from 0 to %llu, PASSES from 2 "
+                     "to %llu)\n",
                      (unsigned long long)UINT64_MAX, (unsigned long long)MostPasses);
         return 2;
     }
     State = seed * 0x9E3779B97F4A7C15ULL + 1;
-    std::printf("# soak script, seed %llu, %llu passes\n", (unsigned long long)seed,
-                (unsigned long long)passes);
-    uint64_t pass = 1;
+    std::printf("# soak script, seed %llu, %llu passes%s\n", (unsigned long long)seed,
+                (unsigned long long)passes, recording ? ", as a recording" : "");
+    uint64_t pass = recording ? passes : 1;
+    if (recording) WriteRecording(passes);
     while (pass < passes && std::ferror(stdout) == 0) {
         const uint32_t roll = Below(1000);
         if (roll < 3) {

@@ -34,8 +34,12 @@ constexpr int ExitBadInput = 2;
 constexpr uint64_t DefaultPasses = 1000;
 constexpr uint32_t DefaultStartTick = 100000;
 constexpr uint32_t DefaultPassMs = 10;
-// Far more than any script a person or the soak generator writes; reading /dev/zero stops here.
-constexpr size_t MostScriptBytes = 16u << 20;
+// A script is read as a stream and costs no memory for its length, but two kinds are held whole: standard
+// input, which cannot be read twice, and a script whose lines are not in pass order, which is sorted in
+// memory. These bound what they may take.
+constexpr size_t MostHeldScriptBytes = 64u << 20;
+// The piece of a script read at once.
+constexpr size_t ScriptPieceBytes = 64u << 10;
 
 struct TPngRequest {
     uint64_t Pass;
@@ -64,6 +68,23 @@ struct TSimOptions {
     // apply to a live window.
     const char* PassesGiven;
     const char* ClockOption; // the first of --pass-ms, --start-tick, --cursor-x given
+};
+
+// The script of --input: checked whole before the run, then read again as the passes need it. Standard
+// input, a pipe or a device cannot be read twice: they are held in memory.
+struct TScriptInput {
+    const char* Path;
+    bool StandardInput;
+    bool Held;    // read once, into Text
+    bool Keeping; // the first reading of a held script, which keeps what it reads
+    std::string Failure;
+    FILE* File;       // the file while it is read
+    std::string Text; // standard input, or a script not in pass order, held whole
+    size_t TextAt;
+    TScriptReader Reader;
+    TScriptSurvey Survey;
+    std::vector<TScriptEvent> Sorted; // the events of a script not in pass order, sorted by pass
+    char Piece[ScriptPieceBytes];
 };
 
 // What the hooks work with during a run.
@@ -216,31 +237,106 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
     return true;
 }
 
-// The whole script file, or standard input for "-".
-static bool ReadInput(const char* path, std::string* text, char* error, size_t errorSize) {
-    const bool standardInput = std::strcmp(path, "-") == 0;
-    if (!standardInput && FileKindOf(path) == TFileKind::Directory) {
-        std::snprintf(error, errorSize, "--input: '%s' is a directory", path);
+// Pushes the script's next piece into the reader, from the file or from the text held; ends its input at
+// the end. A held script's first reading keeps what it reads. False when reading failed or a held script
+// grew too long (Failure says which).
+static bool RefillScript(TScriptReader* reader, void* context) {
+    TScriptInput* input = (TScriptInput*)context;
+    if (input->File != nullptr) {
+        const size_t got = std::fread(input->Piece, 1, sizeof input->Piece, input->File);
+        if (got > 0) ScriptReaderPush(reader, input->Piece, got);
+        if (input->Keeping) {
+            input->Text.append(input->Piece, got);
+            if (input->Text.size() > MostHeldScriptBytes) {
+                input->Failure = "it is no file that can be read twice, and longer than the " +
+                                 std::to_string(MostHeldScriptBytes) +
+                                 " bytes held in memory; save it as a file, which is read as a stream";
+                return false;
+            }
+        }
+        if (got < sizeof input->Piece) {
+            if (std::ferror(input->File) != 0) {
+                input->Failure = "reading it failed";
+                return false;
+            }
+            if (got == 0) ScriptReaderEndInput(reader);
+        }
+        return true;
+    }
+    const size_t left = input->Text.size() - input->TextAt;
+    const size_t piece = left < ScriptPieceBytes ? left : ScriptPieceBytes;
+    if (piece == 0) ScriptReaderEndInput(reader);
+    ScriptReaderPush(reader, input->Text.data() + input->TextAt, piece);
+    input->TextAt += piece;
+    return true;
+}
+
+// Opens the script from its start: the file anew, or the text held once it has been read.
+static bool OpenScript(TScriptInput* input, char* error, size_t errorSize) {
+    ScriptReaderStart(&input->Reader);
+    input->TextAt = 0;
+    if (input->Held && !input->Keeping) return true;
+    input->File = input->StandardInput ? StandardInputBytes() : OpenFileToRead(input->Path);
+    if (input->File != nullptr) return true;
+    std::snprintf(error, errorSize, "--input: '%s' cannot be read", input->Path);
+    return false;
+}
+
+static void CloseScript(TScriptInput* input) {
+    if (input->File != nullptr && input->File != stdin) std::fclose(input->File);
+    input->File = nullptr;
+}
+
+// Reads the whole script once: every line checked, its pass order, last pass and ticks surveyed. A held
+// script keeps what is read; a file whose lines are not in pass order is then read into memory too, and
+// sorted.
+static bool CheckScript(TScriptInput* input, char* error, size_t errorSize) {
+    input->StandardInput = std::strcmp(input->Path, "-") == 0;
+    const TFileKind kind = input->StandardInput ? TFileKind::Pipe : FileKindOf(input->Path);
+    if (kind == TFileKind::Directory) {
+        std::snprintf(error, errorSize, "--input: '%s' is a directory", input->Path);
         return false;
     }
-    FILE* file = standardInput ? stdin : OpenFileToRead(path);
-    if (file == nullptr) {
-        std::snprintf(error, errorSize, "--input: '%s' cannot be read", path);
+    input->Held = kind == TFileKind::Pipe || kind == TFileKind::Device;
+    input->Keeping = input->Held;
+    if (!OpenScript(input, error, errorSize)) return false;
+    input->Survey = TScriptSurvey{true, 0, false, 0};
+    uint64_t bytes = 0;
+    TScriptRead read;
+    while ((read = SurveyScript(&input->Reader, &input->Survey)) == TScriptRead::NeedsBytes) {
+        const size_t before = input->Reader.Pending.size() - input->Reader.At;
+        if (!RefillScript(&input->Reader, input)) break;
+        bytes += input->Reader.Pending.size() - input->Reader.At - before;
+    }
+    CloseScript(input);
+    input->Keeping = false;
+    if (read == TScriptRead::NeedsBytes) {
+        std::snprintf(error, errorSize, "--input: '%s': %s", input->Path, input->Failure.c_str());
         return false;
     }
-    char chunk[4096];
-    size_t got = 0;
-    while (text->size() <= MostScriptBytes && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        text->append(chunk, got);
-    const bool failed = std::ferror(file) != 0;
-    if (!standardInput) std::fclose(file);
-    if (failed) {
-        std::snprintf(error, errorSize, "--input: reading '%s' failed", path);
+    if (read == TScriptRead::Fault) {
+        std::snprintf(error, errorSize, "--input %s: %s", input->Path, input->Reader.Fault.c_str());
         return false;
     }
-    if (text->size() > MostScriptBytes) {
-        std::snprintf(error, errorSize, "--input: '%s' is longer than the %zu bytes a script may have", path,
-                      MostScriptBytes);
+    if (input->Survey.Sorted) return true;
+    if (!input->Held) {
+        if (bytes > MostHeldScriptBytes) {
+            std::snprintf(error, errorSize,
+                          "--input: the lines of '%s' are not in pass order, and it is longer than the %zu "
+                          "bytes such a script may have to be sorted in memory",
+                          input->Path, MostHeldScriptBytes);
+            return false;
+        }
+        if (!OpenScript(input, error, errorSize)) return false;
+        size_t got = 0;
+        while ((got = std::fread(input->Piece, 1, sizeof input->Piece, input->File)) > 0)
+            input->Text.append(input->Piece, got);
+        CloseScript(input);
+    }
+    char reason[400];
+    if (!ParseScript(input->Text.data(), input->Text.size(), input->Sorted, reason, sizeof reason)) {
+        std::snprintf(error, errorSize, "--input %s: %s (the script changed while it was read)", input->Path,
+                      reason);
         return false;
     }
     return true;
@@ -335,12 +431,10 @@ static int FailBadInput(const char* problem) {
 
 // The pass budget: --passes when given; else a recording (a script with tick lines) runs to its last pass,
 // a live window as long as the game, and anything else 1000 passes.
-static uint64_t PassBudget(const TSimOptions& options, const std::vector<TScriptEvent>& events) {
+static uint64_t PassBudget(const TSimOptions& options, const TScriptSurvey& survey) {
     if (options.PassesGiven != nullptr) return options.Passes;
     if (options.Window && options.Input == nullptr) return 0;
-    const bool recorded = std::any_of(events.begin(), events.end(),
-                                      [](const TScriptEvent& event) { return event.Verb == ScriptTick; });
-    if (recorded) return std::max<uint64_t>(1, events.back().Pass);
+    if (survey.HasTicks) return std::max<uint64_t>(1, survey.LastPass);
     return DefaultPasses;
 }
 
@@ -408,23 +502,19 @@ static void MakeOutputs(TSimOptions* options) {
 }
 
 // Everything checked before the first pass: the options, the script, the pass budget and the output paths.
-static bool PrepareRun(int argc, char** argv, TSimOptions* options, std::vector<TScriptEvent>* events,
-                       char* error, size_t errorSize) {
+static bool PrepareRun(int argc, char** argv, TSimOptions* options, TScriptInput* input, char* error,
+                       size_t errorSize) {
     options->Passes = DefaultPasses;
     options->TraceEvery = 1;
     options->PassMs = THeadlessPassMs{DefaultPassMs, 0};
     options->StartTick = DefaultStartTick;
     if (!ParseOptions(argc, argv, options, error, errorSize)) return false;
+    input->Survey = TScriptSurvey{true, 0, false, 0};
     if (options->Input != nullptr) {
-        std::string script;
-        if (!ReadInput(options->Input, &script, error, errorSize)) return false;
-        char reason[400];
-        if (!ParseScript(script.data(), script.size(), *events, reason, sizeof reason)) {
-            std::snprintf(error, errorSize, "--input %s: %s", options->Input, reason);
-            return false;
-        }
+        input->Path = options->Input;
+        if (!CheckScript(input, error, errorSize)) return false;
     }
-    options->Passes = PassBudget(*options, *events);
+    options->Passes = PassBudget(*options, input->Survey);
     if (!CheckPngPasses(*options, error, errorSize)) return false;
     MakeOutputs(options);
     if (!CheckDistinctFiles(*options, error, errorSize)) return false;
@@ -503,7 +593,7 @@ static const char* ReportRun(const TSimOptions& options, const TSimRun& run, uin
 
 // Runs the game with its outputs open; the files are kept only when everything, the report included, was
 // written. A run that ends before its first pass (no window) keeps none either.
-static int RunWithOutputs(TSimOptions* options, const std::vector<TScriptEvent>& events) {
+static int RunWithOutputs(TSimOptions* options, TScriptInput* input) {
     char error[600];
     auto trace = std::make_unique<TTraceWriter>();
     if (!OpenOutputs(options, trace.get(), error, sizeof error)) {
@@ -511,13 +601,25 @@ static int RunWithOutputs(TSimOptions* options, const std::vector<TScriptEvent>&
         return FailBadInput(error);
     }
     TSimRun run{};
-    run.Feed = TScriptFeed{&events, 0};
+    if (options->Input == nullptr) {
+        StartMemoryFeed(&run.Feed, &input->Sorted);
+    } else if (input->Survey.Sorted) {
+        if (!OpenScript(input, error, sizeof error)) {
+            DropOutputs(options);
+            return FailBadInput(error);
+        }
+        StartStreamFeed(&run.Feed, &input->Reader, RefillScript, input);
+    } else {
+        StartMemoryFeed(&run.Feed, &input->Sorted);
+    }
     run.Trace = options->TraceOutput != nullptr ? trace.get() : nullptr;
     run.TracePath = options->Trace;
     run.TraceEvery = options->TraceEvery;
     run.Pngs = &options->Pngs;
     uint64_t passes = 0;
     const int exitCode = RunGame(*options, &run, &passes);
+    CloseScript(input);
+    if (!run.Feed.Failure.empty()) FailRun(&run, "--input %s: %s", options->Input, run.Feed.Failure.c_str());
     CompleteOutputs(options, trace.get(), passes, exitCode, &run);
     if (run.Failed || passes == 0) DropOutputs(options);
     if (run.Failed) return FailBadInput(run.Failure);
@@ -583,10 +685,10 @@ int RunSimulator(int argc, char** argv) {
     if (AsksForHelp(argc, argv)) return SayUsage();
     char error[600];
     TSimOptions options{};
-    std::vector<TScriptEvent> events;
-    if (!PrepareRun(argc, argv, &options, &events, error, sizeof error)) return FailBadInput(error);
+    auto input = std::make_unique<TScriptInput>();
+    if (!PrepareRun(argc, argv, &options, input.get(), error, sizeof error)) return FailBadInput(error);
     GuardOutputs(&options.Outputs);
-    const int exitCode = RunWithOutputs(&options, events);
+    const int exitCode = RunWithOutputs(&options, input.get());
     UnguardOutputs();
     return exitCode;
 }

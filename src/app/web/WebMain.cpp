@@ -26,11 +26,15 @@ namespace {
 
 enum class TMode { None, Play, Script };
 
-// The page reads these files from the module's file system.
+// The page reads the recording from the module's file system; the trace goes to the page as it is written.
 constexpr char RecordingPath[] = "/recording.txt";
-constexpr char TracePath[] = "/trace.jsonl";
+constexpr int32_t TracePageFile = 1;
 // A script without tick lines and without a pass budget runs as long as the runner would run it.
 constexpr uint64_t DefaultPasses = 1000;
+// A script whose lines are not in pass order is sorted in memory: this bounds what it may take.
+constexpr size_t MostSortedScriptBytes = 64u << 20;
+// The trace stays in the page's memory until it is saved: this bounds it, some 150,000 passes.
+constexpr uint64_t MostTraceBytes = 1024ull << 20;
 
 TMode Mode = TMode::None;
 uint64_t Passes;
@@ -40,13 +44,27 @@ FILE* RecordFile;
 FILE* TraceFile;
 TTraceWriter Trace;
 
+// A script comes in pieces the page pushes: first all of it, to be checked (and held, when its lines are
+// not in pass order), then, when it is played as a stream, again piece by piece as the passes need it.
+enum class TScriptPhase { None, Check, Play };
+TScriptPhase Phase = TScriptPhase::None;
+TScriptReader Reader;
+TScriptSurvey Survey;
+std::string Held;
 std::vector<TScriptEvent> Events;
+std::vector<char> Piece; // where the page writes the next piece
+THeadlessPassMs ScriptPassMs;
+uint32_t ScriptStartTick;
+int32_t ScriptCursorX;
+uint64_t ScriptPasses;
+bool ScriptTrace;
 TScriptFeed Feed;
 TPlatformBackend Scripted;
 bool Fast;
 bool StoppedByViewer;
 TPacer Pace;
 double DueMs;
+bool TraceCut;
 
 void FeedHook(uint64_t pass, void*) {
     FeedScriptPass(&Feed, pass);
@@ -77,8 +95,21 @@ const TPlatformBackend* ScriptedBackend() {
 }
 
 void OpenTrace(bool wanted) {
-    TraceFile = wanted ? std::fopen(TracePath, "wb") : nullptr;
+    TraceFile = wanted ? WebOpenPageFile(TracePageFile) : nullptr;
     if (TraceFile != nullptr) TraceStart(&Trace, TraceFile);
+    TraceCut = false;
+}
+
+// Past its bound the trace stops, whole up to its last pass, and the page says so.
+void TracePass() {
+    if (TraceFile == nullptr || TraceCut) return;
+    TraceWritePass(&Trace, Passes);
+    if (Trace.Flushed + Trace.Length < MostTraceBytes) return;
+    TraceFlush(&Trace);
+    TraceCut = true;
+    std::snprintf(Error, sizeof Error,
+                  "the trace stops after pass %llu: the page keeps at most %llu MiB of it",
+                  (unsigned long long)Passes, (unsigned long long)(MostTraceBytes >> 20));
 }
 
 void CloseFiles() {
@@ -107,6 +138,7 @@ void PrepareGame() {
     Error[0] = '\0';
     StoppedByViewer = false;
     PacerRestart(&Pace);
+    Phase = TScriptPhase::None;
 }
 
 // Starts the game on the backend selected; false when it ended at once (no window).
@@ -129,6 +161,14 @@ void EndRunningGame() {
     HeadlessSetHooks(nullptr, nullptr, nullptr);
 }
 
+// A number of the page's address for a script run: a whole number in its range, or the reason why not.
+bool CheckOption(const char* name, double value, double low, double high) {
+    if (value == value && value >= low && value <= high && value == (double)(int64_t)value) return true;
+    std::snprintf(Error, sizeof Error, "%s: %.17g is not a whole number from %.0f to %.0f", name, value, low,
+                  high);
+    return false;
+}
+
 } // namespace
 
 extern "C" {
@@ -142,34 +182,108 @@ WEB_EXPORT int32_t tramolo_play(int32_t trace) {
     return StartGame(TMode::Play, trace != 0) ? 1 : 0;
 }
 
-// A script with the runner's clock options (passes 0: a recording runs to its last pass, any other script
-// 1000 passes). 0 with the reason in tramolo_error when the script or an option is malformed.
-WEB_EXPORT int32_t tramolo_script(const char* text, const char* passMs, double startTick, double cursorX,
-                                  double passes, int32_t fast, int32_t trace) {
+// Begins a script run with the runner's clock options (passes 0: a recording runs to its last pass, any
+// other script 1000 passes): the page then pushes the whole script to be checked, and calls
+// tramolo_script_start. 0 with the reason in tramolo_error when an option is malformed.
+WEB_EXPORT int32_t tramolo_script_begin(const char* passMs, double startTick, double cursorX, double passes,
+                                        int32_t fast, int32_t trace) {
     PrepareGame();
-    Events.clear();
-    char reason[400];
-    THeadlessPassMs ms{};
-    if (!ParseScript(text, std::strlen(text), Events, reason, sizeof reason)) {
-        std::snprintf(Error, sizeof Error, "the script is not one the runner reads: %s", reason);
+    if (!ParsePassMs(passMs, &ScriptPassMs)) {
+        std::snprintf(Error, sizeof Error,
+                      "pass-ms: '%.40s' is not milliseconds with up to 9 decimals from 0 to 4294967295",
+                      passMs);
         return 0;
     }
-    if (!ParsePassMs(passMs, &ms) || startTick < 0 || startTick > UINT32_MAX || cursorX < INT32_MIN ||
-        cursorX > INT32_MAX || passes < 0 || passes > (double)MostPasses) {
-        std::snprintf(Error, sizeof Error, "pass-ms, start-tick, cursor-x or passes is out of range");
+    if (!CheckOption("start-tick", startTick, 0, UINT32_MAX) ||
+        !CheckOption("cursor-x", cursorX, INT32_MIN, INT32_MAX) ||
+        !CheckOption("passes", passes, 0, (double)MostPasses))
         return 0;
-    }
-    const bool recorded = std::any_of(Events.begin(), Events.end(),
-                                      [](const TScriptEvent& event) { return event.Verb == ScriptTick; });
-    uint64_t budget = (uint64_t)passes;
-    if (budget == 0) budget = recorded ? std::max<uint64_t>(1, Events.back().Pass) : DefaultPasses;
+    ScriptStartTick = (uint32_t)startTick;
+    ScriptCursorX = (int32_t)cursorX;
+    ScriptPasses = (uint64_t)passes;
     Fast = fast != 0;
-    HeadlessConfigure((uint32_t)startTick, ms, (int32_t)cursorX, budget);
-    Feed = TScriptFeed{&Events, 0};
+    ScriptTrace = trace != 0;
+    ScriptReaderStart(&Reader);
+    Survey = TScriptSurvey{true, 0, false, 0};
+    Held.clear();
+    Events.clear();
+    Phase = TScriptPhase::Check;
+    return 1;
+}
+
+// Where the page writes the next piece of the script, room for size bytes.
+WEB_EXPORT char* tramolo_script_piece(int32_t size) {
+    if (size > 0 && (size_t)size > Piece.size()) Piece.resize((size_t)size);
+    return Piece.data();
+}
+
+// Takes length bytes of the piece, or with length -1 the end of the script. While the script is checked:
+// 1 to go on, 0 with the reason in tramolo_error when it is malformed. While it plays: 1.
+WEB_EXPORT int32_t tramolo_script_push(int32_t length) {
+    if (Phase == TScriptPhase::None) return 0;
+    if (length < 0)
+        ScriptReaderEndInput(&Reader);
+    else
+        ScriptReaderPush(&Reader, Piece.data(),
+                         (size_t)length < Piece.size() ? (size_t)length : Piece.size());
+    if (Phase == TScriptPhase::Play) return 1;
+    if (length > 0 && Held.size() <= MostSortedScriptBytes) Held.append(Piece.data(), (size_t)length);
+    if (SurveyScript(&Reader, &Survey) != TScriptRead::Fault) return 1;
+    std::snprintf(Error, sizeof Error, "the script is not one the runner reads: %s", Reader.Fault.c_str());
+    Phase = TScriptPhase::None;
+    return 0;
+}
+
+// After the whole script was pushed and checked: makes ready to play it. 2 when it plays as a stream: the
+// page pushes it again from its start, piece by piece, whenever tramolo_script_ready says so; 1 when it
+// plays from memory (its lines are not in pass order); 0 with the reason in tramolo_error. Then
+// tramolo_script_run starts the game.
+WEB_EXPORT int32_t tramolo_script_start() {
+    if (Phase != TScriptPhase::Check) return 0;
+    if (!Survey.Sorted) {
+        char reason[400];
+        if (Held.size() > MostSortedScriptBytes) {
+            std::snprintf(
+                Error, sizeof Error,
+                "the script's lines are not in pass order, and it is longer than the %zu MiB such a "
+                "script may have to be sorted in memory",
+                MostSortedScriptBytes >> 20);
+            Phase = TScriptPhase::None;
+            return 0;
+        }
+        if (!ParseScript(Held.data(), Held.size(), Events, reason, sizeof reason)) {
+            std::snprintf(Error, sizeof Error, "the script is not one the runner reads: %s", reason);
+            Phase = TScriptPhase::None;
+            return 0;
+        }
+        StartMemoryFeed(&Feed, &Events);
+    } else {
+        ScriptReaderStart(&Reader);
+        StartStreamFeed(&Feed, &Reader, nullptr, nullptr);
+    }
+    Held.clear();
+    Held.shrink_to_fit();
+    Phase = TScriptPhase::Play;
+    return Survey.Sorted ? 2 : 1;
+}
+
+// Whether the next pass's events are at hand (before the game runs: the start-up's); 0: push the next
+// piece of the script first, or its end.
+WEB_EXPORT int32_t tramolo_script_ready() {
+    if (Phase != TScriptPhase::Play) return 1;
+    return ScriptFeedReady(&Feed, Mode == TMode::Script ? Passes + 1 : 0) ? 1 : 0;
+}
+
+// Starts the script's game once tramolo_script_ready says its start-up is at hand; 1 once it runs.
+WEB_EXPORT int32_t tramolo_script_run() {
+    if (Phase != TScriptPhase::Play || Mode != TMode::None) return 0;
+    uint64_t budget = ScriptPasses;
+    if (budget == 0) budget = Survey.HasTicks ? std::max<uint64_t>(1, Survey.LastPass) : DefaultPasses;
+    HeadlessConfigure(ScriptStartTick, ScriptPassMs, ScriptCursorX, budget);
     FeedScriptPass(&Feed, 0);
     HeadlessSetHooks(FeedHook, nullptr, nullptr);
     SelectPlatform(ScriptedBackend());
-    return StartGame(TMode::Script, trace != 0) ? 1 : 0;
+    return StartGame(TMode::Script, ScriptTrace) ? 1 : 0;
 }
 
 // The pass's message and its sleep; returns when the sleep ends (performance.now()'s milliseconds), after
@@ -183,7 +297,8 @@ WEB_EXPORT double tramolo_start_pass() {
 WEB_EXPORT int32_t tramolo_finish_pass() {
     FinishFramePass();
     Passes++;
-    if (TraceFile != nullptr) TraceWritePass(&Trace, Passes);
+    TracePass();
+    if (!Feed.Failure.empty()) std::snprintf(Error, sizeof Error, "%s", Feed.Failure.c_str());
     return ProgramRunning() ? 1 : 0;
 }
 

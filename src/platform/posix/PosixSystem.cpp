@@ -52,6 +52,10 @@ bool WriteProtected(const char* path) {
 #endif
 }
 
+FILE* StandardInputBytes() {
+    return stdin;
+}
+
 FILE* OpenFileToRead(const char* path) {
     return std::fopen(path, "rb");
 }
@@ -115,6 +119,20 @@ FILE* OpenExistingFile(const char* path, char* reason, size_t reasonSize) {
         }
     }
     return StreamOf(descriptor, reason, reasonSize);
+}
+
+bool MakeFolder(const char* path, char* reason, size_t reasonSize) {
+    if (mkdir(path, 0777) == 0 || (errno == EEXIST && FileKindOf(path) == TFileKind::Directory)) return true;
+    KeepReason(reason, reasonSize);
+    return false;
+}
+
+std::string UserConfigFolder() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && config[0] == '/') return config;
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0') return std::string(home) + "/.config";
+    return "";
 }
 
 bool RenameOnto(const char* from, const char* to, char* reason, size_t reasonSize) {

@@ -1,6 +1,7 @@
 // The SDL2 backend: the real window with the game's icon, its events as window messages, ticks, sleep and
-// the cursor. The window's client area is exactly the game's screen rectangle; what lies beyond it after a
-// resize shows the menu grey.
+// the cursor. The window opens at the largest whole multiple of the drawing area that suits its display (or
+// where the settings say), shows the frames through the presenter (SdlPresenter.cpp), and takes Alt+Enter
+// and F11 for itself: they switch desktop fullscreen and never reach the game.
 #include <SDL.h>
 
 #include <cstdio>
@@ -13,22 +14,27 @@
 #include "platform/Backend.h"
 #include "platform/Platform.h"
 #include "platform/Printable.h"
+#include "platform/Settings.h"
+#include "platform/VirtualKeys.h"
 #include "platform/sdl/GameIcon.h"
 #include "platform/sdl/KeyMap.h"
+#include "platform/sdl/SdlPresenter.h"
 #include "platform/sdl/X11Pointer.h"
 
-constexpr Uint8 MenuGrey = 240;
 // The window's class (WM_CLASS on X11, the app id on Wayland): the desktop entry's StartupWMClass names it,
 // so that the desktop shows the running game under the entry's name and icon.
 constexpr char WindowClass[] = "tramolo";
 constexpr int32_t LargestIconSide = 256;
 
 static SDL_Window* Window;
-static SDL_Renderer* Renderer;
-static SDL_Texture* Texture;
-static int32_t ClientWidth;
-static int32_t ClientHeight;
 static bool VideoStarted;
+// The settings of this run (the defaults when the program keeps none), kept up to date while the window
+// is open.
+static TSettings Defaults;
+static TSettings* Settings = &Defaults;
+static bool Fullscreen;
+// The keys the backend took for itself while they are down: their repeats and releases are taken too.
+static bool TakenKeys[SDL_NUM_SCANCODES];
 
 static bool IsSet(const char* name) {
     const char* value = std::getenv(name);
@@ -88,11 +94,8 @@ static void ShutDownVideo() {
 
 static void DestroyWindowParts() {
     X11PointerDetach();
-    if (Texture != nullptr) SDL_DestroyTexture(Texture);
-    if (Renderer != nullptr) SDL_DestroyRenderer(Renderer);
+    SdlPresenterDestroy();
     if (Window != nullptr) SDL_DestroyWindow(Window);
-    Texture = nullptr;
-    Renderer = nullptr;
     Window = nullptr;
 }
 
@@ -109,14 +112,70 @@ static void SetGameIcon() {
     SDL_FreeSurface(icon);
 }
 
-// An accelerated renderer where there is one, else SDL's software renderer onto the window surface.
-static bool CreatePresenter() {
-    Renderer = SDL_CreateRenderer(Window, -1, 0);
-    if (Renderer == nullptr) Renderer = SDL_CreateRenderer(Window, -1, SDL_RENDERER_SOFTWARE);
-    if (Renderer == nullptr) return false;
-    Texture = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, ClientWidth,
-                                ClientHeight);
-    return Texture != nullptr;
+// The windowed place into the settings, unless the window is fullscreen (leaving it gives the place back).
+static void KeepWindowPlace() {
+    if (Window == nullptr || Fullscreen) return;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowPosition(Window, &x, &y);
+    SDL_GetWindowSize(Window, &width, &height);
+    Settings->HasPlace = true;
+    Settings->WindowX = x;
+    Settings->WindowY = y;
+    Settings->WindowWidth = width;
+    Settings->WindowHeight = height;
+}
+
+static void SetFullscreen(bool on) {
+    if (Window == nullptr) return;
+    KeepWindowPlace();
+    if (SDL_SetWindowFullscreen(Window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return;
+    Fullscreen = on;
+    Settings->Fullscreen = on;
+    SdlPresenterConfigure(Settings->Scaling, Settings->Presenting, Fullscreen);
+    SdlPresenterFollowDisplay();
+}
+
+// The saved place when it still lies on a display (else one line and the default place), otherwise the
+// largest whole multiple of the drawing area within 90 % of the first display's usable area, in real
+// pixels: the window's size is in the system's units, which a high-density screen may make larger.
+static void PlaceWindow() {
+    const int displays = SDL_GetNumVideoDisplays();
+    if (Settings->HasPlace) {
+        std::vector<TRect> usable;
+        for (int i = 0; i < displays; i++) {
+            SDL_Rect bounds;
+            if (SDL_GetDisplayUsableBounds(i, &bounds) == 0)
+                usable.push_back(TRect{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h});
+        }
+        const TRect place{Settings->WindowX, Settings->WindowY, Settings->WindowX + Settings->WindowWidth,
+                          Settings->WindowY + Settings->WindowHeight};
+        if (PlaceOnDisplays(place, usable.data(), (int32_t)usable.size())) {
+            SDL_SetWindowSize(Window, Settings->WindowWidth, Settings->WindowHeight);
+            SDL_SetWindowPosition(Window, Settings->WindowX, Settings->WindowY);
+            return;
+        }
+        std::fprintf(stderr,
+                     "tramolo: the saved window place (%d, %d) lies on no display now; the window opens at "
+                     "its default place\n",
+                     Settings->WindowX, Settings->WindowY);
+        Settings->HasPlace = false;
+    }
+    SDL_Rect bounds{0, 0, DrawingAreaWidth, DrawingAreaHeight};
+    if (displays < 1 || SDL_GetDisplayUsableBounds(0, &bounds) != 0) return;
+    int32_t pixelsWide = 0;
+    int32_t pixelsHigh = 0;
+    SdlPresenterOutputSize(&pixelsWide, &pixelsHigh);
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(Window, &width, &height);
+    const double density = width > 0 && pixelsWide > width ? (double)pixelsWide / width : 1.0;
+    const int32_t whole = OpeningMultiple((int32_t)(bounds.w * density), (int32_t)(bounds.h * density));
+    SDL_SetWindowSize(Window, (int)(DrawingAreaWidth * whole / density),
+                      (int)(DrawingAreaHeight * whole / density));
+    SDL_SetWindowPosition(Window, SDL_WINDOWPOS_CENTERED_DISPLAY(0), SDL_WINDOWPOS_CENTERED_DISPLAY(0));
 }
 
 // The display the environment names, for the messages: "X display ":1"" and the like, escaped as the user's
@@ -160,29 +219,36 @@ static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t hei
         ShutDownVideo();
         return 0;
     }
-    ClientWidth = ClientSide(width, WindowFrameWidth);
-    ClientHeight = ClientSide(height, WindowFrameHeight);
-    Window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, ClientWidth,
-                              ClientHeight, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
-    if (Window == nullptr || !CreatePresenter()) {
+    Settings = WindowSettings() != nullptr ? WindowSettings() : &Defaults;
+    if (Settings == &Defaults) Defaults = TSettings{};
+    Fullscreen = false;
+    std::memset(TakenKeys, 0, sizeof TakenKeys);
+    Window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                              ClientSide(width, WindowFrameWidth), ClientSide(height, WindowFrameHeight),
+                              SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (Window == nullptr || !SdlPresenterCreate(Window)) {
         std::fprintf(stderr, "tramolo: cannot open the window (%s)\n", SdlReason().c_str());
         DestroyWindowParts();
         ShutDownVideo();
         return 0;
     }
     SetGameIcon();
+    PlaceWindow();
+    SdlPresenterConfigure(Settings->Scaling, Settings->Presenting, false);
+    SdlPresenterFollowDisplay();
     X11PointerAttach(Window);
     IgnoreUnreadEvents();
     return BackendWindowHandle;
 }
 
-// The window as the system paints it before the first frame: all in the class background.
+// The window as the system paints it before the first frame: all in the class background; fullscreen
+// when the settings say so.
 static void SdlShowGameWindow(int32_t) {
     if (Window == nullptr) return;
     SDL_ShowWindow(Window);
-    SDL_SetRenderDrawColor(Renderer, MenuGrey, MenuGrey, MenuGrey, 255);
-    SDL_RenderClear(Renderer);
-    SDL_RenderPresent(Renderer);
+    SdlPresenterShowBackground();
+    KeepWindowPlace();
+    if (Settings->Fullscreen) SetFullscreen(true);
 }
 
 static void SdlDestroyGameWindow(int32_t) {
@@ -193,7 +259,9 @@ static uint32_t SdlGetTickCount() {
     return (uint32_t)SDL_GetTicks64();
 }
 
+// A refresh that came since the last frame was kept is shown before the pause.
 static void SdlSleep(uint32_t ms) {
+    SdlPresenterCatchUp();
     SDL_Delay(ms);
 }
 
@@ -223,6 +291,45 @@ static void SdlPostKey(const SDL_KeyboardEvent& key) {
                       SdlGetTickCount(), cursor);
 }
 
+// Alt+Enter and F11 switch fullscreen; the backend takes them, their repeats and their releases, so that the
+// game, its queue and a recording never see them.
+static bool SdlTakeWindowKey(const SDL_KeyboardEvent& key) {
+    const SDL_Scancode code = key.keysym.scancode;
+    if (code < 0 || code >= SDL_NUM_SCANCODES) return false;
+    if (key.type == SDL_KEYUP) {
+        const bool taken = TakenKeys[code];
+        TakenKeys[code] = false;
+        return taken;
+    }
+    if (TakenKeys[code]) return true;
+    const int32_t virtualKey = VirtualKeyFromKey(code, key.keysym.sym);
+    const bool altEnter = virtualKey == VkEnter && (key.keysym.mod & KMOD_ALT) != 0;
+    if (!altEnter && virtualKey != VkF11) return false;
+    TakenKeys[code] = true;
+    SetFullscreen(!Fullscreen);
+    return true;
+}
+
+// What the window itself changed: its size and place, kept for the settings, and its display's refresh.
+static void SdlFollowWindow(const SDL_WindowEvent& event) {
+    switch (event.event) {
+    case SDL_WINDOWEVENT_MOVED:
+    case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+        SdlPresenterFollowDisplay();
+        KeepWindowPlace();
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        KeepWindowPlace();
+        SdlPresenterRedraw();
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
+        SdlPresenterRedraw();
+        break;
+    default:
+        break;
+    }
+}
+
 static void SdlPostClose() {
     TPoint cursor;
     SdlReadCursor(&cursor);
@@ -232,15 +339,17 @@ static void SdlPostClose() {
 static void SdlPumpEvents() {
     ForgetCursorSample(); // a new pass
     if (!VideoStarted) return;
+    SdlPresenterCatchUp();
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
         switch (event.type) {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            SdlPostKey(event.key);
+            if (!SdlTakeWindowKey(event.key)) SdlPostKey(event.key);
             break;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE) SdlPostClose();
+            SdlFollowWindow(event.window);
             break;
         case SDL_QUIT:
             SdlPostClose();
@@ -252,29 +361,16 @@ static void SdlPumpEvents() {
     ReportMessageQueueDrops(false);
 }
 
-// Shows rect of the frame at client position (x - 2, y - 26), one to one; the rest of a larger window is
-// grey.
+// The finished frame goes to the presenter, which shows it now or at the next refresh.
 static void SdlCopyToWindow(const TCanvas* frame, TRect rect) {
     if (Window == nullptr || frame->Pixels == nullptr) return;
-    SDL_Rect area{rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top};
-    const SDL_Rect client{WindowFrameLeft, WindowFrameTop, ClientWidth, ClientHeight};
-    const SDL_Rect buffer{0, 0, frame->Width, frame->Height};
-    SDL_Rect shown;
-    SDL_Rect inside;
-    if (SDL_IntersectRect(&area, &client, &shown) != SDL_TRUE) return;
-    if (SDL_IntersectRect(&shown, &buffer, &inside) != SDL_TRUE) return;
-    const SDL_Rect target{inside.x - WindowFrameLeft, inside.y - WindowFrameTop, inside.w, inside.h};
-    const uint32_t* first = frame->Pixels + (size_t)inside.y * (size_t)frame->Width + (size_t)inside.x;
-    SDL_UpdateTexture(Texture, &target, first, frame->Width * (int)sizeof(uint32_t));
-    const SDL_Rect whole{0, 0, ClientWidth, ClientHeight};
-    SDL_SetRenderDrawColor(Renderer, MenuGrey, MenuGrey, MenuGrey, 255);
-    SDL_RenderClear(Renderer);
-    SDL_RenderCopy(Renderer, Texture, &whole, &whole);
-    SDL_RenderPresent(Renderer);
+    SdlPresenterTakeFrame(frame, rect);
 }
 
 static void SdlReleaseGameWindow() {
     ReportMessageQueueDrops(true);
+    SdlPresenterForgetFrame();
+    KeepWindowPlace();
     DestroyWindowParts();
     ShutDownVideo();
     ForgetCursorSample();
@@ -284,7 +380,10 @@ int32_t TakeViewerEvents() {
     if (!VideoStarted) return 0;
     int32_t ended = 0;
     SDL_Event event;
+    SdlPresenterCatchUp();
     while (SDL_PollEvent(&event) != 0) {
+        if ((event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) && SdlTakeWindowKey(event.key)) continue;
+        if (event.type == SDL_WINDOWEVENT) SdlFollowWindow(event.window);
         const bool escape = event.type == SDL_KEYDOWN &&
                             VirtualKeyFromKey(event.key.keysym.scancode, event.key.keysym.sym) == VkEscape;
         const bool close = event.type == SDL_QUIT ||

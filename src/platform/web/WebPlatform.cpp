@@ -34,6 +34,20 @@ EM_JS(void, SizeAndTitlePage, (const char* title, int32_t width, int32_t height)
     if (Module.onWindow) Module.onWindow(UTF8ToString(title), width, height);
 });
 
+EM_JS(void, SendToPageFile, (int32_t id, const char* bytes, size_t length), {
+    if (Module.onPageFile) Module.onPageFile(id, HEAPU8.slice(bytes, bytes + length));
+});
+
+static ssize_t WebWritePageFile(void* cookie, const char* bytes, size_t length) {
+    SendToPageFile((int32_t)(intptr_t)cookie, bytes, length);
+    return (ssize_t)length;
+}
+
+FILE* WebOpenPageFile(int32_t id) {
+    const cookie_io_functions_t calls{nullptr, WebWritePageFile, nullptr, nullptr};
+    return fopencookie((void*)(intptr_t)id, "w", calls);
+}
+
 double WebNowMs() {
     return emscripten_get_now();
 }

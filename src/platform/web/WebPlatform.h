@@ -6,6 +6,7 @@
 #include <emscripten/em_macros.h>
 
 #include <cstdint>
+#include <cstdio>
 
 #include "draw/Canvas.h"
 #include "platform/Backend.h"
@@ -37,3 +38,8 @@ int32_t WebFrameWidth();
 int32_t WebFrameHeight();
 // Makes the frame copied last the one WebTakeFrame gives next, before the frame's canvas is freed.
 void WebKeepLastFrame();
+
+// A file written to the page itself: each piece the file writes goes to the page's Module.onPageFile(id,
+// bytes), which keeps the pieces and saves them as one Blob. So a file the page saves never has to fit in
+// the game's memory, nor be copied as it grows. Null when no such file can be made.
+FILE* WebOpenPageFile(int32_t id);

@@ -1,17 +1,22 @@
 // The Windows backend: the system's own window class, window, message loop, cursor, tick count and sleep,
-// and each finished frame copied into the window's drawing context through the graphics device interface,
-// straight from the frame's pixels as a device-independent bitmap, in one blit. The system's window
-// procedure turns key and close messages into the game's messages in the shared queue, so the game takes one
-// of them per pass exactly as on the other systems, and a recording sees them all.
+// and the finished frame copied into the window's drawing context through the graphics device interface,
+// at most once per refresh of the display: a whole multiple straight from the frame's pixels as a
+// device-independent bitmap (StretchDIBits, nearest pixels), any other size scaled sharp on the processor
+// first. The system's window procedure turns key and close messages into the game's messages in the shared
+// queue, so the game takes one of them per pass exactly as on the other systems, and a recording sees them
+// all; Alt+Enter and F11 it keeps for itself: they switch a borderless window over the whole monitor. The
+// program declares per-monitor DPI awareness in its manifest, so the window is in real pixels everywhere.
 #define NOMINMAX
 #include <windows.h>
 #include <mmsystem.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "platform/Backend.h"
 #include "platform/Platform.h"
+#include "platform/Settings.h"
 
 // The system's frame and title have sizes of their own: the window is made so that its client area is the
 // game's drawing area, and the picture is copied to where that area really lies.
@@ -31,6 +36,26 @@ static bool PeriodRaised;
 // reaching the game.
 static bool Watching;
 static bool WatcherEnded;
+// The settings of this run (the defaults when the program keeps none), kept up to date while the window is
+// open; whether it covers its monitor, and the windowed placement to go back to.
+static TSettings Defaults;
+static TSettings* Settings = &Defaults;
+static bool Fullscreen;
+static WINDOWPLACEMENT Windowed;
+// The keys the backend took for itself while they are down: their repeats and releases are taken too.
+static bool TakenKeys[256];
+// The newest frame not shown yet, and when the display's next refresh is due (performance counter).
+static const TCanvas* Kept;
+static bool Waiting;
+static LONGLONG NextPresent;
+static LONGLONG RefreshPeriod;
+// The sharp scale's taps and picture, made anew only when the picture's size changes.
+static std::vector<TScaleTap> Columns;
+static std::vector<TScaleTap> Rows;
+static std::vector<uint32_t> Scaled;
+static int32_t ScaledWidth;
+static int32_t ScaledHeight;
+static int32_t ScaledWhole;
 
 static void WinSayWhy(const char* what) {
     char reason[256];
@@ -47,12 +72,34 @@ static TPoint WinMessagePoint() {
     return TPoint{(int16_t)LOWORD(at), (int16_t)HIWORD(at)};
 }
 
+static void WinToggleFullscreen();
+static void WinKeepWindowPlace();
+static void WinFollowDisplay();
+
+// Alt+Enter and F11, their repeats and their releases: true when the backend took the key.
+static bool WinTakeWindowKey(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (wParam >= 256) return false;
+    if (message == WM_KEYUP || message == WM_SYSKEYUP) {
+        const bool taken = TakenKeys[wParam];
+        TakenKeys[wParam] = false;
+        return taken;
+    }
+    if (TakenKeys[wParam]) return true;
+    const bool altEnter = message == WM_SYSKEYDOWN && wParam == VK_RETURN && (lParam & (1 << 29)) != 0;
+    const bool f11 = wParam == VK_F11;
+    if (!altEnter && !f11) return false;
+    TakenKeys[wParam] = true;
+    WinToggleFullscreen();
+    return true;
+}
+
 static LRESULT CALLBACK WinSystemWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
+        if (WinTakeWindowKey(message, wParam, lParam)) return 0;
         if (Watching) {
             if (message == WM_KEYDOWN && wParam == VK_ESCAPE) WatcherEnded = true;
             return 0;
@@ -68,12 +115,93 @@ static LRESULT CALLBACK WinSystemWindowProc(HWND hwnd, UINT message, WPARAM wPar
         else
             PostCloseRequest((uint32_t)GetMessageTime(), WinMessagePoint());
         return 0;
+    case WM_SYSCHAR:
+        // Alt+Enter's character would only make the system beep.
+        if (wParam == '\r') return 0;
+        break;
+    case WM_SIZE:
+    case WM_MOVE:
+        WinKeepWindowPlace();
+        Waiting = Kept != nullptr;
+        break;
+    case WM_DISPLAYCHANGE:
+        WinFollowDisplay();
+        break;
+    case WM_DPICHANGED: {
+        // Another monitor's density: the size the system suggests keeps the window as large to the eye.
+        const RECT* suggested = (const RECT*)lParam;
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        WinFollowDisplay();
+        return 0;
+    }
     case WM_DESTROY:
         return 0;
     default:
         break;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// The refresh rate of the monitor the window is on; 60 when the system does not say.
+static void WinFollowDisplay() {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    int32_t rate = 60;
+    MONITORINFOEXA monitor{};
+    monitor.cbSize = sizeof monitor;
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    if (Window != nullptr &&
+        GetMonitorInfoA(MonitorFromWindow(Window, MONITOR_DEFAULTTONEAREST), (MONITORINFO*)&monitor) != 0 &&
+        EnumDisplaySettingsA(monitor.szDevice, ENUM_CURRENT_SETTINGS, &mode) != 0 &&
+        mode.dmDisplayFrequency > 1)
+        rate = (int32_t)mode.dmDisplayFrequency;
+    RefreshPeriod = frequency.QuadPart / rate;
+}
+
+// The windowed client area's place and size into the settings, unless the window covers its monitor or is
+// minimised.
+static void WinKeepWindowPlace() {
+    if (Window == nullptr || Fullscreen || IsIconic(Window)) return;
+    RECT client;
+    POINT origin{0, 0};
+    if (!GetClientRect(Window, &client) || !ClientToScreen(Window, &origin)) return;
+    if (client.right <= 0 || client.bottom <= 0) return;
+    Settings->HasPlace = true;
+    Settings->WindowX = origin.x;
+    Settings->WindowY = origin.y;
+    Settings->WindowWidth = client.right;
+    Settings->WindowHeight = client.bottom;
+}
+
+// Fullscreen is a borderless window over the whole monitor the window is on; leaving it gives back the
+// windowed placement.
+static void WinToggleFullscreen() {
+    if (Window == nullptr) return;
+    if (!Fullscreen) {
+        WinKeepWindowPlace();
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        Windowed.length = sizeof Windowed;
+        if (!GetWindowPlacement(Window, &Windowed) ||
+            !GetMonitorInfoA(MonitorFromWindow(Window, MONITOR_DEFAULTTONEAREST), &monitor))
+            return;
+        Fullscreen = true;
+        SetWindowLongPtrA(Window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
+        SetWindowPos(Window, HWND_TOP, monitor.rcMonitor.left, monitor.rcMonitor.top,
+                     monitor.rcMonitor.right - monitor.rcMonitor.left,
+                     monitor.rcMonitor.bottom - monitor.rcMonitor.top, SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+    } else {
+        Fullscreen = false;
+        SetWindowLongPtrA(Window, GWL_STYLE, WindowStyle | WS_VISIBLE);
+        SetWindowPlacement(Window, &Windowed);
+        SetWindowPos(Window, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+    }
+    Settings->Fullscreen = Fullscreen;
+    Waiting = Kept != nullptr;
+    WinFollowDisplay();
 }
 
 // The game's class as the system knows it: its style, icon, cursor and background brush.
@@ -98,19 +226,65 @@ static bool WinRegisterSystemClass() {
     return true;
 }
 
-static int32_t WinCreateGameWindow(const char* title, int32_t width, int32_t height) {
+static BOOL CALLBACK WinAddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info) != 0)
+        ((std::vector<TRect>*)list)
+            ->push_back(TRect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
+    return TRUE;
+}
+
+// The client area the window opens with, on the screen: the saved one while it lies on a monitor (else one
+// line and the default), otherwise the largest whole multiple of the drawing area within 90 % of the
+// primary monitor's work area, at the system's default place (x CW_USEDEFAULT).
+static RECT WinOpeningClientArea() {
+    if (Settings->HasPlace) {
+        std::vector<TRect> monitors;
+        EnumDisplayMonitors(nullptr, nullptr, WinAddMonitor, (LPARAM)&monitors);
+        const TRect place{Settings->WindowX, Settings->WindowY, Settings->WindowX + Settings->WindowWidth,
+                          Settings->WindowY + Settings->WindowHeight};
+        if (PlaceOnDisplays(place, monitors.data(), (int32_t)monitors.size()))
+            return RECT{place.Left, place.Top, place.Right, place.Bottom};
+        std::fprintf(stderr,
+                     "tramolo: the saved window place (%d, %d) lies on no display now; the window opens at "
+                     "its default place\n",
+                     Settings->WindowX, Settings->WindowY);
+        Settings->HasPlace = false;
+    }
+    MONITORINFO primary{};
+    primary.cbSize = sizeof primary;
+    int32_t whole = 1;
+    if (GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary) != 0)
+        whole = OpeningMultiple(primary.rcWork.right - primary.rcWork.left,
+                                primary.rcWork.bottom - primary.rcWork.top);
+    return RECT{CW_USEDEFAULT, 0, CW_USEDEFAULT + DrawingAreaWidth * whole, DrawingAreaHeight * whole};
+}
+
+static int32_t WinCreateGameWindow(const char* title, int32_t, int32_t) {
     if (!WinRegisterSystemClass()) return 0;
-    RECT outer{0, 0, ClientSide(width, WindowFrameWidth), ClientSide(height, WindowFrameHeight)};
+    Settings = WindowSettings() != nullptr ? WindowSettings() : &Defaults;
+    if (Settings == &Defaults) Defaults = TSettings{};
+    Fullscreen = false;
+    Kept = nullptr;
+    Waiting = false;
+    NextPresent = 0;
+    std::fill(std::begin(TakenKeys), std::end(TakenKeys), false);
+    const RECT client = WinOpeningClientArea();
+    RECT outer{0, 0, client.right - client.left, client.bottom - client.top};
     AdjustWindowRectEx(&outer, WindowStyle, FALSE, 0);
-    Window = CreateWindowExA(0, ClassName, title, WindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                             outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, Instance,
-                             nullptr);
+    const bool placed = client.left != CW_USEDEFAULT;
+    Window =
+        CreateWindowExA(0, ClassName, title, WindowStyle, placed ? client.left + outer.left : CW_USEDEFAULT,
+                        placed ? client.top + outer.top : CW_USEDEFAULT, outer.right - outer.left,
+                        outer.bottom - outer.top, nullptr, nullptr, Instance, nullptr);
     if (Window == nullptr) {
         WinSayWhy("cannot open the window");
         UnregisterClassA(ClassName, Instance);
         return 0;
     }
     WindowDc = GetWindowDC(Window);
+    WinFollowDisplay();
     PeriodRaised = timeBeginPeriod(TimerPeriodMs) == TIMERR_NOERROR;
     Watching = false;
     WatcherEnded = false;
@@ -122,10 +296,15 @@ static void WinShowGameWindow(int32_t) {
     if (Window == nullptr) return;
     ShowWindow(Window, SW_SHOWDEFAULT);
     UpdateWindow(Window);
+    WinKeepWindowPlace();
+    if (Settings->Fullscreen) WinToggleFullscreen();
 }
+
+static void WinCatchUp();
 
 static void WinPumpEvents() {
     ForgetCursorSample(); // a new pass
+    WinCatchUp();
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != 0) {
         TranslateMessage(&msg);
@@ -149,7 +328,9 @@ static uint32_t WinGetTickCount() {
     return GetTickCount();
 }
 
+// A refresh that came since the last frame was kept is shown before the pause.
 static void WinSleep(uint32_t ms) {
+    WinCatchUp();
     Sleep(ms);
 }
 
@@ -163,38 +344,101 @@ static void WinGetCursorPos(TPoint* point) {
     SampleCursor(point, WinReadCursor);
 }
 
-// Copies rect of the frame to the same place of the drawing area, clipped to the client area (the rest of a
-// larger window shows the class background) and to the frame. The drawing context is the whole window's, so
-// the copy goes to the client area's offset inside the window.
-static void WinCopyToWindow(const TCanvas* frame, TRect rect) {
-    if (WindowDc == nullptr || frame->Pixels == nullptr) return;
+// The client area beside the picture in the class background, black while fullscreen: four bands, so that
+// the picture itself is never painted over.
+static void WinFillBeside(LONG x, LONG y, const RECT& client, const TPresentLayout& layout) {
+    const HBRUSH brush = Fullscreen ? (HBRUSH)GetStockObject(BLACK_BRUSH) : GetSysColorBrush(COLOR_MENU);
+    const LONG right = layout.X + layout.Width;
+    const LONG bottom = layout.Y + layout.Height;
+    const RECT bands[] = {{0, 0, client.right, layout.Y},
+                          {0, bottom, client.right, client.bottom},
+                          {0, layout.Y, layout.X, bottom},
+                          {right, layout.Y, client.right, bottom}};
+    for (RECT band : bands) {
+        if (band.left >= band.right || band.top >= band.bottom) continue;
+        OffsetRect(&band, x, y);
+        FillRect(WindowDc, &band, brush);
+    }
+}
+
+// The drawing area of the kept frame into the client area as the layout says. The drawing context is the
+// whole window's, so the copy goes to the client area's offset inside the window.
+static void WinPresent() {
+    Waiting = false;
+    if (WindowDc == nullptr || Kept == nullptr || Kept->Pixels == nullptr) return;
+    const TCanvas& frame = *Kept;
+    if (frame.Width < WindowFrameLeft + DrawingAreaWidth || frame.Height < WindowFrameTop + DrawingAreaHeight)
+        return;
     RECT client;
     RECT outer;
     POINT origin{0, 0};
     if (!GetClientRect(Window, &client) || !GetWindowRect(Window, &outer) || !ClientToScreen(Window, &origin))
         return;
-    const LONG left = std::max<LONG>({rect.Left, WindowFrameLeft, 0});
-    const LONG top = std::max<LONG>({rect.Top, WindowFrameTop, 0});
-    const LONG right = std::min<LONG>({rect.Right, WindowFrameLeft + client.right, frame->Width});
-    const LONG bottom = std::min<LONG>({rect.Bottom, WindowFrameTop + client.bottom, frame->Height});
-    if (left >= right || top >= bottom) return;
-    // The rows from top down, as a top-down bitmap as wide as the frame: its first row is the copy's first.
+    const LONG x = origin.x - outer.left;
+    const LONG y = origin.y - outer.top;
+    const TPresentLayout layout = PresentLayout(client.right, client.bottom, Settings->Scaling);
+    WinFillBeside(x, y, client, layout);
+    // The frame's rows from the drawing area's top down, as a top-down bitmap as wide as the frame.
+    const uint32_t* first = frame.Pixels + (size_t)WindowFrameTop * (size_t)frame.Width;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = frame->Width;
-    info.bmiHeader.biHeight = -(bottom - top);
+    info.bmiHeader.biWidth = frame.Width;
+    info.bmiHeader.biHeight = -DrawingAreaHeight;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    const uint32_t* first = frame->Pixels + (size_t)top * (size_t)frame->Width;
-    const LONG x = origin.x - outer.left + left - WindowFrameLeft;
-    const LONG y = origin.y - outer.top + top - WindowFrameTop;
-    SetDIBitsToDevice(WindowDc, x, y, (DWORD)(right - left), (DWORD)(bottom - top), left, 0, 0,
-                      (UINT)(bottom - top), first, &info, DIB_RGB_COLORS);
+    const bool exact =
+        layout.Width == DrawingAreaWidth * layout.Whole && layout.Height == DrawingAreaHeight * layout.Whole;
+    if (exact) {
+        SetStretchBltMode(WindowDc, COLORONCOLOR);
+        StretchDIBits(WindowDc, x + layout.X, y + layout.Y, layout.Width, layout.Height, WindowFrameLeft, 0,
+                      DrawingAreaWidth, DrawingAreaHeight, first, &info, DIB_RGB_COLORS, SRCCOPY);
+        return;
+    }
+    if (layout.Width != ScaledWidth || layout.Height != ScaledHeight || layout.Whole != ScaledWhole) {
+        Columns.resize((size_t)layout.Width);
+        Rows.resize((size_t)layout.Height);
+        Scaled.resize((size_t)layout.Width * (size_t)layout.Height);
+        SharpScaleTaps(DrawingAreaWidth, layout.Whole, layout.Width, Columns.data());
+        SharpScaleTaps(DrawingAreaHeight, layout.Whole, layout.Height, Rows.data());
+        ScaledWidth = layout.Width;
+        ScaledHeight = layout.Height;
+        ScaledWhole = layout.Whole;
+    }
+    SharpScale(first + WindowFrameLeft, frame.Width, Scaled.data(), layout.Width, layout.Height,
+               Columns.data(), Rows.data());
+    info.bmiHeader.biWidth = layout.Width;
+    info.bmiHeader.biHeight = -layout.Height;
+    SetDIBitsToDevice(WindowDc, x + layout.X, y + layout.Y, (DWORD)layout.Width, (DWORD)layout.Height, 0, 0,
+                      0, (UINT)layout.Height, Scaled.data(), &info, DIB_RGB_COLORS);
+}
+
+// Shows the kept frame when the display's refresh is due (or at once when every pass is shown).
+static void WinCatchUp() {
+    if (!Waiting) return;
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    if (Settings->Presenting == TPresenting::DisplayRate && now.QuadPart < NextPresent) return;
+    // The next refresh one period on; after a long pause (a window dragged) counted from now.
+    NextPresent = now.QuadPart - NextPresent < RefreshPeriod ? NextPresent + RefreshPeriod
+                                                             : now.QuadPart + RefreshPeriod;
+    WinPresent();
+}
+
+// The finished frame is kept as the newest and shown now or at the next refresh; the game copies its whole
+// drawing area every pass, which is what is shown.
+static void WinCopyToWindow(const TCanvas* frame, TRect) {
+    if (WindowDc == nullptr || frame->Pixels == nullptr) return;
+    Kept = frame;
+    Waiting = true;
+    WinCatchUp();
 }
 
 static void WinReleaseGameWindow() {
     ReportMessageQueueDrops(true);
+    Kept = nullptr;
+    Waiting = false;
+    WinKeepWindowPlace();
     WinDestroyGameWindow(BackendWindowHandle);
     if (ClassName != nullptr) UnregisterClassA(ClassName, Instance);
     ClassName = nullptr;
@@ -227,6 +471,7 @@ const TPlatformBackend* WindowBackend() {
 
 int32_t TakeViewerEvents() {
     Watching = true;
+    WinCatchUp();
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != 0) {
         TranslateMessage(&msg);

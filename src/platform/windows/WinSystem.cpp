@@ -36,6 +36,11 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
     return arguments;
 }
 
+FILE* StandardInputBytes() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    return stdin;
+}
+
 std::string ReservedDeviceName(const char* path) {
     return WindowsDeviceName(path);
 }
@@ -235,4 +240,19 @@ bool WriteStandard(TStandardStream stream, const char* text, size_t length) {
         length -= wrote;
     }
     return true;
+}
+
+bool MakeFolder(const char* path, char* reason, size_t reasonSize) {
+    if (CreateDirectoryA(path, nullptr) != 0) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS && FileKindOf(path) == TFileKind::Directory) return true;
+    KeepReason(error, reason, reasonSize);
+    return false;
+}
+
+std::string UserConfigFolder() {
+    char folder[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA("APPDATA", folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder) return "";
+    return std::string(folder, length);
 }

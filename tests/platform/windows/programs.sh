@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows programs as a player gets them: the zip holds one folder with both programs, how to play and
 # the license; neither program needs a DLL beside the system's; the game is a program of the windows
-# subsystem (no console window) and carries the game's icon and its version; under Wine it answers --help
+# subsystem (no console window) and carries the game's icon, its version and a manifest that declares
+# per-monitor DPI awareness (v2) as the process's own (resource type 24, number 1); under Wine it answers --help
 # and --version as on Linux, and its window has the game's title and a client area of the drawing area's size.
 # Usage: bash programs.sh <build-windows/tramolo> <build-windows/tramolo-sim> <build-dir>
 test_name=programs.sh
@@ -46,6 +47,36 @@ def imports_and_subsystem(image):
         at += 20
     return dlls, subsystem
 
+def manifest(image):
+    """The text of the process's manifest: resource type 24 (RT_MANIFEST), number 1, any language."""
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    sections = struct.unpack_from("<H", image, pe + 6)[0]
+    optional = pe + 24
+    table = pe + 24 + struct.unpack_from("<H", image, pe + 20)[0]
+    resource_rva = struct.unpack_from("<I", image, optional + 128)[0]
+    def offset(rva):
+        for i in range(sections):
+            size, address, _, raw = struct.unpack_from("<IIII", image, table + 40 * i + 8)
+            if address <= rva < address + size:
+                return rva - address + raw
+        raise ValueError(f"RVA {rva:#x} in no section")
+    root = offset(resource_rva)
+    def entry(directory, wanted):
+        named, numbered = struct.unpack_from("<HH", image, directory + 12)
+        for i in range(named + numbered):
+            name, target = struct.unpack_from("<II", image, directory + 16 + 8 * i)
+            if wanted is None or name == wanted:
+                return target
+        return None
+    level = root
+    for wanted in (24, 1, None):
+        target = entry(level, wanted)
+        if target is None:
+            return ""
+        level = root + (target & 0x7FFFFFFF)
+    data_rva, size = struct.unpack_from("<II", image, level)
+    return image[offset(data_rva):offset(data_rva) + size].decode("utf-8", "replace")
+
 system = {"kernel32.dll", "user32.dll", "gdi32.dll", "winmm.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll"}
 icon = open(icon_path, "rb").read()
 images = [icon[o:o + n] for n, o in (struct.unpack_from("<II", icon, 6 + 16 * i + 8)
@@ -57,6 +88,9 @@ for program, subsystem_wanted in [("tramolo.exe", 2), ("tramolo-sim.exe", 3)]:
     ok = set(dlls) <= system and ok or print(f"{program} needs {sorted(set(dlls) - system)} beside the system's DLLs")
     ok = subsystem == subsystem_wanted and ok or print(f"{program} has subsystem {subsystem}, not {subsystem_wanted}")
     ok = all(part in image for part in images) and ok or print(f"{program} lacks the game's icon")
+    text = manifest(image)
+    aware = "<dpiAwareness" in text and ">PerMonitorV2" in text and ">true/pm<" in text
+    ok = aware and ok or print(f"{program}: its manifest declares no per-monitor DPI awareness: {text[:200]!r}")
     for key, value in [("FileVersion", version), ("ProductName", "tramolo")]:
         text = (key + "\0").encode("utf-16-le")
         found = image.find(text)

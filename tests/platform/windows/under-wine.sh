@@ -17,7 +17,8 @@ end_server() {
 }
 end_server
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+export TRAMOLO_WINE_SCREEN=${TRAMOLO_WINE_SCREEN:-1024x768}
+Xvfb -displayfd 3 -screen 0 "${TRAMOLO_WINE_SCREEN}x24" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 300); do
     [[ -s $work/display ]] && break

@@ -1,5 +1,5 @@
-// tramolo in a web page: loads the game's module, runs its passes, shows its frames, brings it the keys
-// and the pointer, and saves and opens recordings.
+// tramolo in a web page: loads the game's module, runs its passes, shows its frames as large as the tab
+// allows (sharp), brings it the keys and the pointer, goes fullscreen, and saves and opens recordings.
 //
 // The address may ask for a script instead of a game to play, with the runner's options:
 //   ?script=TEXT[&pass-ms=10][&start-tick=100000][&cursor-x=0][&passes=N][&fast]
@@ -9,6 +9,11 @@
 
 (() => {
   const screen = document.getElementById('screen');
+  const stage = document.getElementById('stage');
+  const hint = document.getElementById('hint');
+  const fullscreen = document.getElementById('fullscreen');
+  const fullscreenNote = document.getElementById('fullscreen-note');
+  const oneToOne = document.getElementById('one-to-one');
   const status = document.getElementById('status');
   const newGame = document.getElementById('new-game');
   const save = document.getElementById('save');
@@ -18,6 +23,11 @@
   const params = new URLSearchParams(location.search);
   const tracing = params.has('trace');
   const context = screen.getContext('2d', { alpha: false });
+  // The game's window: its drawing area one to one, which the visible canvas shows scaled.
+  const frameCanvas = document.createElement('canvas');
+  frameCanvas.width = screen.width;
+  frameCanvas.height = screen.height;
+  const frameContext = frameCanvas.getContext('2d', { alpha: false });
 
   // What the page's tests and measurements read: the game's state, the passes run and the pass whose frame
   // was painted last, when the first frame was painted and when the last game began and ended (milliseconds
@@ -27,16 +37,47 @@
     endedMs: 0, busyMs: 0, error: '',
   });
 
+  // A file of the game's memory as pieces, none larger than a piece: a Blob made of them holds what one
+  // string could not.
+  const PieceBytes = 1 << 20;
+  function fileParts(path) {
+    const size = game.FS.stat(path).size;
+    const stream = game.FS.open(path, 'r');
+    const parts = [];
+    for (let at = 0; at < size; at += PieceBytes) {
+      const part = new Uint8Array(Math.min(PieceBytes, size - at));
+      game.FS.read(stream, part, 0, part.length, at);
+      parts.push(part);
+    }
+    game.FS.close(stream);
+    return parts;
+  }
+
   // The recording of the game played last, its trace (with &trace) and its state as a trace line.
-  page.recording = () => game.FS.readFile('/recording.txt', { encoding: 'utf8' });
-  page.trace = () => {
+  page.recordingParts = () => fileParts('/recording.txt');
+  // The trace comes to the page as it is written, piece by piece (Module.onPageFile).
+  let traceParts = [];
+  page.traceParts = () => {
     game._tramolo_flush_trace();
-    return game.FS.readFile('/trace.jsonl', { encoding: 'utf8' });
+    return traceParts;
   };
+  const text = (parts) => {
+    const whole = new Uint8Array(parts.reduce((sum, part) => sum + part.length, 0));
+    parts.reduce((at, part) => (whole.set(part, at), at + part.length), 0);
+    return new TextDecoder().decode(whole);
+  };
+  page.recording = () => text(page.recordingParts());
+  page.trace = () => text(page.traceParts());
   page.now = () => JSON.parse(game.UTF8ToString(game._tramolo_state()));
+  // The frame as the game drew it, one to one, and how the visible canvas shows it.
+  page.frameCanvas = frameCanvas;
+  page.layout = null;
 
   let game = null;
   let image = null;
+  // The script being played: where it comes from and where its next piece starts. A script is read a piece
+  // at a time, so that its length costs the page no memory.
+  let script = null;
   // A game's passes carry the number of the game they belong to: a new game leaves the old one's timers
   // nothing to do.
   let generation = 0;
@@ -52,6 +93,7 @@
   // 4 ms once such timers nest, so the timer is set from a message task, where it waits the time asked;
   // a loop on performance.now() would spend the sleep's CPU time, which the desktop's sleep does not.
   function startPass(at) {
+    if (page.kind === 'script' && !game._tramolo_script_ready()) return feedScript(at, startPass);
     const begun = performance.now();
     due = game._tramolo_start_pass();
     page.busyMs += performance.now() - begun;
@@ -81,6 +123,7 @@
   function runFast(at) {
     const sliceEnd = performance.now() + 12;
     do {
+      if (!game._tramolo_script_ready()) return feedScript(at, runFast);
       game._tramolo_start_pass();
       page.passes++;
       if (!game._tramolo_finish_pass()) return ended();
@@ -98,21 +141,99 @@
           frameView.length !== image.data.length)
         frameView = game.HEAPU8.subarray(pixels, pixels + image.data.length);
       image.data.set(frameView);
-      context.putImageData(image, 0, 0);
+      frameContext.putImageData(image, 0, 0);
+      show();
       page.paintedPass = game._tramolo_passes();
       if (page.firstFrameMs === null && page.paintedPass > 0) page.firstFrameMs = performance.now();
     }
     requestAnimationFrame(paint);
   }
 
-  // The canvas keeps its pixels one to one; a high-density screen scales it by the largest whole number
-  // its pixel ratio holds, as nearest pixels.
+  // The page's settings, in the settings file's own "key = value" lines: the scaling choice. A browser
+  // starts no page in fullscreen by itself, so that is not kept.
+  const settingsKey = 'tramolo-settings';
+  function readSettings() {
+    let text = '';
+    try {
+      text = localStorage.getItem(settingsKey) ?? '';
+    } catch {
+      // Storage may be switched off: the defaults.
+    }
+    const settings = { scaling: 'sharp' };
+    for (const line of text.split('\n')) {
+      const [key, value] = line.split('=').map((part) => part?.trim());
+      if (key === 'scaling' && (value === 'sharp' || value === 'one-to-one')) settings.scaling = value;
+    }
+    return settings;
+  }
+  function saveSettings(settings) {
+    try {
+      localStorage.setItem(settingsKey, `scaling = ${settings.scaling}\n`);
+    } catch {
+      // Not kept, as in a private window that forbids storage.
+    }
+  }
+  const settings = readSettings();
+  oneToOne.checked = settings.scaling === 'one-to-one';
+
+  // Where the drawing area goes in the stage, in device pixels: sharp, as large as the stage allows, its
+  // shape kept, centred, the whole-number step the largest that fits (the desktop window's rule); one to
+  // one, the largest whole multiple the pixel ratio holds, at the top left.
+  function layout(stageWidth, stageHeight, ratio, sharp) {
+    const width = frameCanvas.width;
+    const height = frameCanvas.height;
+    if (!sharp) {
+      const whole = Math.max(1, Math.floor(ratio));
+      return { whole, x: 0, y: 0, width: width * whole, height: height * whole };
+    }
+    let w = stageWidth;
+    let h = stageHeight;
+    if (stageWidth * height <= stageHeight * width) h = Math.floor((stageWidth * height * 2 + width) / (2 * width));
+    else w = Math.floor((stageHeight * width * 2 + height) / (2 * height));
+    w = Math.max(1, w);
+    h = Math.max(1, h);
+    const whole = Math.max(1, Math.min(Math.floor(w / width), Math.floor(h / height)));
+    return { whole, x: Math.floor((stageWidth - w) / 2), y: Math.floor((stageHeight - h) / 2), width: w, height: h };
+  }
+
+  // The visible canvas holds the whole-number step of the frame in its own pixels and is shown at the
+  // layout's size in device pixels: exactly its pixels at a whole multiple, else the browser's linear
+  // filter over the nearest-pixel picture ("sharp bilinear").
   function fit() {
     const ratio = window.devicePixelRatio || 1;
-    const scale = Math.max(1, Math.floor(ratio));
-    screen.style.width = `${(screen.width * scale) / ratio}px`;
-    screen.style.height = `${(screen.height * scale) / ratio}px`;
+    const box = stage.getBoundingClientRect();
+    const stageWidth = Math.floor(box.width * ratio);
+    const stageHeight = Math.floor(box.height * ratio);
+    const placed = layout(stageWidth, stageHeight, ratio, !oneToOne.checked);
+    page.layout = { ...placed, ratio, stageWidth, stageHeight };
+    screen.width = frameCanvas.width * placed.whole;
+    screen.height = frameCanvas.height * placed.whole;
+    const exact = placed.width === screen.width && placed.height === screen.height;
+    screen.classList.toggle('whole', exact);
+    // Whole CSS pixels, which the browser does not resample on a screen of a whole pixel ratio.
+    placed.x = Math.floor(placed.x / ratio) * ratio;
+    placed.y = Math.floor(placed.y / ratio) * ratio;
+    page.layout = { ...placed, ratio, stageWidth, stageHeight };
+    screen.style.left = `${placed.x / ratio}px`;
+    screen.style.top = `${placed.y / ratio}px`;
+    screen.style.width = `${placed.width / ratio}px`;
+    screen.style.height = `${placed.height / ratio}px`;
+    show();
   }
+
+  // The frame into the visible canvas, nearest pixels by the whole number.
+  function show() {
+    context.imageSmoothingEnabled = false;
+    context.drawImage(frameCanvas, 0, 0, screen.width, screen.height);
+  }
+
+  new ResizeObserver(fit).observe(stage);
+  oneToOne.addEventListener('change', () => {
+    settings.scaling = oneToOne.checked ? 'one-to-one' : 'sharp';
+    saveSettings(settings);
+    fit();
+    screen.focus();
+  });
 
   // Zooming or moving the window to another screen changes the ratio.
   function followRatio() {
@@ -123,11 +244,49 @@
   }
   followRatio();
 
+  // Fullscreen, a user's gesture as browsers require. Where the browser can lock the keyboard, ESC stays
+  // the game's key (it ends the game) and the browser leaves fullscreen when ESC is held; elsewhere the
+  // browser's ESC leaves fullscreen and the game goes on.
+  const keyboardLock = Boolean(navigator.keyboard?.lock);
+  fullscreen.disabled = !document.fullscreenEnabled;
+  fullscreenNote.textContent = !document.fullscreenEnabled
+    ? 'This browser offers no fullscreen here.'
+    : keyboardLock
+      ? 'In fullscreen ESC still ends the game; hold ESC to leave fullscreen.'
+      : 'In fullscreen ESC leaves fullscreen (the game goes on); ESC again ends the game.';
+  fullscreen.addEventListener('click', async () => {
+    try {
+      if (document.fullscreenElement) {
+        await document.exitFullscreen();
+      } else {
+        await stage.requestFullscreen();
+        if (keyboardLock) await navigator.keyboard.lock(['Escape']);
+      }
+    } catch (error) {
+      say(`Fullscreen was refused: ${error.message}`);
+    }
+    screen.focus();
+  });
+  document.addEventListener('fullscreenchange', () => {
+    fullscreen.textContent = document.fullscreenElement ? 'Leave fullscreen' : 'Fullscreen';
+    if (!document.fullscreenElement && keyboardLock) navigator.keyboard.unlock();
+    fit();
+  });
+
+  // "Click to play" until the game has the keyboard: the canvas focused in a focused tab.
+  function updateHint() {
+    hint.hidden = !(running && page.kind === 'play' && !(document.hasFocus() && document.activeElement === screen));
+  }
+  screen.addEventListener('focus', updateHint);
+  screen.addEventListener('blur', updateHint);
+  addEventListener('focus', updateHint);
+  addEventListener('blur', updateHint);
+
   // The game's window: the canvas of its drawing area, its title the page's.
   function onWindow(title, width, height) {
     document.title = title;
-    screen.width = width;
-    screen.height = height;
+    frameCanvas.width = width;
+    frameCanvas.height = height;
     image = new ImageData(width, height);
     fit();
   }
@@ -145,6 +304,7 @@
     save.disabled = kind !== 'play';
     say(text);
     screen.focus();
+    updateHint();
     if (fast) wake.port2.postMessage(generation);
     else startPass(generation);
   }
@@ -156,11 +316,15 @@
     page.exitCode = code;
     page.state = 'ended';
     const passes = game._tramolo_passes();
-    if (page.kind === 'play') say(`The game ended with exit code ${code}.`);
-    else if (game._tramolo_stopped_by_viewer()) say(`Stopped watching after ${passes} passes.`);
-    else say(`The script ended after ${passes} passes with exit code ${code}.`);
+    const note = game.UTF8ToString(game._tramolo_error());
+    page.error = note;
+    const also = note ? ` Note: ${note}.` : '';
+    if (page.kind === 'play') say(`The game ended with exit code ${code}.${also}`);
+    else if (game._tramolo_stopped_by_viewer()) say(`Stopped watching after ${passes} passes.${also}`);
+    else say(`The script ended after ${passes} passes with exit code ${code}.${also}`);
     newGame.hidden = false;
     newGame.focus();
+    updateHint();
   }
 
   function failed(text) {
@@ -171,28 +335,95 @@
     newGame.hidden = false;
   }
 
+  // Ends the game running, if one does, and forgets its trace: the next game writes its own.
   function stop() {
-    if (!running) return;
-    running = false;
-    game._tramolo_end();
+    loading++;
+    if (running) {
+      running = false;
+      game._tramolo_end();
+    }
+    traceParts = [];
   }
 
   function play() {
     stop();
     fast = false;
     if (!game._tramolo_play(tracing ? 1 : 0)) return failed(game.UTF8ToString(game._tramolo_error()));
-    begin('play', 'ENTER starts a race, the arrow keys or W and S drive, the mouse steers; ESC ends the game.');
+    begin('play', 'Playing.');
   }
 
-  // options: the runner's pass-ms (text), start-tick, cursor-x, passes, fast.
-  function watch(text, options) {
+  // A script's bytes: the text of the address, or a file opened or dropped on the page, read a slice at a
+  // time.
+  const textSource = (value) => {
+    const bytes = new TextEncoder().encode(value);
+    return { size: bytes.length, read: async (at, length) => bytes.subarray(at, at + length) };
+  };
+  const fileSource = (file) => ({
+    size: file.size,
+    read: async (at, length) => new Uint8Array(await file.slice(at, at + length).arrayBuffer()),
+  });
+
+  // Pushes the script's next piece into the game, or its end once every byte is in; false when the script
+  // is malformed or cannot be read (the reason in page.error), or another game began meanwhile.
+  let loading = 0;
+  async function pushPiece(token) {
+    let bytes = null;
+    if (script.at >= script.source.size) {
+      if (game._tramolo_script_push(-1) === 1) return true;
+      failed(game.UTF8ToString(game._tramolo_error()));
+      return false;
+    }
+    try {
+      bytes = await script.source.read(script.at, PieceBytes);
+    } catch (error) {
+      if (token === loading) failed(`The script could not be read: ${error.message ?? error}`);
+      return false;
+    }
+    if (token !== loading) return false;
+    if (bytes.length === 0) {
+      failed('The script could not be read: it got shorter while it was read.');
+      return false;
+    }
+    const into = game._tramolo_script_piece(bytes.length);
+    game.HEAPU8.set(bytes, into);
+    script.at += bytes.length;
+    if (game._tramolo_script_push(bytes.length) === 1) return true;
+    failed(game.UTF8ToString(game._tramolo_error()));
+    return false;
+  }
+
+  // A pass whose events lie beyond the pieces pushed so far waits for the next piece.
+  async function feedScript(at, then) {
+    const token = loading;
+    while (at === generation && running && !game._tramolo_script_ready()) {
+      if (!(await pushPiece(token))) return;
+    }
+    if (at === generation && running) then(at);
+  }
+
+  // options: the runner's pass-ms (text), start-tick, cursor-x, passes, fast. The whole script is read once
+  // and checked before its game begins, then read again as the passes need it.
+  async function watch(source, options, text) {
     stop();
+    const token = loading;
     fast = options.fast;
-    const started = game.ccall(
-      'tramolo_script', 'number', ['string', 'string', 'number', 'number', 'number', 'number', 'number'],
-      [text, options.passMs, options.startTick, options.cursorX, options.passes, fast ? 1 : 0, tracing ? 1 : 0]);
-    if (!started) return failed(game.UTF8ToString(game._tramolo_error()));
-    begin('script', fast ? 'Running the script.' : 'Watching the script at its own pace; ESC stops it.');
+    const begun = game.ccall(
+      'tramolo_script_begin', 'number', ['string', 'number', 'number', 'number', 'number', 'number'],
+      [options.passMs, options.startTick, options.cursorX, options.passes, fast ? 1 : 0, tracing ? 1 : 0]);
+    if (!begun) return failed(game.UTF8ToString(game._tramolo_error()));
+    script = { source, at: 0 };
+    say('Reading the script.');
+    for (let more = true; more;) {
+      more = script.at < source.size;
+      if (!(await pushPiece(token))) return;
+    }
+    if (!game._tramolo_script_start()) return failed(game.UTF8ToString(game._tramolo_error()));
+    script.at = 0;
+    while (!game._tramolo_script_ready()) {
+      if (!(await pushPiece(token))) return;
+    }
+    if (!game._tramolo_script_run()) return failed(game.UTF8ToString(game._tramolo_error()));
+    begin('script', text ?? (fast ? 'Running the script.' : 'Watching the script at its own pace; ESC stops it.'));
   }
 
   // A whole number from the address, or the fallback when it is not there.
@@ -205,7 +436,7 @@
 
   function watchParams() {
     try {
-      watch(params.get('script'), {
+      watch(textSource(params.get('script')), {
         passMs: params.get('pass-ms') ?? '10', startTick: wholeParam('start-tick', 100000),
         cursorX: wholeParam('cursor-x', 0), passes: wholeParam('passes', 0), fast: params.has('fast'),
       });
@@ -214,20 +445,26 @@
     }
   }
 
-  async function watchFile(file) {
+  function watchFile(file) {
     if (!file) return;
-    const text = await file.text();
-    watch(text, { passMs: '10', startTick: 100000, cursorX: 0, passes: 0, fast: false });
-    if (running) say(`Watching ${file.name} at its own pace; ESC stops it.`);
+    watch(fileSource(file), { passMs: '10', startTick: 100000, cursorX: 0, passes: 0, fast: false },
+      `Watching ${file.name} at its own pace; ESC stops it.`);
   }
 
-  function download(name, bytes) {
-    const url = URL.createObjectURL(new Blob([bytes], { type: 'text/plain' }));
+  // Saves pieces of bytes as one file, a Blob made of them; where the browser cannot make it, says so.
+  function download(name, parts) {
+    let url;
+    try {
+      url = URL.createObjectURL(new Blob(parts, { type: 'text/plain' }));
+    } catch (error) {
+      say(`The browser cannot save ${name} (${error.message ?? error}).`);
+      return;
+    }
     const link = document.createElement('a');
     link.href = url;
     link.download = name;
     link.click();
-    setTimeout(() => URL.revokeObjectURL(url), 10000);
+    setTimeout(() => URL.revokeObjectURL(url), 60000);
   }
 
   // Keys the page has let down, so that losing the focus lets them up again, as the desktop does.
@@ -242,6 +479,8 @@
       [down, event.repeat ? 1 : 0, event.altKey ? 1 : 0, event.code, event.key]);
     // The browser keeps its shortcuts with Ctrl or Meta.
     if (gameKey && !event.ctrlKey && !event.metaKey) event.preventDefault();
+    // ESC stops a watched script at once, even while a pass waits for a far tick.
+    if (running && page.kind === 'script' && game._tramolo_stopped_by_viewer()) ended();
   }
 
   screen.addEventListener('keydown', (event) => key(event, 1));
@@ -258,12 +497,12 @@
 
   newGame.addEventListener('click', play);
   save.addEventListener('click', () => {
-    download('tramolo-recording.txt', page.recording());
+    download('tramolo-recording.txt', page.recordingParts());
     screen.focus();
   });
   saveTrace.hidden = !tracing;
   saveTrace.addEventListener('click', () => {
-    download('tramolo-trace.jsonl', page.trace());
+    download('tramolo-trace.jsonl', page.traceParts());
     screen.focus();
   });
   open.addEventListener('click', () => openFile.click());
@@ -282,7 +521,8 @@
     watchFile(event.dataTransfer.files[0]);
   });
 
-  createTramolo({ onWindow, onAbort: (what) => failed(`The game stopped: ${what}`) }).then(
+  const onPageFile = (id, bytes) => traceParts.push(bytes);
+  createTramolo({ onWindow, onPageFile, onAbort: (what) => failed(`The game stopped: ${what}`) }).then(
     (module) => {
       game = module;
       requestAnimationFrame(paint);
