@@ -310,6 +310,8 @@ describe('what the page is given: scripts of any length and malformed ones, a fa
   const rows = [
     { name: 'a script of 1.5 MB opened as a file plays to the native trace', file: longText, trace: true, code: 27 },
     { name: 'a byte order mark at the start is skipped', file: '\ufeff5 down 13\n40 down 27\n', trace: true, code: 27 },
+    { name: 'a script whose lines are not in pass order is sorted as the runner sorts it',
+      file: '40 down 27\n5 down 13\n6 up 13\n', trace: true, code: 27 },
     { name: 'a NUL byte after line 2 is refused, naming it', file: '1 down 13\n2 up 13\n3 do\0wn 27\n',
       error: /line 3: it holds a NUL byte/ },
     { name: 'a NUL byte in the address is refused too', query: { script: '1 down 13\n2 up 13\n3 \0' },

@@ -27,13 +27,10 @@ want = sorted(folder + name for name in ["tramolo.exe", "tramolo-sim.exe", "READ
 ok = names == want or print(f"the zip holds {names}, not {want}")
 archive = zipfile.ZipFile(zip_path)
 
-def imports_and_subsystem(image):
-    """The DLLs a PE image imports and its subsystem (2 windows, 3 console)."""
+def layout(image):
+    """Where a PE image's optional header starts, and the file offset of a relative virtual address."""
     pe = struct.unpack_from("<I", image, 0x3C)[0]
     sections = struct.unpack_from("<H", image, pe + 6)[0]
-    optional = pe + 24
-    subsystem = struct.unpack_from("<H", image, optional + 68)[0]
-    import_rva = struct.unpack_from("<I", image, optional + 120)[0]
     table = pe + 24 + struct.unpack_from("<H", image, pe + 20)[0]
     def offset(rva):
         for i in range(sections):
@@ -41,6 +38,13 @@ def imports_and_subsystem(image):
             if address <= rva < address + size:
                 return rva - address + raw
         raise ValueError(f"RVA {rva:#x} in no section")
+    return pe + 24, offset
+
+def imports_and_subsystem(image):
+    """The DLLs a PE image imports and its subsystem (2 windows, 3 console)."""
+    optional, offset = layout(image)
+    subsystem = struct.unpack_from("<H", image, optional + 68)[0]
+    import_rva = struct.unpack_from("<I", image, optional + 120)[0]
     dlls, at = [], offset(import_rva)
     while struct.unpack_from("<I", image, at + 12)[0] != 0:
         name = offset(struct.unpack_from("<I", image, at + 12)[0])
@@ -50,17 +54,8 @@ def imports_and_subsystem(image):
 
 def manifest(image):
     """The text of the process's manifest: resource type 24 (RT_MANIFEST), number 1, any language."""
-    pe = struct.unpack_from("<I", image, 0x3C)[0]
-    sections = struct.unpack_from("<H", image, pe + 6)[0]
-    optional = pe + 24
-    table = pe + 24 + struct.unpack_from("<H", image, pe + 20)[0]
+    optional, offset = layout(image)
     resource_rva = struct.unpack_from("<I", image, optional + 128)[0]
-    def offset(rva):
-        for i in range(sections):
-            size, address, _, raw = struct.unpack_from("<IIII", image, table + 40 * i + 8)
-            if address <= rva < address + size:
-                return rva - address + raw
-        raise ValueError(f"RVA {rva:#x} in no section")
     root = offset(resource_rva)
     def entry(directory, wanted):
         named, numbered = struct.unpack_from("<HH", image, directory + 12)
@@ -78,7 +73,7 @@ def manifest(image):
     data_rva, size = struct.unpack_from("<II", image, level)
     return image[offset(data_rva):offset(data_rva) + size].decode("utf-8", "replace")
 
-system = {"kernel32.dll", "user32.dll", "gdi32.dll", "winmm.dll", "msvcrt.dll", "advapi32.dll"}
+system = {"kernel32.dll", "user32.dll", "gdi32.dll", "winmm.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll"}
 icon = open(icon_path, "rb").read()
 images = [icon[o:o + n] for n, o in (struct.unpack_from("<II", icon, 6 + 16 * i + 8)
                                       for i in range(struct.unpack_from("<H", icon, 4)[0]))]

@@ -71,6 +71,7 @@
   page.recording = () => text(page.recordingParts());
   page.trace = () => text(page.traceParts());
   page.now = () => JSON.parse(game.UTF8ToString(game._tramolo_state()));
+  page.memoryBytes = () => game.HEAPU8.length;
   // The frame as the game drew it, one to one, and how the visible canvas shows it.
   page.frameCanvas = frameCanvas;
   page.layout = null;
@@ -428,7 +429,17 @@
       more = script.at < source.size;
       if (!(await pushPiece(token))) return;
     }
-    if (!game._tramolo_script_start()) return failed(game.UTF8ToString(game._tramolo_error()));
+    let how = game._tramolo_script_start();
+    if (how === 3) {
+      // Not in pass order: all of it once more, to be held and sorted.
+      script.at = 0;
+      for (let more = true; more;) {
+        more = script.at < source.size;
+        if (!(await pushPiece(token))) return;
+      }
+      how = game._tramolo_script_start();
+    }
+    if (!how) return failed(game.UTF8ToString(game._tramolo_error()));
     script.at = 0;
     while (!game._tramolo_script_ready()) {
       if (!(await pushPiece(token))) return;
@@ -456,10 +467,12 @@
     }
   }
 
+  // A file opened or dropped: watched at its pace, or with &fast in the address run as fast as the page can.
   function watchFile(file) {
     if (!file) return;
-    watch(fileSource(file), { passMs: '10', startTick: 100000, cursorX: 0, passes: 0, fast: false },
-      `Watching ${file.name} at its own pace; ESC stops it.`);
+    const quick = params.has('fast');
+    watch(fileSource(file), { passMs: '10', startTick: 100000, cursorX: 0, passes: 0, fast: quick },
+      quick ? `Running ${file.name} as fast as the page can.` : `Watching ${file.name} at its own pace; ESC stops it.`);
   }
 
   // Saves pieces of bytes as one file, a Blob made of them; where the browser cannot make it, says so.
