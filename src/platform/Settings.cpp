@@ -34,6 +34,11 @@ static bool ReadSide(const std::string& value, int32_t* to) {
     return ReadWhole(value, 1, LargestSide, to);
 }
 
+// A gamepad's dead zone or threshold: percent of the travel, up to 90 so that some travel is left.
+static bool ReadPercent(const std::string& value, int32_t* to) {
+    return ReadWhole(value, 0, 90, to);
+}
+
 // The window's place counts only when all four of its keys were read.
 static bool IsPlaceKey(const char* name) {
     return std::strncmp(name, "window-", 7) == 0;
@@ -67,6 +72,14 @@ static const TSettingKey SettingKeys[] = {
     {"fullscreen",
      [](const std::string& v, TSettings* s) { return ReadChoice(v, "no", "yes", &s->Fullscreen); },
      [](const TSettings& s) { return std::string(s.Fullscreen ? "yes" : "no"); }},
+    {"pad-dead-zone", [](const std::string& v, TSettings* s) { return ReadPercent(v, &s->Pad.DeadZone); },
+     [](const TSettings& s) { return std::to_string(s.Pad.DeadZone); }},
+    {"pad-trigger-threshold",
+     [](const std::string& v, TSettings* s) { return ReadPercent(v, &s->Pad.TriggerThreshold); },
+     [](const TSettings& s) { return std::to_string(s.Pad.TriggerThreshold); }},
+    {"pad-analogue-steering",
+     [](const std::string& v, TSettings* s) { return ReadChoice(v, "no", "yes", &s->Pad.AnalogueSteering); },
+     [](const TSettings& s) { return std::string(s.Pad.AnalogueSteering ? "yes" : "no"); }},
     {"scaling",
      [](const std::string& v, TSettings* s) {
          bool oneToOne = false;
@@ -177,7 +190,7 @@ TSettings LoadSettingsFile(const std::string& path) {
         Complain(path, "no settings yet in");
         return settings;
     }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = OpenFileToRead(path.c_str());
     if (file == nullptr) {
         Complain(path, "cannot read");
         return settings;

@@ -15,6 +15,14 @@ enum class TScaling : uint8_t { Sharp, OneToOne };
 // every pass as the design has it.
 enum class TPresenting : uint8_t { DisplayRate, EveryPass };
 
+// How a gamepad drives (Gamepad.h): the stick's dead zone and the triggers' threshold in percent of their
+// travel (0 to 90), and whether the stick steers as the mouse does instead of holding the arrow keys.
+struct TPadSettings {
+    int32_t DeadZone = 20;
+    int32_t TriggerThreshold = 20;
+    bool AnalogueSteering = false;
+};
+
 struct TSettings {
     // The windowed client area's top-left on the desktop and its size, in the system's pixels; only with
     // HasPlace, which a file sets when it gives all four.
@@ -24,6 +32,7 @@ struct TSettings {
     int32_t WindowWidth = 0;
     int32_t WindowHeight = 0;
     bool Fullscreen = false;
+    TPadSettings Pad;
     TScaling Scaling = TScaling::Sharp;
     TPresenting Presenting = TPresenting::DisplayRate;
     // The records view (F7): lap times and the ghost; off by default, so the design's display stays as it is.

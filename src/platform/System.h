@@ -1,22 +1,44 @@
-// The operating-system services the programs need beyond the window, in one place: what a name is and which
-// file it names, making a part file nobody else has, putting it in place or removing it, the signals that
-// end a run, and writing to standard output and error. posix/PosixSystem.cpp serves Linux and Emscripten,
-// windows/WinSystem.cpp Windows; no file outside those sees a system header.
+// The operating-system services the programs need beyond the window, in one place: the command line, what a
+// name is and which file it names, making a part file nobody else has, putting it in place or removing it,
+// the signals that end a run, and writing to standard output and error. posix/PosixSystem.cpp serves Linux
+// and Emscripten, windows/WinSystem.cpp Windows; no file outside those sees a system header.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <vector>
+
+// The program's arguments as UTF-8: on POSIX argv as it is; on Windows taken from the wide command line,
+// since the narrow argv has lost every character beyond the system's code page.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 enum class TFileKind {
     Missing,   // no file of that name, or one that cannot be looked at
     Regular,   // written through a part file and renamed
     Directory, // never written
-    Pipe,      // written straight; opening it waits for a reader
+    Pipe,      // written straight, once a reader has it open
     Device,    // written straight: a character device, a socket, a console
 };
 // What path names, following symbolic links.
 TFileKind FileKindOf(const char* path);
+
+// The device a name opens instead of a file on this system, whatever its folder and extension, or "" for a
+// file's name: on Windows CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9 and their kin (WindowsNames.h); on
+// POSIX always "", as these are names like any other.
+std::string ReservedDeviceName(const char* path);
+
+// Whether an existing regular file forbids this process to write it. On POSIX by the write bit of the class
+// the process falls in: the owner's when its effective user owns the file, else the group's when one of its
+// groups does, else the others' (root included, whom the system would let write anyway). On Windows the
+// read-only attribute.
+bool WriteProtected(const char* path);
+
+// Opens an existing file for reading, in binary; null when it cannot be read.
+FILE* OpenFileToRead(const char* path);
+// Standard input as bytes, as a file is read: on Windows out of its text mode, which would drop the CR of
+// every line end and end the input at the first ^Z.
+FILE* StandardInputBytes();
 
 // The same text for two names of one file: an existing file's device and index, or for a name not taken yet
 // the real path of its directory and the name itself (without case on Windows).
@@ -26,7 +48,8 @@ std::string FileKey(const char* path);
 // a symbolic link in its place: null then, with *taken set. Null with the system's words in reason when the
 // file cannot be made at all.
 FILE* CreateNewFile(const char* path, bool* taken, char* reason, size_t reasonSize);
-// Opens a device or a pipe for writing, never making a file nor emptying one.
+// Opens a device or a pipe for writing, never making a file nor emptying one. A pipe nobody reads is refused
+// at once, with "the pipe has no reader", instead of waiting for a reader (not under node, which waits).
 FILE* OpenExistingFile(const char* path, char* reason, size_t reasonSize);
 // Makes the folder path unless a folder of that name is there already; false with the system's words in
 // reason. Its parent must exist.

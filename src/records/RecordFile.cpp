@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/Backend.h"
+#include "platform/System.h"
 #include "records/Records.h"
 #include "world/DatenStruktur.h"
 #include "world/World.h"
@@ -347,7 +348,7 @@ bool RecordReaderLine(TRecordReader* reader, const char* line, size_t length) {
 }
 
 bool ReadRecordHead(const char* path, TRecordHead* head, std::string* error) {
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = OpenFileToRead(path);
     if (file == nullptr) {
         *error = "it cannot be opened";
         return false;

@@ -119,7 +119,7 @@ TProof VerifyRecord(const char* path) {
 
     // The recording: every line checked before anything runs.
     auto stream = std::make_unique<TRecordStream>();
-    stream->File = std::fopen(path, "rb");
+    stream->File = OpenFileToRead(path);
     if (stream->File == nullptr) {
         proof.Line = shown + " cannot be read: it cannot be opened";
         return proof;

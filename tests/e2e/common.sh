@@ -27,9 +27,13 @@ else
     settings_file=$XDG_CONFIG_HOME/tramolo/settings.conf
 fi
 # A settings file that sets nothing: the defaults, and no line about a missing file in the game's stderr.
-rm -rf "$(dirname "$settings_file")"
-mkdir -p "$(dirname "$settings_file")"
-echo "# the window tests' own settings" >"$settings_file"
+# A test that starts the game again as if for the first time calls it again.
+forget_settings() {
+    rm -rf "$(dirname "$settings_file")"
+    mkdir -p "$(dirname "$settings_file")"
+    echo "# the window tests' own settings" >"$settings_file"
+}
+forget_settings
 
 cleanup() {
     if [[ -n $game_pid ]] && kill -0 "$game_pid" 2>/dev/null; then kill "$game_pid" 2>/dev/null || true; fi

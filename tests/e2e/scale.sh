@@ -32,6 +32,7 @@ for screen in "${screens[@]}"; do
     read -r size width height <<<"$screen"
     start_xvfb "$size"
     client_size="$width $height"
+    forget_settings # the game before kept its window's size, which would open this one at it
     start_game
     echo "$test_name: on $size the game opened at $(window_size)"
     press Escape

@@ -3,7 +3,8 @@
 #   traces.py same A B      exit 0 when B holds exactly A's lines; else names the first pass and the fields
 #                           that differ, with both values
 #   traces.py race A        one line of what the trace shows of a race: passes, race passes, top speed of
-#                           the player's car, passes steered by the mouse, in the line view, display modes
+#                           the player's car, passes steered by the mouse, in the line view, display modes,
+#                           race passes with the player's car steering right and left
 import json
 import sys
 
@@ -50,8 +51,10 @@ def race(path):
     mouse = sum(1 for line in racing if line["MouseSteering"] != 0)
     line_view = sum(1 for line in lines if line["CheckLineMode"] != 0)
     modes = len({line["HudMode"] for line in lines})
+    right = sum(1 for actor in player if (actor["Steering"] or 0) > 0)
+    left = sum(1 for actor in player if (actor["Steering"] or 0) < 0)
     print(f"passes={len(lines)} race={len(racing)} top_kmh={int(top)} mouse={mouse} "
-          f"line_view={line_view} hud_modes={modes}")
+          f"line_view={line_view} hud_modes={modes} right={right} left={left}")
     return 0
 
 

@@ -18,7 +18,8 @@ bool SameSettings(const TSettings& a, const TSettings& b) {
     return a.HasPlace == b.HasPlace && a.WindowX == b.WindowX && a.WindowY == b.WindowY &&
            a.WindowWidth == b.WindowWidth && a.WindowHeight == b.WindowHeight &&
            a.Fullscreen == b.Fullscreen && a.Scaling == b.Scaling && a.Presenting == b.Presenting &&
-           a.RecordsView == b.RecordsView;
+           a.Pad.DeadZone == b.Pad.DeadZone && a.Pad.TriggerThreshold == b.Pad.TriggerThreshold &&
+           a.Pad.AnalogueSteering == b.Pad.AnalogueSteering && a.RecordsView == b.RecordsView;
 }
 
 TSettings Placed(int32_t x, int32_t y, int32_t width, int32_t height) {
@@ -41,6 +42,8 @@ TEST(SettingsText, EachLineGivesItsValueAndABadOneKeepsTheDefault) {
     recordsView.RecordsView = true;
     TSettings placedFullscreen = Placed(-1200, 40, 1192, 1144);
     placedFullscreen.Fullscreen = true;
+    TSettings pad;
+    pad.Pad = TPadSettings{.DeadZone = 0, .TriggerThreshold = 90, .AnalogueSteering = true};
     const struct {
         const char* Text;
         TSettings Want;
@@ -74,6 +77,10 @@ TEST(SettingsText, EachLineGivesItsValueAndABadOneKeepsTheDefault) {
         {"presenting =\n", TSettings{}, 1, 1},
         {"this is not a setting\nfullscreen yes\n= yes\n", TSettings{}, 3, 1},
         {"full screen = yes\n", TSettings{}, 1, 1},
+        {"pad-dead-zone = 0\npad-trigger-threshold = 90\npad-analogue-steering = yes\n", pad, 0, 0},
+        // Beyond 90 % a stick or trigger would hardly ever act; a fraction is not a percentage.
+        {"pad-dead-zone = 91\npad-trigger-threshold = -1\npad-analogue-steering = on\n", TSettings{}, 3, 1},
+        {"pad-dead-zone = 12.5\n", TSettings{}, 1, 1},
     };
     for (const auto& row : rows) {
         TSettings read;
@@ -105,6 +112,7 @@ TEST(SettingsText, WhatIsWrittenReadsBackTheSame) {
     everything.Fullscreen = true;
     everything.Scaling = TScaling::OneToOne;
     everything.RecordsView = true;
+    everything.Pad = TPadSettings{.DeadZone = 35, .TriggerThreshold = 5, .AnalogueSteering = true};
     for (const TSettings& settings : {TSettings{}, oneToOne, Placed(0, 0, 1, 1), everything}) {
         const std::string text = SettingsText(settings);
         TSettings read;

@@ -1,6 +1,7 @@
 // The page in a real browser: Debian's Chromium, driven by playwright-core, loads the site from a local
 // server. A game is played with the keyboard, ended with ESC, its recording saved, replayed natively and
-// watched in the page; scripted runs on the virtual clock are compared with the native runner's frames.
+// watched in the page; scripted runs on the virtual clock are compared with the native runner's frames;
+// races driven by a scripted gamepad and by two fingers on the touch controls replay natively too.
 //
 //     TRAMOLO_SIM=build/tramolo-sim TRAMOLO_SITE=build-web/site node --test tests/web/page.test.mjs
 // TRAMOLO_WEB_SHOTS=DIR keeps screenshots of the demonstration, a race, the line view and the end.
@@ -40,9 +41,13 @@ after(async () => {
   if (work) rmSync(work, { recursive: true, force: true });
 });
 
-// The page at query, once its first frame is painted (or it failed); page errors fail the test.
-async function openPage(query = '', scale = 1, viewport = { width: 800, height: 700 }, mayFail = false) {
-  const context = await browser.newContext({ viewport, deviceScaleFactor: scale });
+// The page at query, once its first frame is painted (or it failed); page errors fail the test. more: the
+// context's further options (a touch screen) and init scripts to run before the page's own.
+async function openPage(query = '', scale = 1, viewport = { width: 800, height: 700 }, mayFail = false,
+  more = {}) {
+  const { initScripts = [], ...options } = more;
+  const context = await browser.newContext({ viewport, deviceScaleFactor: scale, ...options });
+  for (const script of initScripts) await context.addInitScript(script);
   const page = await context.newPage();
   page.on('pageerror', (error) => assert.fail(`the page threw: ${error.message}`));
   await page.goto(address + query);
@@ -305,6 +310,8 @@ describe('what the page is given: scripts of any length and malformed ones, a fa
   const rows = [
     { name: 'a script of 1.5 MB opened as a file plays to the native trace', file: longText, trace: true, code: 27 },
     { name: 'a byte order mark at the start is skipped', file: '\ufeff5 down 13\n40 down 27\n', trace: true, code: 27 },
+    { name: 'a script whose lines are not in pass order is sorted as the runner sorts it',
+      file: '40 down 27\n5 down 13\n6 up 13\n', trace: true, code: 27 },
     { name: 'a NUL byte after line 2 is refused, naming it', file: '1 down 13\n2 up 13\n3 do\0wn 27\n',
       error: /line 3: it holds a NUL byte/ },
     { name: 'a NUL byte in the address is refused too', query: { script: '1 down 13\n2 up 13\n3 \0' },
@@ -453,6 +460,162 @@ describe('records in the page: kept in the browser, saved, checked and raced', (
       assert.match(await page.evaluate(() => window.tramolo.error), row.says);
       assert.match(await page.textContent('#status'), /was refused/);
     }
+    await page.context().close();
+  });
+});
+
+describe('every player\'s hands: a gamepad and the touch controls', () => {
+  // The Gamepad API answered by the test: one pad of the standard layout whose state window.setPad sets.
+  // Buttons by the standard layout's numbers: 0 A, 3 Y, 8 Back, 9 Start; the triggers are 6 and 7.
+  function scriptedPad() {
+    window.testPads = [];
+    navigator.getGamepads = () => window.testPads;
+    window.setPad = ({ x = 0, left = 0, right = 0, pressed = [] } = {}) => {
+      const buttons = Array.from({ length: 17 }, (_, i) =>
+        ({ pressed: pressed.includes(i), touched: pressed.includes(i), value: pressed.includes(i) ? 1 : 0 }));
+      buttons[6] = { pressed: left > 0.5, touched: left > 0, value: left };
+      buttons[7] = { pressed: right > 0.5, touched: right > 0, value: right };
+      window.testPads = [{ id: 'tramolo test pad', index: 0, connected: true, mapping: 'standard',
+        axes: [x, 0, 0, 0], buttons, timestamp: performance.now() }];
+    };
+  }
+  const player = (page) => page.evaluate(() => { const line = window.tramolo.now(); return line.Actors[line.CurrentActor]; });
+  const setPad = (page, pad) => page.evaluate((pad) => window.setPad(pad), pad);
+  // The page's recording replayed natively gives the page's own trace, with its exit code.
+  async function replaysNatively(page, name, code) {
+    const recording = join(work, `${name}.txt`);
+    writeFileSync(recording, await page.evaluate(() => window.tramolo.recording()));
+    const trace = join(work, `${name}.jsonl`);
+    runNative(['--input', recording, '--trace', trace], code);
+    assert.equal(firstDifference(await page.evaluate(() => window.tramolo.trace()), readFileSync(trace, 'utf8')), null);
+    return readFileSync(recording, 'utf8');
+  }
+
+  test('a scripted pad drives a race, is pulled out and put back, ends it with Back and Start', async () => {
+    const page = await openPage('?trace', 1, undefined, false, { hasTouch: true, initScripts: [scriptedPad] });
+    assert.equal(await page.evaluate(() => window.tramolo.touchShown()), true);
+    await setPad(page, { pressed: [9] });
+    await until(page, () => window.tramolo.now().DemoMode === 0);
+    await setPad(page, {});
+    // A pad in use puts the touch controls away.
+    assert.equal(await page.evaluate(() => window.tramolo.touchShown()), false);
+    assert.equal(await page.isVisible('#touch-left'), false);
+    await setPad(page, { right: 1 });
+    await until(page, () => { const line = window.tramolo.now(); return line.Actors[line.CurrentActor].SpeedKmh > 60; });
+    const straight = (await player(page)).AngleZ;
+    await setPad(page, { right: 1, x: 0.9 });
+    await until(page, () => { const line = window.tramolo.now(); return line.Actors[line.CurrentActor].Steering > 0; });
+    await setPad(page, { right: 1, x: -0.9 });
+    await until(page, () => { const line = window.tramolo.now(); return line.Actors[line.CurrentActor].Steering < 0; });
+    assert.notEqual((await player(page)).AngleZ, straight, 'the car did not turn');
+    await setPad(page, { right: 1, pressed: [3] });
+    await until(page, () => window.tramolo.now().HudMode === 1);
+    // Pulled out with the gas held, and put back with it held: only the pulling out can let it go.
+    await page.evaluate(() => { window.testPads = [null]; });
+    await until(page, (from) => window.tramolo.passes > from + 20, await page.evaluate(() => window.tramolo.passes));
+    await setPad(page, { right: 1 });
+    await until(page, (from) => window.tramolo.passes > from + 20, await page.evaluate(() => window.tramolo.passes));
+    // Back alone ends nothing; with Start it is ESC.
+    await setPad(page, { pressed: [8] });
+    await until(page, (from) => window.tramolo.passes > from + 20, await page.evaluate(() => window.tramolo.passes));
+    assert.equal(await page.evaluate(() => window.tramolo.state), 'running');
+    await setPad(page, { pressed: [8, 9] });
+    await until(page, () => window.tramolo.state === 'ended');
+    assert.equal(await page.evaluate(() => window.tramolo.exitCode), 27);
+    const recording = await replaysNatively(page, 'pad', 27);
+    const gas = [...recording.matchAll(/^\d+ (down|up) 38$/gm)].map((line) => line[1]).join(' ');
+    // Down, let go by the pulling out, down again as it came back held, up once Back alone was pressed.
+    assert.equal(gas, 'down up down up');
+    for (const key of [13, 37, 39, 112, 27]) assert.match(recording, new RegExp(`^\\d+ down ${key}$`, 'm'));
+    assert.doesNotMatch(recording, /^\d+ down 13\n(?:.*\n)*\d+ down 13$/m, 'Start went down twice');
+    await page.context().close();
+  });
+
+  test('with analogue steering in the settings the stick moves the cursor the mouse steering reads', async () => {
+    const analogue = () => localStorage.setItem('tramolo-settings', 'pad-analogue-steering = yes\npad-dead-zone = 10\n');
+    const page = await openPage('?trace', 1, undefined, false, { initScripts: [scriptedPad, analogue] });
+    await setPad(page, { pressed: [9] });
+    await until(page, () => window.tramolo.now().DemoMode === 0);
+    await setPad(page, { right: 1 });
+    const before = await state(page);
+    await setPad(page, { right: 1, x: 1 });
+    await until(page, (x) => window.tramolo.now().MouseX > x + 200, before.MouseX);
+    const steered = await state(page);
+    assert.equal(steered.MouseSteering, -1);
+    assert.ok(current(steered).Steering > 0, `steering ${current(steered).Steering}`);
+    // Let go, the stick leaves the cursor and the steering where they are, as the mouse does.
+    await setPad(page, { right: 1 });
+    await until(page, (from) => window.tramolo.passes > from + 20, await page.evaluate(() => window.tramolo.passes));
+    const held = await state(page);
+    await until(page, (from) => window.tramolo.passes > from + 20, await page.evaluate(() => window.tramolo.passes));
+    assert.equal((await state(page)).MouseX, held.MouseX);
+    assert.ok(current(held).Steering > 0);
+    await setPad(page, { pressed: [8, 9] });
+    await until(page, () => window.tramolo.state === 'ended');
+    const recording = await replaysNatively(page, 'analogue', 27);
+    assert.ok(recording.match(/^\d+ mouse \d+$/gm).length > 10, 'the cursor\'s moves are not recorded');
+    assert.doesNotMatch(recording, /^\d+ down 39$/m, 'the stick held the right arrow');
+    // The settings keep the pad's lines when the page writes its own.
+    await page.check('#one-to-one');
+    assert.equal(await page.evaluate(() => localStorage.getItem('tramolo-settings')),
+      'scaling = one-to-one\npad-analogue-steering = yes\npad-dead-zone = 10\n');
+    await page.context().close();
+  });
+
+  test('two fingers hold the gas and the left arrow together: the car turns while it speeds up', async () => {
+    const page = await openPage('?trace', 3, { width: 390, height: 844 }, false, { hasTouch: true, isMobile: true });
+    assert.equal(await page.evaluate(() => window.tramolo.touchShown()), true);
+    const screen = await page.locator('#screen').boundingBox();
+    const controls = {};
+    for (const name of ['Enter', 'F1', 'F2', 'F5', 'ArrowLeft', 'ArrowRight', 'ArrowUp', 'ArrowDown']) {
+      const box = await page.locator(`.touch [data-code="${name}"]`).boundingBox();
+      assert.ok(box, `no touch control for ${name}`);
+      // Within the screen, big enough for a thumb, never over the picture.
+      assert.ok(box.x >= 0 && box.y >= 0 && box.x + box.width <= 390 && box.y + box.height <= 844, `${name}: ${JSON.stringify(box)}`);
+      assert.ok(box.width >= 44 && box.height >= 44, `${name} is ${box.width} x ${box.height}`);
+      const apart = box.x >= screen.x + screen.width || box.x + box.width <= screen.x ||
+        box.y >= screen.y + screen.height || box.y + box.height <= screen.y;
+      assert.ok(apart, `${name} ${JSON.stringify(box)} lies over the picture ${JSON.stringify(screen)}`);
+      controls[name] = { x: box.x + box.width / 2, y: box.y + box.height / 2 };
+    }
+    // Nothing to scroll, and the page neither zooms nor selects under a finger.
+    assert.deepEqual(await page.evaluate(() => [document.documentElement.scrollHeight <= innerHeight,
+      getComputedStyle(document.body).touchAction, getComputedStyle(document.body).userSelect]), [true, 'none', 'none']);
+    const cdp = await page.context().newCDPSession(page);
+    const touch = (type, names) => cdp.send('Input.dispatchTouchEvent',
+      { type, touchPoints: names.map((name, id) => ({ ...controls[name], id })) });
+    await touch('touchStart', ['Enter']);
+    await touch('touchEnd', []);
+    await until(page, () => window.tramolo.now().DemoMode === 0);
+    await touch('touchStart', ['F1']);
+    await touch('touchEnd', []);
+    await until(page, () => window.tramolo.now().HudMode === 1);
+    const start = await player(page);
+    await touch('touchStart', ['ArrowUp']);
+    await touch('touchStart', ['ArrowUp', 'ArrowLeft']);
+    await until(page, () => { const line = window.tramolo.now(); const car = line.Actors[line.CurrentActor];
+      return car.SpeedKmh > 40 && car.Steering < 0; });
+    assert.equal(await page.locator('.touch [data-code="ArrowLeft"]').getAttribute('class'), 'held');
+    await shot(page, 'touch');
+    await touch('touchEnd', []);
+    await until(page, () => { const line = window.tramolo.now(); return line.Actors[line.CurrentActor].Steering === 0; });
+    assert.notEqual((await player(page)).AngleZ, start.AngleZ, 'the car did not turn');
+    // A key puts the controls away; ESC ends the game.
+    await page.focus('#screen');
+    await page.keyboard.press('Escape');
+    await until(page, () => window.tramolo.state === 'ended');
+    assert.equal(await page.evaluate(() => window.tramolo.touchShown()), false);
+    const recording = await replaysNatively(page, 'touch', 27);
+    for (const line of ['down 13', 'up 13', 'down 112', 'down 38', 'down 37', 'up 37', 'up 38'])
+      assert.match(recording, new RegExp(`^\\d+ ${line}$`, 'm'));
+    await page.context().close();
+  });
+
+  test('on a screen without touch no control shows', async () => {
+    const page = await openPage('');
+    assert.equal(await page.evaluate(() => window.tramolo.touchShown()), false);
+    for (const panel of ['#touch-left', '#touch-right']) assert.equal(await page.isVisible(panel), false);
+    assert.match(await page.textContent('#pad-help'), /button/);
     await page.context().close();
   });
 });

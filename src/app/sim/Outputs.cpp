@@ -39,7 +39,13 @@ bool CheckOutput(const TOutput& output, char* error, size_t errorSize) {
                       output.Path.empty() ? "is no file name" : "is a directory");
         return false;
     }
-    // A pipe would wait here for its reader; the writes tell whether it works.
+    // Its part renamed onto it would replace a file whose mode protects it: the shell would not write it.
+    if (kind == TFileKind::Regular && WriteProtected(output.Path.c_str())) {
+        std::snprintf(error, errorSize, "%s: '%s' is write-protected: make it writable or name another file",
+                      output.Option.c_str(), output.Path.c_str());
+        return false;
+    }
+    // Opening a pipe to try it and closing it again would end its reader's input; it is opened once, to run.
     if (kind == TFileKind::Pipe) return true;
     FILE* file = OpenFile(output, error, errorSize);
     if (file == nullptr) return false;

@@ -24,8 +24,8 @@ struct TOutput {
 // The output for path as it stands now: through a part file unless it is a device or a pipe.
 TOutput MakeOutput(const std::string& option, const std::string& named, const std::string& path,
                    bool keptWhenCut);
-// Before the first pass: refuses a directory, a device that does not open, a part file that exists, and a
-// folder that takes none (the one made to find out is removed at once).
+// Before the first pass: refuses a directory, a write-protected file, a device that does not open, a part
+// file that exists, and a folder that takes none (the one made to find out is removed at once).
 bool CheckOutput(const TOutput& output, char* error, size_t errorSize);
 // Makes the part file, never taking one that is there, or opens the device or the pipe.
 bool OpenOutput(TOutput* output, char* error, size_t errorSize);

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/sim/Outputs.h"
@@ -191,6 +192,27 @@ static bool SetValueOption(const char* option, const char* value, TSimOptions* o
     return true;
 }
 
+// A device's name (nul.jsonl, COM1 on Windows) opens the device: a script read from it waits for ever, a
+// trace written to it is lost.
+static bool CheckDeviceNames(const TSimOptions& options, char* error, size_t errorSize) {
+    std::vector<std::pair<std::string, std::string>> named; // the option, the file
+    if (options.Input != nullptr && std::strcmp(options.Input, "-") != 0)
+        named.push_back({"--input", options.Input});
+    if (options.Trace != nullptr) named.push_back({"--trace", options.Trace});
+    if (options.Record != nullptr) named.push_back({"--record", options.Record});
+    for (const TPngRequest& png : options.Pngs)
+        named.push_back({"--png " + std::to_string(png.Pass), png.Path});
+    for (const auto& [option, path] : named) {
+        const std::string device = ReservedDeviceName(path.c_str());
+        if (device.empty()) continue;
+        std::snprintf(error, errorSize,
+                      "%s: '%s' names the device %s, whatever its folder and extension: name another file",
+                      option.c_str(), path.c_str(), device.c_str());
+        return false;
+    }
+    return true;
+}
+
 static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* error, size_t errorSize) {
     for (int i = 1; i < argc; i++) {
         const char* option = argv[i];
@@ -231,6 +253,7 @@ static bool ParseOptions(int argc, char** argv, TSimOptions* options, char* erro
                       options->GameOption);
         return false;
     }
+    if (!CheckDeviceNames(*options, error, errorSize)) return false;
     if (options->Window && options->Input == nullptr && options->ClockOption != nullptr) {
         std::snprintf(error, errorSize,
                       "%s: a live window reads the real clock and cursor; it applies to a headless run or a "
@@ -282,7 +305,7 @@ static bool OpenScript(TScriptInput* input, char* error, size_t errorSize) {
     ScriptReaderStart(&input->Reader);
     input->TextAt = 0;
     if (input->Held && !input->Keeping) return true;
-    input->File = input->StandardInput ? stdin : std::fopen(input->Path, "rb");
+    input->File = input->StandardInput ? StandardInputBytes() : OpenFileToRead(input->Path);
     if (input->File != nullptr) return true;
     std::snprintf(error, errorSize, "--input: '%s' cannot be read", input->Path);
     return false;
@@ -720,7 +743,58 @@ static int TakeGhost(const char* path) {
     return ProofTrue;
 }
 
+// What --help prints: every option, what it takes and its default.
+constexpr char Usage[] = R"(Usage: tramolo-sim [OPTION]...
+Runs the game without a window, on a virtual clock, with scripted input, and writes a trace of
+every pass and PNG frames; with --window it runs the game in its real window, live or watching a
+script, and --record writes down a game as a script that replays it.
+
+  --passes N        run at most N passes, 1 to 1000000000 (default 1000, but a recording runs
+                    to its last pass and a live window as long as the game)
+  --pass-ms M       milliseconds a pass, 0 to 4294967295 with up to 9 decimals (default 10)
+  --start-tick T    the tick count before the first pass, 0 to 4294967295 (default 100000)
+  --cursor-x X      the cursor's screen x until the script moves it (default 0)
+  --input FILE      the input script or recording; - reads standard input
+  --trace FILE      one JSON object a pass (JSON Lines), after the pass's frame
+  --trace-every K   write only every K-th pass to the trace (default 1)
+  --png PASS:FILE   the frame after that pass as a 600 x 600 PNG image; may be repeated
+  --record FILE     write down what the game takes from outside, pass by pass, as a script
+  --records-view    the records view (F7) on from the start: the lap times' line and the ghost
+  --records DIR     keep the records of the run's race in DIR, as the game keeps them
+  --ghost FILE      race the ghost of the record FILE, once it is found true
+  --verify FILE     run no game: replay the record FILE and say whether its lap is true
+                    (exit code 0 true, 1 false, 2 unreadable)
+  --window          %s
+  --quiet           no closing line on standard output
+  --help            this text
+
+Exit codes: the game's own (27 after ESC, 0 after closing the window, 1 when --window finds no
+display); 0 when the passes run out or the viewer stops the run; 2 for bad input or a failed write,
+said in one line on standard error. Outputs are written to FILE.part and put in place only when the
+run succeeds; a run that fails leaves every file as it was.
+)";
+
+// --help anywhere on the command line, but as an option's value, answers before anything else is read.
+static bool AsksForHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; i++) {
+        if (std::strcmp(argv[i], "--help") == 0) return true;
+        if (FindValueOption(argv[i]) != nullptr) i++;
+    }
+    return false;
+}
+
+static int SayUsage() {
+    const char* window = WindowModesBuilt() ? "the real window: the game live, or the --input script watched"
+                                            : "the real window (this runner was built without one)";
+    char usage[sizeof Usage + 128];
+    const int length = std::snprintf(usage, sizeof usage, Usage, window);
+    if (length > 0 && WriteStandard(TStandardStream::Output, usage, (size_t)length)) return 0;
+    SayLine(TStandardStream::Error, "the usage could not be written to standard output");
+    return ExitBadInput;
+}
+
 int RunSimulator(int argc, char** argv) {
+    if (AsksForHelp(argc, argv)) return SayUsage();
     char error[600];
     TSimOptions options{};
     auto input = std::make_unique<TScriptInput>();

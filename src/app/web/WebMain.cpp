@@ -52,9 +52,10 @@ FILE* RecordFile;
 FILE* TraceFile;
 TTraceWriter Trace;
 
-// A script comes in pieces the page pushes: first all of it, to be checked (and held, when its lines are
-// not in pass order), then, when it is played as a stream, again piece by piece as the passes need it.
-enum class TScriptPhase { None, Check, Play };
+// A script comes in pieces the page pushes: first all of it, to be checked; then, when its lines are not in
+// pass order, all of it again, to be held and sorted; or, when it is played as a stream, again piece by
+// piece as the passes need it.
+enum class TScriptPhase { None, Check, Hold, Play };
 TScriptPhase Phase = TScriptPhase::None;
 TScriptReader Reader;
 TScriptSurvey Survey;
@@ -282,18 +283,31 @@ WEB_EXPORT char* tramolo_script_piece(int32_t size) {
 // 1 to go on, 0 with the reason in tramolo_error when it is malformed. While it plays: 1.
 WEB_EXPORT int32_t tramolo_script_push(int32_t length) {
     if (Phase == TScriptPhase::None) return 0;
+    const size_t taken = length > 0 && (size_t)length < Piece.size() ? (size_t)length
+                         : length > 0                                ? Piece.size()
+                                                                     : 0;
+    if (Phase == TScriptPhase::Hold) {
+        if (Held.size() + taken <= MostSortedScriptBytes) {
+            Held.append(Piece.data(), taken);
+            return 1;
+        }
+        std::snprintf(Error, sizeof Error,
+                      "the script's lines are not in pass order, and it is longer than the %zu MiB such a "
+                      "script may have to be sorted in memory",
+                      MostSortedScriptBytes >> 20);
+        Phase = TScriptPhase::None;
+        return 0;
+    }
     if (length < 0)
         ScriptReaderEndInput(&Reader);
     else
-        ScriptReaderPush(&Reader, Piece.data(),
-                         (size_t)length < Piece.size() ? (size_t)length : Piece.size());
+        ScriptReaderPush(&Reader, Piece.data(), taken);
     if (Phase == TScriptPhase::Play) return 1;
-    if (Proving && length > 0 && !ReadHeadFrom(Piece.data(), std::min((size_t)length, Piece.size()))) {
+    if (Proving && length > 0 && !ReadHeadFrom(Piece.data(), taken)) {
         std::snprintf(Error, sizeof Error, "it cannot be read as a record: %s", Head.Error.c_str());
         Phase = TScriptPhase::None;
         return 0;
     }
-    if (length > 0 && Held.size() <= MostSortedScriptBytes) Held.append(Piece.data(), (size_t)length);
     if (SurveyScript(&Reader, &Survey) != TScriptRead::Fault) return 1;
     std::snprintf(Error, sizeof Error, "the script is not one the runner reads: %s", Reader.Fault.c_str());
     Phase = TScriptPhase::None;
@@ -301,12 +315,12 @@ WEB_EXPORT int32_t tramolo_script_push(int32_t length) {
 }
 
 // After the whole script was pushed and checked: makes ready to play it. 2 when it plays as a stream: the
-// page pushes it again from its start, piece by piece, whenever tramolo_script_ready says so; 1 when it
-// plays from memory (its lines are not in pass order); 0 with the reason in tramolo_error. Then
-// tramolo_script_run starts the game.
+// page pushes it again from its start, piece by piece, whenever tramolo_script_ready says so. 3 when its
+// lines are not in pass order: the page pushes all of it again, to be held and sorted, and calls this
+// again, which gives 1 (it plays from memory). 0 with the reason in tramolo_error. Then tramolo_script_run
+// starts the game.
 WEB_EXPORT int32_t tramolo_script_start() {
-    if (Phase != TScriptPhase::Check) return 0;
-    if (Proving) {
+    if (Phase == TScriptPhase::Check && Proving) {
         if (!Head.Done && !HeadLine.empty()) ReadHeadFrom("\n", 1);
         const char* wrong = !Head.Done         ? "the file ends before the record's head is whole"
                             : !Survey.Sorted   ? "its recording does not stand in pass order"
@@ -320,31 +334,33 @@ WEB_EXPORT int32_t tramolo_script_start() {
         }
         Proof->Proof.Head = std::move(Head.Head);
     }
-    if (!Survey.Sorted) {
+    if (Phase == TScriptPhase::Check && !Survey.Sorted) {
+        Held.clear();
+        Phase = TScriptPhase::Hold;
+        return 3;
+    }
+    if (Phase == TScriptPhase::Hold) {
         char reason[400];
-        if (Held.size() > MostSortedScriptBytes) {
-            std::snprintf(
-                Error, sizeof Error,
-                "the script's lines are not in pass order, and it is longer than the %zu MiB such a "
-                "script may have to be sorted in memory",
-                MostSortedScriptBytes >> 20);
-            Phase = TScriptPhase::None;
-            return 0;
-        }
-        if (!ParseScript(Held.data(), Held.size(), Events, reason, sizeof reason)) {
-            std::snprintf(Error, sizeof Error, "the script is not one the runner reads: %s", reason);
+        const bool parsed = ParseScript(Held.data(), Held.size(), Events, reason, sizeof reason);
+        Held.clear();
+        Held.shrink_to_fit();
+        if (!parsed) {
+            std::snprintf(Error, sizeof Error,
+                          "the script is not one the runner reads: %s (it changed while it "
+                          "was read)",
+                          reason);
             Phase = TScriptPhase::None;
             return 0;
         }
         StartMemoryFeed(&Feed, &Events);
-    } else {
-        ScriptReaderStart(&Reader);
-        StartStreamFeed(&Feed, &Reader, nullptr, nullptr);
+        Phase = TScriptPhase::Play;
+        return 1;
     }
-    Held.clear();
-    Held.shrink_to_fit();
+    if (Phase != TScriptPhase::Check) return 0;
+    ScriptReaderStart(&Reader);
+    StartStreamFeed(&Feed, &Reader, nullptr, nullptr);
     Phase = TScriptPhase::Play;
-    return Survey.Sorted ? 2 : 1;
+    return 2;
 }
 
 // Whether the next pass's events are at hand (before the game runs: the start-up's); 0: push the next
@@ -416,6 +432,14 @@ WEB_EXPORT int32_t tramolo_key(int32_t down, int32_t repeat, int32_t alt, const 
 
 WEB_EXPORT void tramolo_pointer(int32_t x) {
     WebSetPointerX(x);
+}
+
+// The page's settings text ("key = value" lines, as the desktop's file): the pad settings of the games
+// played from now on.
+WEB_EXPORT void tramolo_settings(const char* text) {
+    TSettings settings;
+    ParseSettings(text, &settings);
+    WebUsePadSettings(settings.Pad);
 }
 
 // The frame to show, as RGBA rows of tramolo_frame_width x tramolo_frame_height; 0 when no new one.

@@ -2,6 +2,7 @@
 // has the same calls (under node its signals may simply never come).
 #include "platform/System.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -11,10 +12,52 @@
 #include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 static void KeepReason(char* reason, size_t reasonSize) {
     if (reason == nullptr) return;
     std::snprintf(reason, reasonSize, "%s", std::strerror(errno));
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+std::string ReservedDeviceName(const char*) {
+    return "";
+}
+
+#ifndef __EMSCRIPTEN__
+// Whether the process has group among its own, the effective one or a supplementary one.
+static bool InGroup(gid_t group) {
+    if (group == getegid()) return true;
+    const int count = getgroups(0, nullptr);
+    if (count <= 0) return false;
+    std::vector<gid_t> groups((size_t)count);
+    const int got = getgroups(count, groups.data());
+    return got > 0 && std::find(groups.begin(), groups.begin() + got, group) != groups.begin() + got;
+}
+#endif
+
+bool WriteProtected(const char* path) {
+    struct stat status;
+    if (stat(path, &status) != 0 || !S_ISREG(status.st_mode)) return false;
+#ifdef __EMSCRIPTEN__
+    // Under node the process's ids are not the system's: only a file nobody may write counts.
+    return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+#else
+    if (status.st_uid == geteuid()) return (status.st_mode & S_IWUSR) == 0;
+    if (InGroup(status.st_gid)) return (status.st_mode & S_IWGRP) == 0;
+    return (status.st_mode & S_IWOTH) == 0;
+#endif
+}
+
+FILE* StandardInputBytes() {
+    return stdin;
+}
+
+FILE* OpenFileToRead(const char* path) {
+    return std::fopen(path, "rb");
 }
 
 TFileKind FileKindOf(const char* path) {
@@ -60,7 +103,22 @@ FILE* CreateNewFile(const char* path, bool* taken, char* reason, size_t reasonSi
 }
 
 FILE* OpenExistingFile(const char* path, char* reason, size_t reasonSize) {
-    return StreamOf(open(path, O_WRONLY | O_NOCTTY | O_CLOEXEC), reason, reasonSize);
+    // Without O_NONBLOCK the open of a pipe waits for a reader, for ever if none comes; with it, ENXIO says
+    // there is none. The writes wait as usual again.
+    const int descriptor = open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0 && errno == ENXIO && FileKindOf(path) == TFileKind::Pipe) {
+        std::snprintf(reason, reasonSize, "the pipe has no reader");
+        return nullptr;
+    }
+    if (descriptor >= 0) {
+        const int flags = fcntl(descriptor, F_GETFL);
+        if (flags == -1 || fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+            KeepReason(reason, reasonSize);
+            close(descriptor);
+            return nullptr;
+        }
+    }
+    return StreamOf(descriptor, reason, reasonSize);
 }
 
 bool MakeFolder(const char* path, char* reason, size_t reasonSize) {

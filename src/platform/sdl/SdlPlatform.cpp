@@ -18,6 +18,7 @@
 #include "platform/VirtualKeys.h"
 #include "platform/sdl/GameIcon.h"
 #include "platform/sdl/KeyMap.h"
+#include "platform/sdl/SdlPads.h"
 #include "platform/sdl/SdlPresenter.h"
 #include "platform/sdl/X11Pointer.h"
 
@@ -85,6 +86,22 @@ static void IgnoreUnreadEvents() {
                              SDL_AUDIODEVICEREMOVED};
     for (Uint32 type : unread)
         SDL_EventState(type, SDL_IGNORE);
+    // The pads are read once a pass: only their coming and going is an event.
+    const Uint32 padEvents[] = {SDL_JOYBALLMOTION,
+                                SDL_JOYHATMOTION,
+                                SDL_JOYBUTTONDOWN,
+                                SDL_JOYBUTTONUP,
+                                SDL_JOYBATTERYUPDATED,
+                                SDL_CONTROLLERBUTTONDOWN,
+                                SDL_CONTROLLERBUTTONUP,
+                                SDL_CONTROLLERDEVICEREMAPPED,
+                                SDL_CONTROLLERTOUCHPADDOWN,
+                                SDL_CONTROLLERTOUCHPADMOTION,
+                                SDL_CONTROLLERTOUCHPADUP,
+                                SDL_CONTROLLERSENSORUPDATE,
+                                SDL_SENSORUPDATE};
+    for (Uint32 type : padEvents)
+        SDL_EventState(type, SDL_IGNORE);
 }
 
 static void ShutDownVideo() {
@@ -93,6 +110,7 @@ static void ShutDownVideo() {
 }
 
 static void DestroyWindowParts() {
+    SdlPadsStop();
     X11PointerDetach();
     SdlPresenterDestroy();
     if (Window != nullptr) SDL_DestroyWindow(Window);
@@ -237,6 +255,7 @@ static int32_t SdlCreateGameWindow(const char* title, int32_t width, int32_t hei
     SdlPresenterConfigure(Settings->Scaling, Settings->Presenting, false);
     SdlPresenterFollowDisplay();
     X11PointerAttach(Window);
+    SdlPadsStart(Settings->Pad);
     IgnoreUnreadEvents();
     return BackendWindowHandle;
 }
@@ -275,8 +294,14 @@ static void SdlReadCursor(TPoint* point) {
     point->y = y;
 }
 
+// The cursor the game reads: the system's, moved by a pad's analogue steering.
+static void SdlReadGameCursor(TPoint* point) {
+    SdlReadCursor(point);
+    SdlPadsMoveCursor(point);
+}
+
 static void SdlGetCursorPos(TPoint* point) {
-    SampleCursor(point, SdlReadCursor);
+    SampleCursor(point, SdlReadGameCursor);
 }
 
 // A key event as the classic desktop reports it, stamped with the tick and the cursor.
@@ -337,6 +362,16 @@ static void SdlPostClose() {
     PostCloseRequest(SdlGetTickCount(), cursor);
 }
 
+// The pads' keys as the keyboard's are posted, after the pass's events; only while the window has the keys.
+static void SdlPostPads() {
+    const bool focused = Window != nullptr && (SDL_GetWindowFlags(Window) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    const TPadChanges changes = SdlPadsRead(focused);
+    if (changes.UpCount == 0 && changes.DownCount == 0) return;
+    TPoint cursor;
+    SdlReadCursor(&cursor);
+    PostPadChanges(changes, SdlGetTickCount(), cursor);
+}
+
 static void SdlPumpEvents() {
     ForgetCursorSample(); // a new pass
     if (!VideoStarted) return;
@@ -356,9 +391,11 @@ static void SdlPumpEvents() {
             SdlPostClose();
             break;
         default:
+            SdlPadsTakeEvent(event);
             break;
         }
     }
+    SdlPostPads();
     ReportMessageQueueDrops(false);
 }
 

@@ -5,6 +5,7 @@
 
 #include <emscripten.h>
 
+#include "platform/Gamepad.h"
 #include "platform/VirtualKeys.h"
 
 // The canvas is the window's client area.
@@ -18,6 +19,10 @@ struct TWebInput {
 };
 
 static TWebInput Input[InputCapacity];
+static int32_t PadNumbers[MostPads * 5];
+static TPadState Pads[MostPads];
+static TPadMapper Mapper;
+static TPadSettings PadSettings;
 static int32_t InputLength;
 static double SleepEnd;
 static int32_t PointerX;
@@ -33,6 +38,37 @@ static int32_t ShownCapacity;
 EM_JS(void, SizeAndTitlePage, (const char* title, int32_t width, int32_t height), {
     if (Module.onWindow) Module.onWindow(UTF8ToString(title), width, height);
 });
+
+// The browser's pads of the standard layout, at most most of them, into five numbers each: connected, the
+// left stick's x, the left and right triggers (in 32767ths) and the buttons (Gamepad.h's bits). A browser
+// shows a pad only once one of its buttons was pressed on the page. Tells the page (Module.onPadUsed) when a
+// button is down, so that it can put its touch controls away.
+// clang-format off
+EM_JS(void, WebReadPads, (int32_t* into, int32_t most), {
+    const pads = navigator.getGamepads ? navigator.getGamepads() : [];
+    const part = (value) => Number.isFinite(value) ? Math.round(Math.max(-1, Math.min(1, value)) * 32767) : 0;
+    // The standard layout's buttons in the order of Gamepad.h's bits: A, B, X, Y, the shoulders, Back,
+    // Start, then up, down, left and right.
+    const order = [0, 1, 2, 3, 4, 5, 8, 9, 12, 13, 14, 15];
+    let pressed = false;
+    for (let slot = 0; slot < most; slot++) {
+        const at = (into >> 2) + slot * 5;
+        const pad = slot < pads.length ? pads[slot] : null;
+        HEAP32.fill(0, at, at + 5);
+        if (!pad || !pad.connected || pad.mapping !== 'standard') continue;
+        const button = (index) => pad.buttons[index] || { pressed: false, value: 0 };
+        let bits = 0;
+        order.forEach((index, bit) => { if (button(index).pressed) bits |= 1 << bit; });
+        HEAP32[at] = 1;
+        HEAP32[at + 1] = part(pad.axes[0]);
+        HEAP32[at + 2] = part(button(6).value);
+        HEAP32[at + 3] = part(button(7).value);
+        HEAP32[at + 4] = bits;
+        pressed = pressed || bits !== 0 || button(6).pressed || button(7).pressed;
+    }
+    if (pressed && Module.onPadUsed) Module.onPadUsed();
+});
+// clang-format on
 
 EM_JS(void, SendToPageFile, (int32_t id, const char* bytes, size_t length), {
     if (Module.onPageFile) Module.onPageFile(id, HEAPU8.slice(bytes, bytes + length));
@@ -76,6 +112,10 @@ void WebSetPointerX(int32_t x) {
     PointerX = x;
 }
 
+void WebUsePadSettings(const TPadSettings& settings) {
+    PadSettings = settings;
+}
+
 int32_t WebCreateGameWindow(const char* title, int32_t width, int32_t height) {
     ClientWidth = ClientSide(width, WindowFrameWidth);
     ClientHeight = ClientSide(height, WindowFrameHeight);
@@ -91,6 +131,7 @@ int32_t WebCreateGameWindow(const char* title, int32_t width, int32_t height) {
     LastFrame = nullptr;
     FrameWaiting = true;
     InputLength = 0;
+    PadMapperStart(&Mapper, PadSettings);
     SizeAndTitlePage(title, ClientWidth, ClientHeight);
     return BackendWindowHandle;
 }
@@ -161,8 +202,10 @@ static void WebSleep(uint32_t ms) {
     SleepEnd = emscripten_get_now() + ms;
 }
 
+// The pointer, moved by a pad's analogue steering.
 static void WebReadCursor(TPoint* point) {
     *point = TPoint{PointerX, 0};
+    MovePadCursor(Mapper, point);
 }
 
 static void WebGetCursorPos(TPoint* point) {
@@ -177,6 +220,14 @@ static void WebPumpEvents() {
         PostWindowMessage(Input[i].Message, Input[i].VirtualKey, Input[i].LParam, WebGetTickCount(),
                           TPoint{PointerX, 0});
     InputLength = 0;
+    // The pads after the keys, as the desktop's backends post them.
+    WebReadPads(PadNumbers, MostPads);
+    for (int32_t slot = 0; slot < MostPads; slot++) {
+        const int32_t* numbers = PadNumbers + slot * 5;
+        Pads[slot] = TPadState{numbers[0] != 0, PadAxis(numbers[1]), PadTrigger(numbers[2], 32767),
+                               PadTrigger(numbers[3], 32767), (uint32_t)numbers[4]};
+    }
+    PostPadChanges(MapPads(&Mapper, Pads, MostPads), WebGetTickCount(), TPoint{PointerX, 0});
 }
 
 static int32_t WebContinueLoop() {

@@ -10,6 +10,7 @@
 
 #include "draw/Canvas.h"
 #include "platform/Backend.h"
+#include "platform/Settings.h"
 
 // Marks a function the page's script calls: kept by the linker and exported with the module.
 #define WEB_EXPORT EMSCRIPTEN_KEEPALIVE
@@ -27,6 +28,8 @@ double WebSleepEnd();
 bool WebQueueKey(int32_t virtualKey, bool down, bool repeat, bool altHeld);
 // The pointer's x over the page, in device pixels; the game reads it once a pass.
 void WebSetPointerX(int32_t x);
+// The pad settings the next game's window starts from (the page keeps them with its own settings).
+void WebUsePadSettings(const TPadSettings& settings);
 
 // The window's part of the platform, for a backend that lays the page's window over another one (the
 // scripted runs): the canvas sized and titled, and each copied frame kept for the screen.

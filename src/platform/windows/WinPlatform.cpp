@@ -18,6 +18,7 @@
 #include "platform/Backend.h"
 #include "platform/Platform.h"
 #include "platform/Settings.h"
+#include "platform/windows/WinPads.h"
 
 // The system's frame and title have sizes of their own: the window is made so that its client area is the
 // game's drawing area, and the picture is copied to where that area really lies.
@@ -290,6 +291,7 @@ static int32_t WinCreateGameWindow(const char* title, int32_t, int32_t) {
     WindowDc = GetWindowDC(Window);
     WinFollowDisplay();
     PeriodRaised = timeBeginPeriod(TimerPeriodMs) == TIMERR_NOERROR;
+    WinPadsStart(Settings->Pad);
     Watching = false;
     WatcherEnded = false;
     return BackendWindowHandle;
@@ -305,6 +307,17 @@ static void WinShowGameWindow(int32_t) {
 }
 
 static void WinCatchUp();
+static void WinReadCursor(TPoint* point);
+
+// The pads' keys as the keyboard's are posted, after the pass's messages; only while the window is in front.
+static void WinPostPads() {
+    const TPadChanges changes =
+        WinPadsRead(Window != nullptr && GetForegroundWindow() == Window, GetTickCount());
+    if (changes.UpCount == 0 && changes.DownCount == 0) return;
+    TPoint cursor;
+    WinReadCursor(&cursor);
+    PostPadChanges(changes, GetTickCount(), cursor);
+}
 
 static void WinPumpEvents() {
     ForgetCursorSample(); // a new pass
@@ -314,6 +327,7 @@ static void WinPumpEvents() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    if (!Watching) WinPostPads();
     ReportMessageQueueDrops(false);
 }
 
@@ -344,8 +358,14 @@ static void WinReadCursor(TPoint* point) {
     *point = TPoint{at.x, at.y};
 }
 
+// The cursor the game reads: the system's, moved by a pad's analogue steering.
+static void WinReadGameCursor(TPoint* point) {
+    WinReadCursor(point);
+    WinPadsMoveCursor(point);
+}
+
 static void WinGetCursorPos(TPoint* point) {
-    SampleCursor(point, WinReadCursor);
+    SampleCursor(point, WinReadGameCursor);
 }
 
 // The client area beside the picture in the class background, black while fullscreen: four bands, so that
@@ -448,6 +468,7 @@ static void WinReleaseGameWindow() {
     ClassName = nullptr;
     if (PeriodRaised) timeEndPeriod(TimerPeriodMs);
     PeriodRaised = false;
+    WinPadsStop();
     Watching = false;
     ForgetCursorSample();
 }

@@ -1,6 +1,7 @@
-// The runner's operating-system services on Windows: files through the Win32 calls (a rename onto an
-// existing name needs MoveFileExA to replace it), the console's control events in place of the signals
-// that end a run, and the console written in UTF-16 so that the messages' UTF-8 shows as it is.
+// The runner's operating-system services on Windows: the command line and every file through the wide Win32
+// calls, so that a name beyond the code page reaches its own file (a rename onto an existing name needs
+// MoveFileExW to replace it), the console's control events in place of the signals that end a run, and the
+// console written in UTF-16 so that the messages' UTF-8 shows as it is.
 #include "platform/System.h"
 
 #include <windows.h>
@@ -8,21 +9,62 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <io.h>
 
+#include "platform/WindowsNames.h"
+
+// A name as the wide calls take it; bytes that are no UTF-8 give the empty name, which names no file.
+static std::wstring Wide(const char* path) {
+    std::u16string units;
+    if (!Utf16FromUtf8(path, &units)) return std::wstring();
+    return std::wstring(units.begin(), units.end());
+}
+
+static std::string Utf8(const wchar_t* wide, size_t length) {
+    return Utf8FromUtf16(std::u16string(wide, wide + length));
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
+    std::vector<std::string> arguments;
+    for (int i = 0; i < count; i++)
+        arguments.push_back(Utf8(wide[i], wcslen(wide[i])));
+    LocalFree(wide);
+    return arguments;
+}
+
+FILE* StandardInputBytes() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    return stdin;
+}
+
+std::string ReservedDeviceName(const char* path) {
+    return WindowsDeviceName(path);
+}
+
+bool WriteProtected(const char* path) {
+    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+           (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+// The system's words for error, in UTF-8 like every other text of the messages.
 static void KeepReason(DWORD error, char* reason, size_t reasonSize) {
     if (reason == nullptr) return;
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        error, 0, reason, (DWORD)reasonSize, nullptr);
+    wchar_t text[512];
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                                  0, text, (DWORD)std::size(text), nullptr);
+    // The system's text ends in a full stop and a line break; the messages go on after it.
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L'.'))
+        length--;
     if (length == 0) {
         std::snprintf(reason, reasonSize, "system error %lu", (unsigned long)error);
         return;
     }
-    // The system's text ends in a full stop and a line break; the messages go on after it.
-    size_t end = length;
-    while (end > 0 && (reason[end - 1] == '\r' || reason[end - 1] == '\n' || reason[end - 1] == '.'))
-        end--;
-    reason[end] = '\0';
+    std::snprintf(reason, reasonSize, "%s", Utf8(text, length).c_str());
 }
 
 // Names in the device space (\\.\pipe\..., \\.\COM1) are only ever written: opening one to look at it would
@@ -33,7 +75,7 @@ static bool InDeviceSpace(const char* path) {
 
 // A handle to look at what path names, without reading or writing it; directories included.
 static HANDLE OpenToLookAt(const char* path) {
-    return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    return CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
@@ -69,29 +111,37 @@ std::string FileKey(const char* path) {
             return key;
         }
     }
-    // Names are compared without case, as the file system does.
-    char full[4 * MAX_PATH];
-    const DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
-    std::string name = length == 0 || length >= sizeof full ? std::string(path) : std::string(full, length);
-    for (char& c : name) {
-        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
-        if (c == '/') c = '\\';
+    // Names are compared without case, as the file system does: in capitals, Ł and ł alike.
+    const std::wstring wide = Wide(path);
+    std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+    const DWORD length =
+        full.empty() ? 0 : GetFullPathNameW(wide.c_str(), (DWORD)full.size(), full.data(), nullptr);
+    full.resize(length == 0 || length >= full.size() ? 0 : length);
+    if (full.empty()) full = wide;
+    std::wstring upper(full.size(), L'\0');
+    if (!full.empty() &&
+        LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, full.data(), (int)full.size(), upper.data(),
+                      (int)upper.size(), nullptr, nullptr, 0) == (int)full.size())
+        full = upper;
+    for (wchar_t& c : full) {
+        if (c == L'/') c = L'\\';
     }
-    return "name " + name;
+    return "name " + Utf8(full.data(), full.size());
 }
 
-static FILE* StreamOf(HANDLE handle, char* reason, size_t reasonSize) {
+// A stream of the C library over handle, for writing or, with toRead, for reading; binary either way.
+static FILE* StreamOf(HANDLE handle, char* reason, size_t reasonSize, bool toRead = false) {
     if (handle == INVALID_HANDLE_VALUE) {
         KeepReason(GetLastError(), reason, reasonSize);
         return nullptr;
     }
-    const int descriptor = _open_osfhandle((intptr_t)handle, _O_WRONLY | _O_BINARY);
+    const int descriptor = _open_osfhandle((intptr_t)handle, (toRead ? _O_RDONLY : _O_WRONLY) | _O_BINARY);
     if (descriptor < 0) {
         std::snprintf(reason, reasonSize, "no file descriptor is left");
         CloseHandle(handle);
         return nullptr;
     }
-    FILE* file = _fdopen(descriptor, "wb");
+    FILE* file = _fdopen(descriptor, toRead ? "rb" : "wb");
     if (file == nullptr) {
         std::snprintf(reason, reasonSize, "no stream is left");
         _close(descriptor);
@@ -99,30 +149,38 @@ static FILE* StreamOf(HANDLE handle, char* reason, size_t reasonSize) {
     return file;
 }
 
+FILE* OpenFileToRead(const char* path) {
+    char reason[256];
+    return StreamOf(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+                    reason, sizeof reason, true);
+}
+
 FILE* CreateNewFile(const char* path, bool* taken, char* reason, size_t reasonSize) {
     // CREATE_NEW fails on any name that exists, a symbolic link included. Sharing the deletion lets the
     // console handler remove the part while it is still open.
-    const HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     const DWORD error = GetLastError();
     *taken = handle == INVALID_HANDLE_VALUE && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
     return StreamOf(handle, reason, reasonSize);
 }
 
 FILE* OpenExistingFile(const char* path, char* reason, size_t reasonSize) {
-    return StreamOf(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+    return StreamOf(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
                     reason, reasonSize);
 }
 
 bool RenameOnto(const char* from, const char* to, char* reason, size_t reasonSize) {
-    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0) return true;
+    if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
     KeepReason(GetLastError(), reason, reasonSize);
     return false;
 }
 
 void RemoveFile(const char* path) {
-    DeleteFileA(path);
+    DeleteFileW(Wide(path).c_str());
 }
 
 static void (*volatile OnEnd)();
@@ -185,18 +243,19 @@ bool WriteStandard(TStandardStream stream, const char* text, size_t length) {
 }
 
 bool MakeFolder(const char* path, char* reason, size_t reasonSize) {
-    if (CreateDirectoryA(path, nullptr) != 0) return true;
+    if (CreateDirectoryW(Wide(path).c_str(), nullptr) != 0) return true;
     const DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS && FileKindOf(path) == TFileKind::Directory) return true;
     KeepReason(error, reason, reasonSize);
     return false;
 }
 
+// The user's application data, as UTF-8 whatever the user's name is written in.
 std::string UserConfigFolder() {
-    char folder[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableA("APPDATA", folder, sizeof folder);
-    if (length == 0 || length >= sizeof folder) return "";
-    return std::string(folder, length);
+    wchar_t folder[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"APPDATA", folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return "";
+    return Utf8(folder, length);
 }
 
 std::string UserDataFolder() {
@@ -204,23 +263,25 @@ std::string UserDataFolder() {
 }
 
 FILE* OpenScratchFile(const char* folder, char* reason, size_t reasonSize) {
-    char place[MAX_PATH];
-    if (folder == nullptr || folder[0] == '\0') {
-        const DWORD length = GetTempPathA(sizeof place, place);
-        if (length == 0 || length >= sizeof place) {
+    std::string place = folder != nullptr ? folder : "";
+    if (place.empty()) {
+        wchar_t temporary[MAX_PATH + 1];
+        const DWORD length = GetTempPathW(MAX_PATH + 1, temporary);
+        if (length == 0 || length > MAX_PATH) {
             KeepReason(GetLastError(), reason, reasonSize);
             return nullptr;
         }
-        folder = place;
+        place = Utf8(temporary, length);
     }
     // A name of its own; the system deletes the file when its last handle closes, a crash included.
     static unsigned serial;
-    char name[4 * MAX_PATH];
-    std::snprintf(name, sizeof name, "%s\\tramolo-scratch-%lu-%u.tmp", folder,
+    char name[64];
+    const bool separated = place.back() == '\\' || place.back() == '/';
+    std::snprintf(name, sizeof name, "%stramolo-scratch-%lu-%u.tmp", separated ? "" : "\\",
                   (unsigned long)GetCurrentProcessId(), ++serial);
-    const HANDLE handle =
-        CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                    CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    const HANDLE handle = CreateFileW(Wide((place + name).c_str()).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         KeepReason(GetLastError(), reason, reasonSize);
         return nullptr;

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -299,9 +300,18 @@ TEST_F(RunnerTest, FilesBesideTheOutputsAreLeftAlone) {
 TEST_F(RunnerTest, APipeIsWrittenStraightAndStaysAPipe) {
     const std::string pipe = prefix + "pipe";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    FILE* reader = popen(("wc -l < '" + pipe + "'").c_str(), "r");
+    // The reader has the pipe open before the run (which refuses a pipe nobody reads), and a writer of the
+    // test's own holds it until the run is over, so that the reader does not see its end before.
+    const int readEnd = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(readEnd, 0);
+    const int holdEnd = open(pipe.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(holdEnd, 0);
+    ASSERT_EQ(fcntl(readEnd, F_SETFL, 0), 0);
+    FILE* reader = popen(("wc -l <&" + std::to_string(readEnd)).c_str(), "r");
+    close(readEnd);
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(Run({"--passes", "7", "--quiet", "--trace", pipe}), 0);
+    close(holdEnd);
     char count[32] = "";
     ASSERT_NE(std::fgets(count, sizeof count, reader), nullptr);
     pclose(reader);
@@ -355,9 +365,11 @@ TEST_F(RunnerTest, BinaryThatFailsOrIsCutLeavesTheUsersFilesAsTheyWereAndNoneOfI
          "--window --record r.txt --trace t.jsonl", "", 1, "r.txt=mine t.jsonl=mine"},
         // A trace that cannot be written ends the run at once.
         {"", "--passes 1000000000 --trace /dev/full", "", 2, ""},
-        // A link put where a frame's part file goes, while the full pipe holds the run: not followed.
-        {"echo mine > victim; mkfifo pipe", "--passes 300 --trace pipe --png 200:k.png",
-         "exec 3<pipe; ln -s victim k.png.part; cat <&3", 2, "k.png.part=mine pipe victim=mine"},
+        // A link put where a frame's part file goes, while the full pipe holds the run: not followed. The
+        // reader opens the pipe before the run (through a moment's writer, so that the open does not wait).
+        {"echo mine > victim; mkfifo pipe; exec 4<>pipe 3<pipe 4>&-",
+         "--passes 300 --trace pipe --png 200:k.png", "ln -s victim k.png.part; cat <&3", 2,
+         "k.png.part=mine pipe victim=mine"},
         // The X server goes away during a run in the window. Xlib ends the process in the middle of the game:
         // what is allocated then is no leak.
         {"export ASAN_OPTIONS=\"${ASAN_OPTIONS:-}:detect_leaks=0\"; Xvfb -displayfd 1 -nolisten tcp "
@@ -374,6 +386,64 @@ TEST_F(RunnerTest, BinaryThatFailsOrIsCutLeavesTheUsersFilesAsTheyWereAndNoneOfI
         std::filesystem::remove_all(folder);
         for (const char* end : {".out", ".err", ".display"})
             std::remove((folder + end).c_str());
+    }
+}
+
+TEST_F(RunnerTest, BinaryAnswersHelpAndRefusesOutputsItWouldWaitOnOrReplaceAgainstTheirMode) {
+    struct TOutputCase {
+        const char* Before; // shell, in the case's folder: the user's files
+        const char* Args;
+        int Code;
+        const char* Out;   // what standard output holds, pieces apart by '|' ("" for nothing)
+        const char* Err;   // the one line on standard error ("" for none)
+        const char* After; // the folder's files afterwards, as FolderFiles gives them
+    };
+    const TOutputCase cases[] = {
+        // Every option, on standard output.
+        {"", "--help", 0,
+         "Usage: tramolo-sim [OPTION]...\n|--passes N|--pass-ms M|--start-tick T|--cursor-x X|--input FILE|"
+         "--trace FILE|--trace-every K|--png PASS:FILE|--record FILE|--window|--quiet|--help|Exit codes:",
+         "", ""},
+        // As with the game: --help anywhere but as an option's value answers, whatever else is there.
+        {"", "--passes 0 --input missing.txt --help", 0, "Usage: tramolo-sim ", "", ""},
+        // A pipe nobody reads would hold the open for ever: refused at once, before the first pass or at the
+        // frame's.
+        {"mkfifo p", "--passes 3 --trace p", 2, "", "--trace: 'p' cannot be written (the pipe has no reader)",
+         "p"},
+        {"mkfifo p", "--passes 3 --trace t.jsonl --png 2:p", 2, "",
+         "--png 2: 'p' cannot be written (the pipe has no reader)", "p"},
+        // A file whose mode keeps the runner's class from writing it, root included: left as it was.
+        {"echo mine > t.jsonl; chmod 444 t.jsonl", "--passes 3 --trace t.jsonl", 2, "",
+         "--trace: 't.jsonl' is write-protected: make it writable or name another file", "t.jsonl=mine"},
+        {"echo mine > k.png; chmod 444 k.png", "--passes 3 --trace t.jsonl --png 2:k.png", 2, "",
+         "--png 2: 'k.png' is write-protected", "k.png=mine"},
+        {"echo mine > r.txt; chmod 466 r.txt", "--passes 3 --record r.txt", 2, "",
+         "--record: 'r.txt' is write-protected", "r.txt=mine"},
+    };
+    int number = 0;
+    for (const TOutputCase& c : cases) {
+        const std::string folder = prefix + "outputs-" + std::to_string(++number);
+        EXPECT_EQ(RunBinary(folder, c.Before, c.Args, ""), c.Code) << "case " << number << ": " << c.Args;
+        const std::string out = ReadFile(folder + ".out");
+        const std::string err = ReadFile(folder + ".err");
+        std::istringstream pieces(c.Out);
+        for (std::string piece; std::getline(pieces, piece, '|');)
+            EXPECT_NE(out.find(piece), std::string::npos)
+                << "case " << number << ": " << piece << " in " << out;
+        if (*c.Out == '\0') {
+            EXPECT_EQ(out, "") << "case " << number;
+        }
+        if (*c.Err == '\0') {
+            EXPECT_EQ(err, "") << "case " << number;
+        } else {
+            EXPECT_EQ(err.rfind(std::string("tramolo-sim: ") + c.Err, 0), 0u)
+                << "case " << number << ": " << err;
+            EXPECT_EQ(err.find('\n'), err.size() - 1) << "case " << number << ": " << err;
+        }
+        EXPECT_EQ(FolderFiles(folder), c.After) << "case " << number;
+        std::filesystem::remove_all(folder);
+        std::remove((folder + ".out").c_str());
+        std::remove((folder + ".err").c_str());
     }
 }
 

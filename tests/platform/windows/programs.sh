@@ -2,8 +2,9 @@
 # The Windows programs as a player gets them: the zip holds one folder with both programs, how to play and
 # the license; neither program needs a DLL beside the system's; the game is a program of the windows
 # subsystem (no console window) and carries the game's icon, its version and a manifest that declares
-# per-monitor DPI awareness (v2) as the process's own (resource type 24, number 1); under Wine it answers --help
-# and --version as on Linux, and its window has the game's title and a client area of the drawing area's size.
+# per-monitor DPI awareness (v2) as the process's own (resource type 24, number 1); the game loads XInput by
+# name rather than importing it; under Wine it answers --help and --version as on Linux, its window has the
+# game's title and a client area of the drawing area's size, and with XInput switched off it runs as before.
 # Usage: bash programs.sh <build-windows/tramolo> <build-windows/tramolo-sim> <build-dir>
 test_name=programs.sh
 # shellcheck source=tests/e2e/common.sh
@@ -26,13 +27,10 @@ want = sorted(folder + name for name in ["tramolo.exe", "tramolo-sim.exe", "READ
 ok = names == want or print(f"the zip holds {names}, not {want}")
 archive = zipfile.ZipFile(zip_path)
 
-def imports_and_subsystem(image):
-    """The DLLs a PE image imports and its subsystem (2 windows, 3 console)."""
+def layout(image):
+    """Where a PE image's optional header starts, and the file offset of a relative virtual address."""
     pe = struct.unpack_from("<I", image, 0x3C)[0]
     sections = struct.unpack_from("<H", image, pe + 6)[0]
-    optional = pe + 24
-    subsystem = struct.unpack_from("<H", image, optional + 68)[0]
-    import_rva = struct.unpack_from("<I", image, optional + 120)[0]
     table = pe + 24 + struct.unpack_from("<H", image, pe + 20)[0]
     def offset(rva):
         for i in range(sections):
@@ -40,6 +38,13 @@ def imports_and_subsystem(image):
             if address <= rva < address + size:
                 return rva - address + raw
         raise ValueError(f"RVA {rva:#x} in no section")
+    return pe + 24, offset
+
+def imports_and_subsystem(image):
+    """The DLLs a PE image imports and its subsystem (2 windows, 3 console)."""
+    optional, offset = layout(image)
+    subsystem = struct.unpack_from("<H", image, optional + 68)[0]
+    import_rva = struct.unpack_from("<I", image, optional + 120)[0]
     dlls, at = [], offset(import_rva)
     while struct.unpack_from("<I", image, at + 12)[0] != 0:
         name = offset(struct.unpack_from("<I", image, at + 12)[0])
@@ -49,17 +54,8 @@ def imports_and_subsystem(image):
 
 def manifest(image):
     """The text of the process's manifest: resource type 24 (RT_MANIFEST), number 1, any language."""
-    pe = struct.unpack_from("<I", image, 0x3C)[0]
-    sections = struct.unpack_from("<H", image, pe + 6)[0]
-    optional = pe + 24
-    table = pe + 24 + struct.unpack_from("<H", image, pe + 20)[0]
+    optional, offset = layout(image)
     resource_rva = struct.unpack_from("<I", image, optional + 128)[0]
-    def offset(rva):
-        for i in range(sections):
-            size, address, _, raw = struct.unpack_from("<IIII", image, table + 40 * i + 8)
-            if address <= rva < address + size:
-                return rva - address + raw
-        raise ValueError(f"RVA {rva:#x} in no section")
     root = offset(resource_rva)
     def entry(directory, wanted):
         named, numbered = struct.unpack_from("<HH", image, directory + 12)
@@ -77,7 +73,7 @@ def manifest(image):
     data_rva, size = struct.unpack_from("<II", image, level)
     return image[offset(data_rva):offset(data_rva) + size].decode("utf-8", "replace")
 
-system = {"kernel32.dll", "user32.dll", "gdi32.dll", "winmm.dll", "msvcrt.dll", "advapi32.dll"}
+system = {"kernel32.dll", "user32.dll", "gdi32.dll", "winmm.dll", "msvcrt.dll", "advapi32.dll", "shell32.dll"}
 icon = open(icon_path, "rb").read()
 images = [icon[o:o + n] for n, o in (struct.unpack_from("<II", icon, 6 + 16 * i + 8)
                                       for i in range(struct.unpack_from("<H", icon, 4)[0]))]
@@ -96,6 +92,10 @@ for program, subsystem_wanted in [("tramolo.exe", 2), ("tramolo-sim.exe", 3)]:
         found = image.find(text)
         after = image[found + len(text):found + len(text) + 64].decode("utf-16-le", "ignore").lstrip("\0")
         ok = found >= 0 and after.startswith(value + "\0") and ok or print(f"{program}: no {key} {value}")
+# The gamepads' library is loaded when the game starts, by either of its names, never imported.
+game_image = archive.read(folder + "tramolo.exe")
+for name in [b"xinput1_4.dll", b"xinput9_1_0.dll", b"XInputGetState"]:
+    ok = name in game_image and ok or print(f"tramolo.exe does not name {name.decode()}")
 readme = archive.read(folder + "README.txt").decode()
 ok = f"tramolo {version} for Windows" in readme and "\r\n" in readme and ok or print("README.txt is not the game's")
 sys.exit(0 if ok else 1)
@@ -119,4 +119,20 @@ size=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } EN
 [[ $size == 596x572 ]] || fail "the window's client area is $size, not 596x572"
 press Escape
 wait_for_exit
+
+# Without XInput (both libraries switched off in Wine) there is no pad, and the game runs as before: ENTER
+# starts a race, ESC ends it with 27.
+export WINEDLLOVERRIDES="xinput1_4,xinput9_1_0=d"
+start_game
+press Return
+# The race has begun once the damage bar's black frame stands at the top right (as e2e/drive.sh sees it).
+race_view() {
+    screenshot "$work/race.png"
+    (($(python3 "$source_dir/tests/e2e/picture.py" count "$work/race.png" 0,0,0 479 31 581 32) == 102))
+}
+wait_for "$deadline" "the race view without XInput" race_view
+press Escape
+wait_for_exit
+unset WINEDLLOVERRIDES
+[[ $game_rc -eq 27 ]] || fail "without XInput the game's exit code after ESC was $game_rc, not 27"
 echo "$test_name: ok"

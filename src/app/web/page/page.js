@@ -1,7 +1,8 @@
 // tramolo in a web page: loads the game's module, runs its passes, shows its frames as large as the tab
-// allows (sharp), brings it the keys and the pointer, goes fullscreen, and saves and opens recordings. The
-// best lap's record is kept in the browser's storage (IndexedDB); a record opened or dropped on the page is
-// checked by replaying it, then its ghost is raced.
+// allows (sharp), brings it the keys, the pointer and the touch controls, goes fullscreen, and saves and
+// opens recordings. The game reads the gamepads itself, once a pass. The best lap's record is kept in the
+// browser's storage (IndexedDB); a record opened or dropped on the page is checked by replaying it, then
+// its ghost is raced.
 //
 // The address may ask for a script instead of a game to play, with the runner's options:
 //   ?script=TEXT[&pass-ms=10][&start-tick=100000][&cursor-x=0][&passes=N][&fast]
@@ -23,6 +24,7 @@
   const open = document.getElementById('open');
   const openFile = document.getElementById('open-file');
   const saveTrace = document.getElementById('save-trace');
+  const padNote = document.getElementById('pad-note');
   const params = new URLSearchParams(location.search);
   const tracing = params.has('trace');
   const context = screen.getContext('2d', { alpha: false });
@@ -73,6 +75,7 @@
   page.trace = () => text(page.traceParts());
   page.now = () => JSON.parse(game.UTF8ToString(game._tramolo_state()));
   page.recordsLine = () => game.UTF8ToString(game._tramolo_records_line());
+  page.memoryBytes = () => game.HEAPU8.length;
   // The frame as the game drew it, one to one, and how the visible canvas shows it.
   page.frameCanvas = frameCanvas;
   page.layout = null;
@@ -163,7 +166,7 @@
     } catch {
       // Storage may be switched off: the defaults.
     }
-    const settings = { scaling: 'sharp', recordsView: false };
+    const settings = { scaling: 'sharp', recordsView: false, text };
     for (const line of text.split('\n')) {
       const [key, value] = line.split('=').map((part) => part?.trim());
       if (key === 'scaling' && (value === 'sharp' || value === 'one-to-one')) settings.scaling = value;
@@ -173,8 +176,11 @@
   }
   function saveSettings(settings) {
     try {
-      localStorage.setItem(settingsKey,
-        `scaling = ${settings.scaling}\n${settings.recordsView ? 'records-view = on\n' : ''}`);
+      // The lines of other keys (the pad's) are kept as they are.
+      const own = ['scaling', 'records-view'];
+      const others = settings.text.split('\n').filter((line) => line.trim() && !own.includes(line.split('=')[0].trim()));
+      localStorage.setItem(settingsKey, [`scaling = ${settings.scaling}`,
+        ...(settings.recordsView ? ['records-view = on'] : []), ...others, ''].join('\n'));
     } catch {
       // Not kept, as in a private window that forbids storage.
     }
@@ -330,8 +336,12 @@
   });
 
   // "Click to play" until the game has the keyboard: the canvas focused in a focused tab.
+  // Fingers and a pad need no keyboard: no hint while the touch controls show or once a pad was used.
+  let padUsed = false;
   function updateHint() {
-    hint.hidden = !(running && page.kind === 'play' && !(document.hasFocus() && document.activeElement === screen));
+    const keysElsewhere = !(document.hasFocus() && document.activeElement === screen);
+    hint.hidden = !(running && page.kind === 'play' && keysElsewhere) || padUsed ||
+      document.body.classList.contains('touch-shown');
   }
   screen.addEventListener('focus', updateHint);
   screen.addEventListener('blur', updateHint);
@@ -359,6 +369,7 @@
     newGame.hidden = true;
     save.disabled = kind !== 'play';
     updateSave();
+    forgetTouches();
     say(text);
     screen.focus();
     updateHint();
@@ -409,6 +420,8 @@
     stop();
     fast = false;
     game._tramolo_set_records_view(settings.recordsView ? 1 : 0);
+    // The pad settings of the page's settings, read by the game as the desktop's file is.
+    game.ccall('tramolo_settings', null, ['string'], [settings.text]);
     if (!game._tramolo_play(tracing ? 1 : 0)) return failed(game.UTF8ToString(game._tramolo_error()));
     begin('play', 'Playing.');
   }
@@ -480,7 +493,17 @@
       more = script.at < source.size;
       if (!(await pushPiece(token))) return;
     }
-    if (!game._tramolo_script_start()) return failed(game.UTF8ToString(game._tramolo_error()));
+    let how = game._tramolo_script_start();
+    if (how === 3) {
+      // Not in pass order: all of it once more, to be held and sorted.
+      script.at = 0;
+      for (let more = true; more;) {
+        more = script.at < source.size;
+        if (!(await pushPiece(token))) return;
+      }
+      how = game._tramolo_script_start();
+    }
+    if (!how) return failed(game.UTF8ToString(game._tramolo_error()));
     script.at = 0;
     while (!game._tramolo_script_ready()) {
       if (!(await pushPiece(token))) return;
@@ -573,6 +596,7 @@
 
   function key(event, down) {
     if (game === null) return;
+    if (event instanceof KeyboardEvent) showTouch(false);
     if (down) held.set(event.code, event.key);
     else held.delete(event.code);
     const gameKey = game.ccall(
@@ -624,6 +648,99 @@
     openGiven(event.dataTransfer.files[0]);
   });
 
+  // Touch controls: each holds its key while a finger is on it, exactly as the key held down, so that a game
+  // played by touch records and replays as any other. Several fingers hold several keys; a finger slid onto
+  // another control lets the first one go. They show on a touch screen until a key or a pad is used, and
+  // again when a finger touches the page.
+  const touchScreen = navigator.maxTouchPoints > 0 || matchMedia('(any-pointer: coarse)').matches;
+  const fingers = new Map(); // pointer id -> the control it holds, or null
+  const holders = new Map(); // control -> how many fingers hold it
+  page.touchShown = () => document.body.classList.contains('touch-shown');
+
+  function showTouch(on) {
+    if (on === page.touchShown()) return;
+    if (!on) releaseTouches();
+    document.body.classList.toggle('touch-shown', on);
+    updateHint();
+  }
+
+  function touchKey(control, down) {
+    const code = control.dataset.code;
+    control.classList.toggle('held', down);
+    if (game !== null)
+      game.ccall('tramolo_key', 'number', ['number', 'number', 'number', 'string', 'string'],
+        [down ? 1 : 0, 0, 0, code, code]);
+  }
+
+  function hold(control) {
+    const count = holders.get(control) ?? 0;
+    holders.set(control, count + 1);
+    if (count === 0) touchKey(control, true);
+  }
+
+  function letGo(control) {
+    const count = holders.get(control) ?? 0;
+    if (count <= 1) holders.delete(control);
+    else holders.set(control, count - 1);
+    if (count === 1) touchKey(control, false);
+  }
+
+  // The control under the finger now: it follows the finger from one control to the next.
+  function follow(event) {
+    if (!fingers.has(event.pointerId)) return;
+    const under = document.elementFromPoint(event.clientX, event.clientY)?.closest('.touch [data-code]') ?? null;
+    const before = fingers.get(event.pointerId);
+    if (under === before) return;
+    if (before) letGo(before);
+    if (under) hold(under);
+    fingers.set(event.pointerId, under);
+  }
+
+  function lift(event) {
+    if (!fingers.has(event.pointerId)) return;
+    const before = fingers.get(event.pointerId);
+    fingers.delete(event.pointerId);
+    if (before) letGo(before);
+  }
+
+  function releaseTouches() {
+    for (const id of [...fingers.keys()]) lift({ pointerId: id });
+  }
+
+  // A new game starts with no key down: what the fingers held belonged to the last one.
+  function forgetTouches() {
+    fingers.clear();
+    holders.clear();
+    for (const control of document.querySelectorAll('.touch [data-code]')) control.classList.remove('held');
+  }
+
+  for (const panel of document.querySelectorAll('.touch')) {
+    panel.addEventListener('pointerdown', (event) => {
+      event.preventDefault();
+      fingers.set(event.pointerId, null);
+      follow(event);
+    });
+    // No emulated mouse, focus change, long-press menu or double-tap zoom.
+    panel.addEventListener('touchstart', (event) => event.preventDefault(), { passive: false });
+    panel.addEventListener('contextmenu', (event) => event.preventDefault());
+  }
+  addEventListener('pointermove', follow);
+  addEventListener('pointerup', lift);
+  addEventListener('pointercancel', lift);
+  addEventListener('blur', releaseTouches);
+  addEventListener('pointerdown', (event) => {
+    if (touchScreen && event.pointerType === 'touch') showTouch(true);
+  });
+  showTouch(touchScreen);
+
+  // What the page knows of the gamepads; the game reads them itself, once a pass.
+  addEventListener('gamepadconnected', (event) => {
+    const standard = event.gamepad.mapping === 'standard';
+    padNote.textContent = standard ? `Gamepad ready: ${event.gamepad.id}.`
+      : `The gamepad ${event.gamepad.id} has no standard layout in this browser and is not used.`;
+  });
+  addEventListener('gamepaddisconnected', () => { padNote.textContent = 'The gamepad was disconnected.'; });
+
   const onPageFile = (id, bytes) => traceParts.push(bytes);
   // A record kept goes into the browser's storage; one that could not be read or written is said.
   const RecordKept = 0;
@@ -640,6 +757,14 @@
   }
   createTramolo({ onWindow, onPageFile, onNews, onAbort: (what) => failed(`The game stopped: ${what}`) }).then(
     async (module) => {
+  const onPadUsed = () => {
+    if (padUsed && !page.touchShown()) return;
+    padUsed = true;
+    showTouch(false);
+    updateHint();
+  };
+  createTramolo({ onWindow, onPageFile, onPadUsed, onAbort: (what) => failed(`The game stopped: ${what}`) }).then(
+    (module) => {
       game = module;
       recordPath = game.UTF8ToString(game._tramolo_record_path());
       recordName = recordPath.slice(recordPath.lastIndexOf('/') + 1);
