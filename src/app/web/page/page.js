@@ -755,16 +755,15 @@
     });
     updateSave();
   }
-  createTramolo({ onWindow, onPageFile, onNews, onAbort: (what) => failed(`The game stopped: ${what}`) }).then(
-    async (module) => {
   const onPadUsed = () => {
     if (padUsed && !page.touchShown()) return;
     padUsed = true;
     showTouch(false);
     updateHint();
   };
-  createTramolo({ onWindow, onPageFile, onPadUsed, onAbort: (what) => failed(`The game stopped: ${what}`) }).then(
-    (module) => {
+  createTramolo({ onWindow, onPageFile, onNews, onPadUsed,
+    onAbort: (what) => failed(`The game stopped: ${what}`) }).then(
+    async (module) => {
       game = module;
       recordPath = game.UTF8ToString(game._tramolo_record_path());
       recordName = recordPath.slice(recordPath.lastIndexOf('/') + 1);
