@@ -235,6 +235,28 @@ TEST(ReferenceTraceCopy, MatchesTheSharedReferenceWhereThereIsOne) {
             << ": copy the newer script into tests/golden";
 }
 
+// Each pair of PNG files holds the same picture, pixel for pixel; both files are removed. PASSES names the
+// pass of each pair in the message.
+static void ExpectSameFrames(const std::vector<std::pair<std::string, std::string>>& frames,
+                             const int* passes, const char* what) {
+    for (size_t i = 0; i < frames.size(); i++) {
+        std::vector<uint32_t> pixels[2];
+        int32_t width[2] = {}, height[2] = {};
+        const std::string* files[2] = {&frames[i].first, &frames[i].second};
+        for (int k = 0; k < 2; k++) {
+            std::ifstream in(*files[k], std::ios::binary);
+            const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            EXPECT_TRUE(ReadPngPixels((const uint8_t*)data.data(), data.size(), 4096, &pixels[k], &width[k],
+                                      &height[k]))
+                << *files[k];
+            std::remove(files[k]->c_str());
+        }
+        EXPECT_EQ(width[0], width[1]);
+        EXPECT_EQ(height[0], height[1]);
+        EXPECT_TRUE(pixels[0] == pixels[1]) << what << " of pass " << passes[i] << " differs";
+    }
+}
+
 // Another target's runner draws the same frames as this build's, pixel for pixel: the 3D view, the line
 // view and every display mode come up in the scripted race. Run only against a runner under test.
 TEST(CrossTarget, FramesArePixelIdenticalToThisBuilds) {
@@ -253,22 +275,7 @@ TEST(CrossTarget, FramesArePixelIdenticalToThisBuilds) {
     }
     ASSERT_EQ(std::system(ours.c_str()), 0) << ours;
     ASSERT_EQ(std::system(theirs.c_str()), 0) << theirs;
-    for (size_t i = 0; i < frames.size(); i++) {
-        std::vector<uint32_t> pixels[2];
-        int32_t width[2] = {}, height[2] = {};
-        const std::string* files[2] = {&frames[i].first, &frames[i].second};
-        for (int k = 0; k < 2; k++) {
-            std::ifstream in(*files[k], std::ios::binary);
-            const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            EXPECT_TRUE(ReadPngPixels((const uint8_t*)data.data(), data.size(), 4096, &pixels[k], &width[k],
-                                      &height[k]))
-                << *files[k];
-            std::remove(files[k]->c_str());
-        }
-        EXPECT_EQ(width[0], width[1]);
-        EXPECT_EQ(height[0], height[1]);
-        EXPECT_TRUE(pixels[0] == pixels[1]) << "the frame of pass " << passes[i] << " differs";
-    }
+    ExpectSameFrames(frames, passes, "the frame");
 }
 
 // Another target's runner times the reference race's laps as this build's does: it keeps the same record,
@@ -340,20 +347,7 @@ TEST(CrossTarget, LapTimesRecordsAndTheGhostAreThisBuilds) {
     }
     for (const std::string& command : commands)
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    for (size_t i = 0; i < frames.size(); i++) {
-        std::vector<uint32_t> pixels[2];
-        int32_t width[2] = {}, height[2] = {};
-        const std::string* files[2] = {&frames[i].first, &frames[i].second};
-        for (int k = 0; k < 2; k++) {
-            std::ifstream in(*files[k], std::ios::binary);
-            const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            EXPECT_TRUE(ReadPngPixels((const uint8_t*)data.data(), data.size(), 4096, &pixels[k], &width[k],
-                                      &height[k]))
-                << *files[k];
-            std::remove(files[k]->c_str());
-        }
-        EXPECT_TRUE(pixels[0] == pixels[1]) << "the records view's frame of pass " << passes[i] << " differs";
-    }
+    ExpectSameFrames(frames, passes, "the records view's frame");
     std::system(("rm -rf '" + stem + "-ours' '" + stem + "-theirs' '" + script + "'").c_str());
 }
 
