@@ -9,6 +9,7 @@
 
 #include "platform/Printable.h"
 #include "platform/System.h"
+#include "platform/WholeFile.h"
 
 // Far beyond any screen, still far from overflowing a sum of two.
 constexpr int32_t FarthestPlace = 1000000;
@@ -217,39 +218,18 @@ TSettings LoadSettingsFile(const std::string& path) {
     return settings;
 }
 
-// Makes the settings folder and the folder above it when they are missing.
-static bool MakeFoldersFor(const std::string& path, char* reason, size_t reasonSize) {
-    const size_t last = path.find_last_of("/\\");
-    if (last == std::string::npos || last == 0) return true;
-    const std::string folder = path.substr(0, last);
-    const size_t above = folder.find_last_of("/\\");
-    if (above != std::string::npos && above > 0 &&
-        FileKindOf(folder.substr(0, above).c_str()) == TFileKind::Missing &&
-        !MakeFolder(folder.substr(0, above).c_str(), reason, reasonSize))
-        return false;
-    return MakeFolder(folder.c_str(), reason, reasonSize);
-}
-
 bool SaveSettingsFile(const std::string& path, const TSettings& settings) {
     if (path.empty()) return true;
     char reason[256] = "";
-    const std::string part = path + ".part";
     const std::string text = SettingsText(settings);
     bool written = false;
-    if (MakeFoldersFor(path, reason, sizeof reason)) {
-        bool taken = false;
-        std::FILE* file = CreateNewFile(part.c_str(), &taken, reason, sizeof reason);
-        // A part left by a game that was killed while it wrote: nobody else writes there.
-        if (file == nullptr && taken) {
-            RemoveFile(part.c_str());
-            file = CreateNewFile(part.c_str(), &taken, reason, sizeof reason);
-        }
-        if (file != nullptr) {
+    const size_t last = path.find_last_of("/\\");
+    if (last == std::string::npos || last == 0 ||
+        MakeFolderAndParent(path.substr(0, last), reason, sizeof reason)) {
+        if (std::FILE* file = CreatePartFile(path, reason, sizeof reason)) {
             const bool whole = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-            const bool closed = std::fclose(file) == 0;
-            if (!whole || !closed) std::snprintf(reason, sizeof reason, "the write failed");
-            written = whole && closed && RenameOnto(part.c_str(), path.c_str(), reason, sizeof reason);
-            if (!written) RemoveFile(part.c_str());
+            if (!whole) std::snprintf(reason, sizeof reason, "the write failed");
+            written = FinishPartFile(file, path, whole, reason, sizeof reason);
         }
     }
     if (!written)

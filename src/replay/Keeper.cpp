@@ -11,6 +11,7 @@
 
 #include "platform/Printable.h"
 #include "platform/System.h"
+#include "platform/WholeFile.h"
 #include "replay/Recorder.h"
 #include "shell/Shell.h"
 
@@ -124,15 +125,7 @@ std::string RecordPathIn(const std::string& folder) {
 
 bool MakeRecordsFolder(const std::string& folder, std::string* reason) {
     char why[256] = "";
-    const size_t last = folder.find_last_of("/\\");
-    if (last != std::string::npos && last > 0) {
-        const std::string above = folder.substr(0, last);
-        if (FileKindOf(above.c_str()) == TFileKind::Missing && !MakeFolder(above.c_str(), why, sizeof why)) {
-            *reason = why;
-            return false;
-        }
-    }
-    if (MakeFolder(folder.c_str(), why, sizeof why)) return true;
+    if (MakeFolderAndParent(folder, why, sizeof why)) return true;
     *reason = why;
     return false;
 }
@@ -172,15 +165,8 @@ TRecordHead RecordHeadOf(const TLapDone& lap) {
 }
 
 bool WriteRecordFile(const std::string& path, const TLapDone& lap, std::string* reason) {
-    const std::string part = path + ".part";
     char why[600] = "";
-    bool taken = false;
-    std::FILE* file = CreateNewFile(part.c_str(), &taken, why, sizeof why);
-    // A part left by a game that ended while it wrote: records are written by one game at a time.
-    if (file == nullptr && taken) {
-        RemoveFile(part.c_str());
-        file = CreateNewFile(part.c_str(), &taken, why, sizeof why);
-    }
+    std::FILE* file = CreatePartFile(path, why, sizeof why);
     if (file == nullptr) {
         *reason = why;
         return false;
@@ -188,14 +174,7 @@ bool WriteRecordFile(const std::string& path, const TLapDone& lap, std::string* 
     bool good = WriteRecordHead(file, RecordHeadOf(lap));
     if (!good) std::snprintf(why, sizeof why, "%s", std::strerror(errno));
     good = good && RecorderCopySoFar(file, why, sizeof why);
-    if (std::fclose(file) != 0 && good) {
-        good = false;
-        std::snprintf(why, sizeof why, "%s", std::strerror(errno));
-    }
-    good = good && RenameOnto(part.c_str(), path.c_str(), why, sizeof why);
-    if (!good) {
-        RemoveFile(part.c_str());
-        *reason = why;
-    }
+    good = FinishPartFile(file, path, good, why, sizeof why);
+    if (!good) *reason = why;
     return good;
 }
